@@ -1,0 +1,95 @@
+// Forms: top-level windows that exist once each, are loaded on first reference and unloaded
+// explicitly. The application object counts loaded forms and ends the message loop when the
+// last one is unloaded.
+//
+// A form's object is released after its window is destroyed, and not before the current message
+// has been dispatched, so code that unloads its own form (from a click, a key, a callback) may
+// still return through the form's members.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "base/win/window.h"
+
+namespace qorv::win {
+
+class Form;
+
+class Application {
+ public:
+  static Application& Instance();
+
+  // Runs the message loop until the last form is unloaded; returns the exit code.
+  int Run();
+  // Dispatches what is queued now, then returns (the "process pending messages" of downloads).
+  // Returns false when WM_QUIT was seen; it is re-posted for the outer loop.
+  bool PumpPending();
+  // The process ends here: no unload or query-unload handling runs, nothing more is shown.
+  [[noreturn]] static void EndAtOnce(UINT exitCode = 0);
+
+  void FormLoaded() { ++m_loaded; }
+  void FormUnloaded(std::unique_ptr<Form> form);
+  int LoadedForms() const { return m_loaded; }
+  void CollectReleased();
+
+ private:
+  int m_loaded = 0;
+  std::vector<std::unique_ptr<Form>> m_released;
+};
+
+class Form : public Window {
+ public:
+  // Unload: OnUnload, then the window is destroyed and the object released.
+  void Unload();
+  // A close request (WM_CLOSE, the system close command): asks OnQueryUnload first.
+  // Returns true when the form was unloaded.
+  bool RequestClose();
+  bool IsUnloading() const { return m_unloading; }
+
+ protected:
+  // Creates the window, hidden. Called once, right after construction.
+  virtual void CreateFormWindow() = 0;
+  virtual void OnLoad() {}
+  virtual bool OnQueryUnload() { return true; }  // false cancels the close
+  virtual void OnUnload() {}
+
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  template <class T>
+  friend class FormHolder;
+  void Load() {
+    CreateFormWindow();
+    OnLoad();
+  }
+  std::function<std::unique_ptr<Form>()> m_detach;  // takes the object from its holder
+  bool m_unloading = false;
+};
+
+// The single instance of one form kind: Get() loads it on first reference.
+template <class T>
+class FormHolder {
+ public:
+  T& Get() {
+    if (!m_form) {
+      m_form = std::make_unique<T>();
+      T& form = *m_form;
+      form.m_detach = [this]() -> std::unique_ptr<Form> { return std::move(m_form); };
+      Application::Instance().FormLoaded();
+      form.Load();
+      return form;
+    }
+    return *m_form;
+  }
+  bool IsLoaded() const { return m_form != nullptr; }
+  T* IfLoaded() const { return m_form.get(); }
+
+ private:
+  std::unique_ptr<T> m_form;
+};
+
+}  // namespace qorv::win

@@ -1,0 +1,81 @@
+#include "startup/load_frm.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <wininet.h>
+
+#include "base/win/environment.h"
+#include "base/win/log.h"
+#include "startup/command_line.h"
+
+namespace qorv {
+namespace {
+
+win::FormHolder<LoadFrm> g_loadFrm;
+
+void CheckConnection() {
+  DWORD flags = 0;
+  if (!::InternetGetConnectedState(&flags, 0)) {
+    ::MessageBoxW(nullptr, kConnectionWarning, kMessageTitle, MB_ICONEXCLAMATION | MB_OK);
+    win::Application::EndAtOnce();
+  }
+}
+
+}  // namespace
+
+namespace forms {
+LoadFrm& LoadFrm() { return g_loadFrm.Get(); }
+bool LoadFrmLoaded() { return g_loadFrm.IsLoaded(); }
+}  // namespace forms
+
+LoadFrm::LoadFrm() {
+  CheckConnection();
+  CheckUpdate();
+}
+
+void LoadFrm::CreateFormWindow() {
+  RegisterClassOnce(kLoadFrmClass, 0, ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1)),
+                    ::LoadCursorW(nullptr, IDC_ARROW));
+  // The splash's design position: centred on the primary monitor's work area.
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  int x = work.left + (work.right - work.left - kSplashWidth) / 2;
+  int y = work.top + (work.bottom - work.top - kSplashHeight) / 2;
+  // A tool window: a splash has no taskbar button of its own.
+  Create(kLoadFrmClass, WS_EX_TOOLWINDOW, L"BrindleQorvane客户端", WS_POPUP, x, y, kSplashWidth,
+         kSplashHeight, nullptr);
+}
+
+void LoadFrm::OnLoad() {
+  std::wstring_view arguments = ArgumentsAfterProgramName(::GetCommandLineW());
+  if (IsWebOption(arguments)) {
+    ::ShellExecuteW(nullptr, L"open", win::CurrentEndpoints().homeUrl.c_str(), nullptr, nullptr,
+                    SW_SHOWNORMAL);
+    win::Application::EndAtOnce();
+  }
+  if (!m_splash.SetUp(Hwnd(), 102, false)) {
+    win::LogError(L"splash picture unavailable; the splash window stays hidden");
+  }
+  // The login page window is loaded here; it shows the login windows and unloads the splash
+  // when its page has loaded.
+  if (m_splash.ImageSize().cx > 0) ::ShowWindow(Hwnd(), SW_SHOWNORMAL);
+}
+
+void LoadFrm::OnUnload() { m_splash.Release(); }
+
+LRESULT LoadFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) {
+        Unload();
+        return 0;
+      }
+      break;
+    case WM_LBUTTONUP:
+      Unload();
+      return 0;
+  }
+  return Form::HandleMessage(msg, wParam, lParam);
+}
+
+}  // namespace qorv

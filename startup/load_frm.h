@@ -1,0 +1,40 @@
+// The start-up window. Its initialization (before the window exists) checks the connection and
+// runs the automatic update check; its load honours "/web", turns the window into the splash and
+// loads the login windows. Until the login page takes over, the splash closes on Esc or a click.
+#pragma once
+
+#include "base/win/form.h"
+#include "startup/layered_image.h"
+
+namespace qorv {
+
+inline constexpr wchar_t kLoadFrmClass[] = L"Qorv.LoadFrm";
+inline constexpr wchar_t kConnectionWarning[] = L"未能连接到服务器，请检查网络连接是否正常！";
+inline constexpr wchar_t kMessageTitle[] = L"提示";
+inline constexpr int kSplashWidth = 356;   // 5340 twips
+inline constexpr int kSplashHeight = 122;  // 1830 twips
+
+class LoadFrm : public win::Form {
+ public:
+  LoadFrm();
+
+ protected:
+  void CreateFormWindow() override;
+  void OnLoad() override;
+  void OnUnload() override;
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  LayeredImage m_splash;
+};
+
+namespace forms {
+LoadFrm& LoadFrm();
+bool LoadFrmLoaded();
+}  // namespace forms
+
+// The automatic update check of the start-up sequence: returns unless the player accepts an
+// update, in which case the updater is started and the program ends at once.
+void CheckUpdate();
+
+}  // namespace qorv

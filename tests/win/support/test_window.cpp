@@ -1,0 +1,52 @@
+#include "win/support/test_window.h"
+
+namespace qorv::test {
+
+void PumpFor(int ms) {
+  DWORD end = ::GetTickCount() + ms;
+  MSG msg;
+  for (;;) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    auto left = static_cast<LONG>(end - ::GetTickCount());
+    if (left <= 0) return;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT);
+  }
+}
+
+bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
+  DWORD end = ::GetTickCount() + timeoutMs;
+  while (!pred()) {
+    if (static_cast<LONG>(end - ::GetTickCount()) <= 0) return pred();
+    PumpFor(10);
+  }
+  return true;
+}
+
+HWND CreateHostWindow(int x, int y, int width, int height, const wchar_t* title, DWORD style,
+                      DWORD exStyle) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = L"QorvTestHost";
+    ::RegisterClassW(&wc);
+    registered = true;
+  }
+  return ::CreateWindowExW(exStyle, L"QorvTestHost", title, style, x, y, width, height, nullptr,
+                           nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = ::GetDC(nullptr);
+  COLORREF c = ::GetPixel(screen, x, y);
+  ::ReleaseDC(nullptr, screen);
+  return c;
+}
+
+}  // namespace qorv::test

@@ -1,0 +1,24 @@
+// Helpers for Win32 tests under Wine: a plain top-level window to host controls, message pumping
+// with a deadline, and reading pixels back from the screen.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+
+namespace qorv::test {
+
+// Dispatches queued messages for about `ms` milliseconds.
+void PumpFor(int ms);
+// Pumps until pred() is true or timeoutMs passes; returns pred().
+bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 3000);
+
+// A visible, plain top-level window (class "QorvTestHost").
+HWND CreateHostWindow(int x, int y, int width, int height, const wchar_t* title = L"test host",
+                      DWORD style = WS_POPUP | WS_VISIBLE, DWORD exStyle = 0);
+
+// The colour on the screen at (x, y) in screen pixels (composited, as the user sees it).
+COLORREF ScreenPixel(int x, int y);
+
+}  // namespace qorv::test
