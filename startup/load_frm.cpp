@@ -24,7 +24,7 @@ void CheckConnection() {
 }  // namespace
 
 namespace forms {
-LoadFrm& LoadFrm() { return g_loadFrm.Get(); }
+::qorv::LoadFrm& LoadFrm() { return g_loadFrm.Get(); }
 bool LoadFrmLoaded() { return g_loadFrm.IsLoaded(); }
 }  // namespace forms
 

@@ -29,7 +29,7 @@ class LoadFrm : public win::Form {
 };
 
 namespace forms {
-LoadFrm& LoadFrm();
+::qorv::LoadFrm& LoadFrm();
 bool LoadFrmLoaded();
 }  // namespace forms
 

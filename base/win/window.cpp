@@ -14,9 +14,11 @@ Window::~Window() { Destroy(); }
 
 void Window::RegisterClassOnce(const wchar_t* className, UINT style, HICON icon, HCURSOR cursor,
                                HBRUSH background, HICON smallIcon) {
-  WNDCLASSEXW existing{sizeof(existing)};
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof(existing);
   if (::GetClassInfoExW(ThisModule(), className, &existing)) return;
-  WNDCLASSEXW wc{sizeof(wc)};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
   wc.style = style;
   wc.lpfnWndProc = &Window::StaticWndProc;
   wc.hInstance = ThisModule();

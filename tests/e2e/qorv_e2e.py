@@ -1,0 +1,249 @@
+"""End-to-end harness: runs the Windows programs under Wine and observes them from outside.
+
+Tests run inside scripts/wine-session (DISPLAY, WINEPREFIX and a persistent wineserver are set).
+The probe (tests/probe.exe of the Windows build) finds windows by class and caption, reads their
+rectangles and styles, presses message-box buttons and reads their text, so tests wait for real
+windows instead of sleeping.
+"""
+import contextlib
+import functools
+import glob
+import http.server
+import os
+import shutil
+import socket
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+
+BUILD = os.environ.get("QORV_BUILD_DIR", os.path.join(os.path.dirname(__file__), "../../build/win"))
+SOURCE = os.environ.get("QORV_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "../.."))
+CLIENT = os.path.join(BUILD, "bin", "qorv.exe")
+UPDATER = os.path.join(BUILD, "bin", "Update.exe")
+PROBE = os.path.join(BUILD, "tests", "probe.exe")
+
+SPLASH_CLASS = "Qorv.LoadFrm"
+MESSAGE_TITLE = "提示"
+
+
+def parse_fields(line):
+    """'found a=1 b=x text=with spaces' -> {'a': '1', 'b': 'x', 'text': 'with spaces'}"""
+    fields = {}
+    head, sep, text = line.partition(" text=")
+    for token in head.split()[1:]:
+        key, _, value = token.partition("=")
+        fields[key] = value
+    if sep:
+        fields["text"] = text
+    # title= may hold spaces too; it is never followed by text= in describe output
+    if "title" in fields and " title=" in head:
+        fields["title"] = head.split(" title=", 1)[1]
+    return fields
+
+
+def probe(*args, timeout=30, env=None):
+    """Runs the probe; returns (exit code, parsed fields of its first output line)."""
+    full_env = dict(os.environ)
+    full_env.update(env or {})
+    proc = subprocess.run(["wine", PROBE, *args], capture_output=True, timeout=timeout,
+                          env=full_env)
+    out = proc.stdout.decode("utf-8", "replace").strip().splitlines()
+    first = out[0] if out else ""
+    return proc.returncode, parse_fields(first) if first.startswith("found") else {"raw": first}
+
+
+def find_window(cls, timeout_ms=10000, title=None, visible=False, env=None):
+    args = ["find", "--class", cls, "--timeout", str(timeout_ms)]
+    if title is not None:
+        args += ["--title", title]
+    if visible:
+        args.append("--visible")
+    rc, fields = probe(*args, env=env)
+    return fields if rc == 0 else None
+
+
+def absent_for(cls, ms, env=None):
+    rc, _ = probe("absent", "--class", cls, "--for", str(ms), env=env)
+    return rc == 0
+
+
+def message_box(press="none", timeout_ms=10000, title=MESSAGE_TITLE, env=None):
+    rc, fields = probe("msgbox", "--title", title, "--timeout", str(timeout_ms), "--press", press,
+                       env=env)
+    return fields if rc == 0 else None
+
+
+def screen_pixel(x, y):
+    proc = subprocess.run(["wine", PROBE, "pixel", "--x", str(x), "--y", str(y)],
+                          capture_output=True, timeout=30)
+    fields = dict(t.split("=") for t in proc.stdout.decode().split())
+    return int(fields["r"]), int(fields["g"]), int(fields["b"])
+
+
+def screenshot(path, crop=None):
+    """The whole X screen (as composited) to a PNG; crop = (x, y, w, h)."""
+    args = ["import", "-window", "root"]
+    if crop:
+        x, y, w, h = crop
+        args += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
+    subprocess.run(args + [path], check=True, timeout=60)
+
+
+def _listening(unix_socket_path):
+    with contextlib.closing(socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)) as s:
+        try:
+            s.connect(unix_socket_path)
+            return True
+        except OSError:
+            return False
+
+
+class OfflineSession:
+    """A Wine session of its own whose services run in a network namespace with nothing but a
+    loopback that is down: the machine is off line as far as any program in it can tell.
+
+    Wine asks its network service (started by the session's first program) for the adapters, so
+    the whole session, not just one process, must start inside the namespace. The probe talks to
+    the same wineserver through the prefix's socket, from outside: pass `env` to it.
+    """
+
+    def __init__(self):
+        self.dir = tempfile.mkdtemp(prefix="qorv-offline-")
+        self.prefix = os.path.join(self.dir, "prefix")
+        subprocess.run(["cp", "-a", os.environ["WINEPREFIX"], self.prefix], check=True)
+        self.env = {"WINEPREFIX": self.prefix}
+
+    def stop_server(self):
+        """Ends the session's wineserver (saving its registry), e.g. after preparing the prefix
+        from outside: the next program must start the session inside the namespace."""
+        full_env = dict(os.environ, **self.env)
+        subprocess.run(["wineserver", "-k"], env=full_env, capture_output=True, timeout=60)
+        subprocess.run(["wineserver", "-w"], env=full_env, capture_output=True, timeout=60)
+
+    def wait_ready(self, timeout_s=30):
+        """Waits for the session's wineserver socket: a probe started before it would start a
+        server of its own outside the namespace, and the session would be on line after all."""
+        st = os.stat(self.prefix)
+        name = f"server-{st.st_dev:x}-{st.st_ino:x}/socket"  # a stale one may be left
+        # Wine keeps its server directory in /tmp/.wine-UID or, as packaged here, /tmp/wine-*.
+        patterns = [f"/tmp/.wine-{os.getuid()}/{name}", f"/tmp/wine-*/{name}"]
+        deadline = time.time() + timeout_s
+        while not any(_listening(path) for p in patterns for path in glob.glob(p)):
+            if time.time() > deadline:
+                raise TimeoutError("offline Wine session did not start")
+            time.sleep(0.05)
+
+    def command(self, exe, args):
+        script = 'wineserver -p && exec wine "$@"'
+        return ["unshare", "-n", "sh", "-c", script, "sh", exe, *args]
+
+    def close(self):
+        self.stop_server()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+class Program:
+    """A Windows program started under Wine; killed at the end of the test if still running."""
+
+    def __init__(self, exe, args=(), env=None, offline=None, cwd=None):
+        cmd = ["wine", exe, *args]
+        if offline is not None:
+            cmd = offline.command(exe, args)
+            env = dict(env or {}, **offline.env)
+        full_env = dict(os.environ)
+        full_env.update(env or {})
+        self.proc = subprocess.Popen(cmd, env=full_env, cwd=cwd, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+        if offline is not None:
+            offline.wait_ready()
+
+    def wait(self, timeout=30):
+        return self.proc.wait(timeout=timeout)
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def kill(self):
+        if self.running():
+            self.proc.kill()
+            self.proc.wait(timeout=30)
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+@contextlib.contextmanager
+def serve_directory(root):
+    """A static HTTP server on 127.0.0.1 and a free port; yields its base URL."""
+    handler = functools.partial(QuietHandler, directory=root)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    thread = threading.Thread(target=server.serve_forever, daemon=True)
+    thread.start()
+    try:
+        yield f"http://127.0.0.1:{server.server_address[1]}"
+    finally:
+        server.shutdown()
+        server.server_close()
+
+
+class BrowserLog:
+    """Registers a stand-in default browser that records the URLs Wine hands to it."""
+
+    def __init__(self, offline=None):
+        self.dir = tempfile.mkdtemp(prefix="qorv-urls-")
+        self.path = os.path.join(self.dir, "opened-urls.txt")
+        script = os.path.join(self.dir, "log-url.sh")
+        with open(script, "w") as f:
+            f.write(f"#!/bin/sh\nprintf '%s\\n' \"$*\" >> '{self.path}'\n")
+        os.chmod(script, 0o755)
+        if offline is not None:
+            # Written into the stopped prefix's registry file: running "wine reg" would start the
+            # offline session outside its namespace.
+            with open(os.path.join(offline.prefix, "user.reg"), "a") as f:
+                f.write(f'\n[Software\\\\Wine\\\\WineBrowser] 0\n"Browsers"="{script}"\n')
+            return
+        subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
+                        "/d", script, "/f"], capture_output=True, check=True, timeout=60)
+
+    def urls(self, wait_s=0.0, expect=0):
+        deadline = time.time() + wait_s
+        while True:
+            lines = []
+            if os.path.exists(self.path):
+                with open(self.path) as f:
+                    lines = [l.strip() for l in f if l.strip()]
+            if len(lines) >= expect or time.time() >= deadline:
+                return lines
+            time.sleep(0.1)
+
+    def close(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def windows_temp_dir():
+    """The prefix's %TEMP% as a Unix path."""
+    out = subprocess.run(["wine", "cmd", "/c", "echo %TEMP%"], capture_output=True,
+                         timeout=60).stdout.decode(errors="replace").strip()
+    unix = subprocess.run(["winepath", "-u", out], capture_output=True,
+                          timeout=60).stdout.decode().strip()
+    return unix
+
+
+class E2ETestCase(unittest.TestCase):
+    """Kills every program a test started, whatever the outcome."""
+
+    def setUp(self):
+        self.programs = []
+
+    def start(self, exe=CLIENT, args=(), **kw):
+        p = Program(exe, args, **kw)
+        self.programs.append(p)
+        return p
+
+    def tearDown(self):
+        for p in self.programs:
+            p.kill()
