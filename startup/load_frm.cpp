@@ -54,11 +54,15 @@ void LoadFrm::OnLoad() {
     win::Application::EndAtOnce();
   }
   if (!m_splash.SetUp(Hwnd(), 102, false)) {
-    win::LogError(L"splash picture unavailable; the splash window stays hidden");
+    // Without its picture the splash stays hidden. Nothing else is loaded yet that could take
+    // over, and an invisible program that never ends is worse than ending now.
+    win::LogError(L"splash picture unavailable; start-up ends");
+    Unload();
+    return;
   }
   // The login page window is loaded here; it shows the login windows and unloads the splash
   // when its page has loaded.
-  if (m_splash.ImageSize().cx > 0) ::ShowWindow(Hwnd(), SW_SHOWNORMAL);
+  ::ShowWindow(Hwnd(), SW_SHOWNORMAL);
 }
 
 void LoadFrm::OnUnload() { m_splash.Release(); }

@@ -43,15 +43,27 @@ def parse_fields(line):
     return fields
 
 
-def probe(*args, timeout=30, env=None):
-    """Runs the probe; returns (exit code, parsed fields of its first output line)."""
+def run_wine(args, timeout=30, env=None):
+    """Runs a Windows program to its end and returns (exit code, its output as text).
+
+    The output goes through a file, not a pipe: a program may be the one that starts Wine's
+    desktop process, which inherits its handles and would hold a pipe open for ever.
+    """
     full_env = dict(os.environ)
     full_env.update(env or {})
-    proc = subprocess.run(["wine", PROBE, *args], capture_output=True, timeout=timeout,
-                          env=full_env)
-    out = proc.stdout.decode("utf-8", "replace").strip().splitlines()
+    with tempfile.TemporaryFile() as out:
+        proc = subprocess.run(["wine", *args], stdout=out, stderr=subprocess.DEVNULL,
+                              stdin=subprocess.DEVNULL, timeout=timeout, env=full_env)
+        out.seek(0)
+        return proc.returncode, out.read().decode("utf-8", "replace")
+
+
+def probe(*args, timeout=60, env=None):
+    """Runs the probe; returns (exit code, parsed fields of its first output line)."""
+    rc, text = run_wine([PROBE, *args], timeout=timeout, env=env)
+    out = text.strip().splitlines()
     first = out[0] if out else ""
-    return proc.returncode, parse_fields(first) if first.startswith("found") else {"raw": first}
+    return rc, parse_fields(first) if first.startswith("found") else {"raw": first}
 
 
 def find_window(cls, timeout_ms=10000, title=None, visible=False, env=None):
@@ -76,9 +88,8 @@ def message_box(press="none", timeout_ms=10000, title=MESSAGE_TITLE, env=None):
 
 
 def screen_pixel(x, y):
-    proc = subprocess.run(["wine", PROBE, "pixel", "--x", str(x), "--y", str(y)],
-                          capture_output=True, timeout=30)
-    fields = dict(t.split("=") for t in proc.stdout.decode().split())
+    _, text = run_wine([PROBE, "pixel", "--x", str(x), "--y", str(y)])
+    fields = dict(t.split("=") for t in text.split())
     return int(fields["r"]), int(fields["g"]), int(fields["b"])
 
 
@@ -119,8 +130,9 @@ class OfflineSession:
         """Ends the session's wineserver (saving its registry), e.g. after preparing the prefix
         from outside: the next program must start the session inside the namespace."""
         full_env = dict(os.environ, **self.env)
-        subprocess.run(["wineserver", "-k"], env=full_env, capture_output=True, timeout=60)
-        subprocess.run(["wineserver", "-w"], env=full_env, capture_output=True, timeout=60)
+        for flag in ("-k", "-w"):
+            subprocess.run(["wineserver", flag], env=full_env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
 
     def wait_ready(self, timeout_s=30):
         """Waits for the session's wineserver socket: a probe started before it would start a
@@ -206,8 +218,9 @@ class BrowserLog:
             with open(os.path.join(offline.prefix, "user.reg"), "a") as f:
                 f.write(f'\n[Software\\\\Wine\\\\WineBrowser] 0\n"Browsers"="{script}"\n')
             return
-        subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
-                        "/d", script, "/f"], capture_output=True, check=True, timeout=60)
+        rc, _ = run_wine(["reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers",
+                          "/d", script, "/f"], timeout=60)
+        assert rc == 0, "could not register the stand-in browser"
 
     def urls(self, wait_s=0.0, expect=0):
         deadline = time.time() + wait_s
@@ -226,11 +239,9 @@ class BrowserLog:
 
 def windows_temp_dir():
     """The prefix's %TEMP% as a Unix path."""
-    out = subprocess.run(["wine", "cmd", "/c", "echo %TEMP%"], capture_output=True,
-                         timeout=60).stdout.decode(errors="replace").strip()
-    unix = subprocess.run(["winepath", "-u", out], capture_output=True,
-                          timeout=60).stdout.decode().strip()
-    return unix
+    _, out = run_wine(["cmd", "/c", "echo %TEMP%"], timeout=60)
+    _, unix = run_wine(["winepath.exe", "-u", out.strip()], timeout=60)
+    return unix.strip()
 
 
 class E2ETestCase(unittest.TestCase):

@@ -58,7 +58,8 @@ class StartupTest(E2ETestCase):
             log.close()
 
     def test_web_option_is_exact_and_case_sensitive(self):
-        for args in (["/WEB"], ["/web", "x"], ["/Web"]):
+        # The longest command line the system passes is 32767 characters.
+        for args in (["/WEB"], ["/web", "x"], ["/Web"], ["/web" + "x" * 30000]):
             with self.subTest(args=args):
                 log = BrowserLog()
                 try:
