@@ -1,0 +1,261 @@
+#include "controls/bform.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "base/units.h"
+#include "controls/frame_skin.h"
+
+namespace qorv::controls {
+
+namespace {
+
+constexpr uint32_t kDesignBackColor = 0xDEDEDE;
+const int kBarHeightPx = TwipsToPixels(kTitleBarHeight);
+
+int16_t ShiftFromMouse(WPARAM wParam) {
+  int16_t shift = 0;
+  if (wParam & MK_SHIFT) shift |= 1;
+  if (wParam & MK_CONTROL) shift |= 2;
+  if (::GetKeyState(VK_MENU) < 0) shift |= 4;
+  return shift;
+}
+
+int16_t ButtonsFromMouse(WPARAM wParam) {
+  int16_t buttons = 0;
+  if (wParam & MK_LBUTTON) buttons |= 1;
+  if (wParam & MK_RBUTTON) buttons |= 2;
+  if (wParam & MK_MBUTTON) buttons |= 4;
+  return buttons;
+}
+
+void SetArrow() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
+
+}  // namespace
+
+BForm::BForm() {
+  m_image.SetBackColor(kDesignBackColor);
+  m_image.SetForeColor(0xFFFFFF);
+  FontDesc font;
+  font.face = FontFaceExists(kBFormCaptionFace) ? kBFormCaptionFace : DefaultFontDesc().face;
+  font.points = 9;
+  font.bold = true;
+  font.charset = 134;  // GB2312: the caption's glyphs
+  m_image.SetFont(font);
+}
+
+BForm::~BForm() {
+  *m_alive = false;
+  Destroy();
+}
+
+bool BForm::Create(HWND parent, int x, int y, int width, PropertyBag* bag, int controlId) {
+  RegisterClassOnce(kBFormClass, CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
+  m_skin.Reset(::LoadBitmapW(win::ThisModule(), MAKEINTRESOURCEW(kFrameSkinResource)));
+  HWND hwnd = win::Window::Create(kBFormClass, 0, L"", WS_CHILD | WS_CLIPSIBLINGS, x, y,
+                                  std::max(width, 0), kBarHeightPx, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
+  if (!hwnd) return false;
+  // The bar is the background of the title area: the host's logo, tabs and buttons sit on it.
+  ::SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (bag) {
+    ReadProperties(*bag);
+  } else {
+    InitProperties();
+  }
+  PaintTitle();
+  ::ShowWindow(hwnd, SW_SHOWNA);
+  return true;
+}
+
+// ---- properties ----
+
+std::wstring BForm::BackColor() const {
+  return std::to_wstring(static_cast<int32_t>(m_image.BackColor()));
+}
+
+void BForm::ApplyBackColor(uint32_t colour) { m_image.SetBackColor(colour); }
+
+bool BForm::SetBackColor(std::wstring_view text) {
+  auto value = ParseInt32Text(text);
+  if (!value) return false;
+  ApplyBackColor(static_cast<uint32_t>(*value));
+  PaintTitle();
+  m_changed.Mark(L"BackColor");
+  return true;
+}
+
+void BForm::SetCaption(std::wstring caption) {
+  m_caption = std::move(caption);
+  PaintTitle();
+  m_changed.Mark(L"Caption");
+}
+
+void BForm::SetfrmHwnd(HWND hwnd) {
+  m_frmHwnd = hwnd;
+  m_changed.Mark(L"frmHwnd");
+}
+
+void BForm::SetHasLogo(bool hasLogo) {
+  m_hasLogo = hasLogo;
+  PaintTitle();
+  m_changed.Mark(L"HasLogo");
+}
+
+// ---- painting ----
+
+void BForm::PaintPiece(Surface& target, const Placement& placement) {
+  if (!m_skin) return;
+  SIZE skin = BitmapSize(m_skin.Get());
+  TwipRect source = PieceSource(placement.piece, int64_t{skin.cx} * kTwipsPerPixel,
+                                int64_t{skin.cy} * kTwipsPerPixel);
+  auto blit = ClipPiece(source, placement.x, placement.y, skin.cx, skin.cy, target.Width(),
+                        target.Height());
+  if (blit) target.PaintBitmap(m_skin.Get(), blit->dstX, blit->dstY, blit->srcX, blit->srcY,
+                               blit->w, blit->h);
+}
+
+void BForm::PaintTitle() {
+  m_image.Clear();
+  int64_t width = int64_t{m_image.Width()} * kTwipsPerPixel;
+  for (const Placement& p : TitlePlacements(width))
+    PaintPiece(m_image, p);
+  if (m_nomin) {
+    Placement cover = MinCoverPlacement(width);
+    PaintPiece(m_image, cover);
+  }
+  CaptionOrigin at = TitleCaptionOrigin(m_hasLogo);
+  m_image.Print(TwipsToPixels(static_cast<double>(at.x)), TwipsToPixels(static_cast<double>(at.y)),
+                m_caption);
+  if (Hwnd()) ::InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+void BForm::Printform(FormSurface& frm) {
+  RECT wr{};
+  if (!::GetWindowRect(frm.Hwnd(), &wr)) return;
+  frm.SyncSize();
+  Surface& image = frm.Image();
+  image.Clear();
+  int64_t w = int64_t{wr.right - wr.left} * kTwipsPerPixel;
+  int64_t h = int64_t{wr.bottom - wr.top} * kTwipsPerPixel;
+  for (const Placement& p : BorderPlacements(w, h))
+    PaintPiece(image, p);
+  frm.Refresh();
+}
+
+void BForm::Nomin() {
+  // The cover hides the minimise button painted into the bar's right end. It is kept for later
+  // repaints (a resize would otherwise bring the button back); the caption is not printed again.
+  m_nomin = true;
+  Placement cover = MinCoverPlacement(int64_t{m_image.Width()} * kTwipsPerPixel);
+  PaintPiece(m_image, cover);
+  if (Hwnd()) ::InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+// ---- persistence ----
+
+void BForm::InitProperties() { m_frmHwnd = nullptr; }
+
+void BForm::ReadProperties(PropertyBag& bag) {
+  auto colour = ParseInt32Text(
+      AsText(bag.ReadProperty(L"BackColor", std::wstring(L"14346732"))).value_or(L""));
+  ApplyBackColor(colour ? static_cast<uint32_t>(*colour) : kBFormDefaultBackColor);
+  m_caption = AsText(bag.ReadProperty(L"Caption", std::wstring(L"NewForm"))).value_or(L"NewForm");
+  PaintTitle();
+  int32_t hwnd = AsInt32(bag.ReadProperty(L"frmHwnd", int32_t{0})).value_or(0);
+  m_frmHwnd = reinterpret_cast<HWND>(static_cast<intptr_t>(hwnd));
+  m_hasLogo = AsBool(bag.ReadProperty(L"HasLogo", m_hasLogo)).value_or(m_hasLogo);
+  // The caption's place depends on HasLogo, read last.
+  PaintTitle();
+}
+
+void BForm::WriteProperties(PropertyBag& bag) {
+  bag.WriteProperty(L"BackColor", static_cast<int32_t>(m_image.BackColor()),
+                    PropertyValue{static_cast<int32_t>(kBFormDefaultBackColor)});
+  bag.WriteProperty(L"Caption", m_caption, PropertyValue{std::wstring(L"NewForm")});
+  PaintTitle();
+  // Window handles are 32-bit values on every Windows, also in 64-bit processes.
+  bag.WriteProperty(L"frmHwnd", static_cast<int32_t>(reinterpret_cast<intptr_t>(m_frmHwnd)),
+                    PropertyValue{int32_t{0}});
+  bag.WriteProperty(L"HasLogo", m_hasLogo);
+}
+
+// ---- messages ----
+
+void BForm::OnButtonDown(int16_t button, WPARAM wParam, LPARAM lParam) {
+  SetArrow();
+  if (button == 1) {
+    Alive alive = m_alive;
+    ::ReleaseCapture();
+    // The system's move loop runs inside this call and returns at the button's release.
+    if (m_frmHwnd) ::SendMessageW(m_frmHwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    if (!*alive) return;
+    SetArrow();
+  }
+  int16_t shift = ShiftFromMouse(wParam);
+  float x = static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel);
+  float y = static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel);
+  Raise(MouseDown, button, shift, x, y);
+}
+
+LRESULT BForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: {
+      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      m_image.Resize(cs->cx, kBarHeightPx);
+      return 0;
+    }
+    case WM_WINDOWPOSCHANGING: {
+      // The bar is 500 twips high whatever size it is given.
+      auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+      if (!(pos->flags & SWP_NOSIZE)) pos->cy = kBarHeightPx;
+      return 0;
+    }
+    case WM_SIZE: {
+      RECT rc{};
+      ::GetClientRect(Hwnd(), &rc);
+      m_image.Resize(rc.right, rc.bottom);
+      PaintTitle();
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      win::PaintGuard paint(Hwnd());
+      m_image.CopyTo(paint.Dc(), paint.Ps().rcPaint);
+      return 0;
+    }
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT) {
+        SetArrow();
+        return TRUE;
+      }
+      break;
+    case WM_MOUSEMOVE: {
+      SetArrow();
+      int16_t button = ButtonsFromMouse(wParam), shift = ShiftFromMouse(wParam);
+      float x = static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel);
+      float y = static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel);
+      Raise(MouseMove, button, shift, x, y);
+      return 0;
+    }
+    case WM_LBUTTONDOWN: OnButtonDown(1, wParam, lParam); return 0;
+    case WM_RBUTTONDOWN: OnButtonDown(2, wParam, lParam); return 0;
+    case WM_MBUTTONDOWN: OnButtonDown(4, wParam, lParam); return 0;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      Raise(DblClick);
+      return 0;
+    case WM_NCDESTROY:
+      *m_alive = false;
+      m_alive = std::make_shared<bool>(true);
+      break;
+    default:
+      break;
+  }
+  return DefaultHandling(msg, wParam, lParam);
+}
+
+}  // namespace qorv::controls

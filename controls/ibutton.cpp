@@ -1,0 +1,610 @@
+#include "controls/ibutton.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "base/units.h"
+
+namespace qorv::controls {
+
+namespace {
+
+int16_t ShiftFromKeyboard() {
+  int16_t shift = 0;
+  if (::GetKeyState(VK_SHIFT) < 0) shift |= 1;
+  if (::GetKeyState(VK_CONTROL) < 0) shift |= 2;
+  if (::GetKeyState(VK_MENU) < 0) shift |= 4;
+  return shift;
+}
+
+int16_t ShiftFromMouse(WPARAM wParam) {
+  int16_t shift = 0;
+  if (wParam & MK_SHIFT) shift |= 1;
+  if (wParam & MK_CONTROL) shift |= 2;
+  if (::GetKeyState(VK_MENU) < 0) shift |= 4;
+  return shift;
+}
+
+// Buttons held during a move, as a mask of 1 (left), 2 (right), 4 (middle).
+int16_t ButtonsFromMouse(WPARAM wParam) {
+  int16_t buttons = 0;
+  if (wParam & MK_LBUTTON) buttons |= 1;
+  if (wParam & MK_RBUTTON) buttons |= 2;
+  if (wParam & MK_MBUTTON) buttons |= 4;
+  return buttons;
+}
+
+float TwipsX(LPARAM lParam) { return static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel); }
+float TwipsY(LPARAM lParam) { return static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel); }
+
+double ScreenTwipsPerPixel(int index) {
+  HDC screen = ::GetDC(nullptr);
+  int dpi = screen ? ::GetDeviceCaps(screen, index) : 96;
+  if (screen) ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? 1440.0 / dpi : kTwipsPerPixel;
+}
+
+win::UniqueBitmap CopyBitmap(HBITMAP bitmap) {
+  if (!bitmap) return {};
+  SIZE size = BitmapSize(bitmap);
+  if (size.cx <= 0 || size.cy <= 0) return {};
+  return win::UniqueBitmap(
+      static_cast<HBITMAP>(::CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0)));
+}
+
+SIZE IconSize(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !::GetIconInfo(icon, &info)) return SIZE{0, 0};
+  win::UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+  SIZE size = BitmapSize(colour ? colour.Get() : mask.Get());
+  if (!colour) size.cy /= 2;  // a monochrome icon's mask holds AND and XOR halves
+  return size;
+}
+
+}  // namespace
+
+iButton::iButton() = default;
+
+iButton::~iButton() {
+  *m_alive = false;
+  Destroy();
+}
+
+bool iButton::Create(HWND parent, int x, int y, int width, int height, PropertyBag* bag,
+                     int controlId) {
+  RegisterClassOnce(kIButtonClass, CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
+  HWND hwnd = win::Window::Create(
+      kIButtonClass, 0, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, x, y, std::max(width, 0),
+      std::max(height, 0), parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
+  if (!hwnd) return false;
+  if (bag) ReadProperties(*bag);
+  ::ShowWindow(hwnd, SW_SHOWNA);
+  return true;
+}
+
+// ---- properties ----
+
+void iButton::SetBackPicture(int resourceId) {
+  m_backPicture.Reset(::LoadBitmapW(win::ThisModule(), MAKEINTRESOURCEW(resourceId)));
+  if (BitmapSize(m_backPicture.Get()).cx <= 0) m_backPicture.Reset();
+  m_backPictureId = m_backPicture ? resourceId : 0;
+  m_changed.Mark(L"BackPicture");
+  BuildFrames();
+}
+
+void iButton::SetBackPicture(HBITMAP bitmap) {
+  m_backPicture = CopyBitmap(bitmap);
+  m_backPictureId = 0;
+  m_changed.Mark(L"BackPicture");
+  BuildFrames();
+}
+
+void iButton::ClearBackPicture() {
+  m_backPicture.Reset();
+  m_backPictureId = 0;
+  m_changed.Mark(L"BackPicture");
+  BuildFrames();
+}
+
+void iButton::SetIcon(HICON icon) {
+  m_icon.Reset(icon ? ::CopyIcon(icon) : nullptr);
+  m_changed.Mark(L"Icon");
+}
+
+void iButton::SetEnabled(bool enabled) {
+  if (Hwnd()) ::EnableWindow(Hwnd(), enabled);
+  m_changed.Mark(L"Enabled");
+  Apply(m_state.SetEnabled(enabled, IsMouseOver()));
+}
+
+void iButton::SetcBackStyle(int16_t backStyle) {
+  m_backStyle = backStyle;
+  m_changed.Mark(L"cBackStyle");
+  // An opaque button shows its whole rectangle again.
+  if (backStyle != 0 && Hwnd()) ::SetWindowRgn(Hwnd(), nullptr, TRUE);
+  PaintLook(CurrentLook());
+}
+
+void iButton::SetCaption(std::wstring caption) {
+  m_caption = std::move(caption);
+  m_changed.Mark(L"Caption");
+  PaintLook(CurrentLook());
+}
+
+void iButton::SetStyle(int32_t style) {
+  m_state.SetStyle(style);
+  m_changed.Mark(L"Style");
+  BuildFrames();
+}
+
+void iButton::SetAutoSize(bool autoSize) {
+  m_autoSize = autoSize;
+  m_changed.Mark(L"AutoSize");
+  if (autoSize) BuildFrames();
+}
+
+void iButton::SetcForeColor(uint32_t colour) {
+  m_image.SetForeColor(colour);
+  m_changed.Mark(L"cForeColor");
+  PaintLook(CurrentLook());
+}
+
+void iButton::SetcFont(const FontDesc& font) {
+  m_image.SetFont(font);
+  m_changed.Mark(L"cFont");
+  PaintLook(CurrentLook());
+}
+
+void iButton::SetcDrawMode(int16_t mode) {
+  m_image.SetDrawMode(mode);
+  m_changed.Mark(L"cDrawMode");
+  PaintLook(CurrentLook());
+}
+
+void iButton::SetValue(bool value) { Apply(m_state.SetValue(value, IsMouseOver())); }
+
+void iButton::SetLocked(bool locked) { Apply(m_state.SetLocked(locked, IsMouseOver())); }
+
+void iButton::cMouseAction(int32_t cAction, bool vComplePaint) {
+  Apply(m_state.MouseAction(cAction, vComplePaint));
+}
+
+int iButton::CurrentLook() const { return m_state.CurrentLook(IsMouseOver()); }
+
+bool iButton::IsMouseOver() const {
+  if (!Hwnd()) return false;
+  POINT pt{};
+  if (!::GetCursorPos(&pt)) return false;
+  return ::WindowFromPoint(pt) == Hwnd();
+}
+
+// ---- persistence ----
+
+void iButton::ReadProperties(PropertyBag& bag) {
+  PropertyValue picture = bag.ReadProperty(L"BackPicture", std::monostate{});
+  m_backPicture.Reset();
+  m_backPictureId = 0;
+  if (auto* ref = std::get_if<PictureRef>(&picture)) {
+    if (ref->resourceId) {
+      m_backPicture.Reset(::LoadBitmapW(win::ThisModule(), MAKEINTRESOURCEW(ref->resourceId)));
+      if (m_backPicture) m_backPictureId = ref->resourceId;
+    } else if (ref->handle) {
+      m_backPicture = CopyBitmap(reinterpret_cast<HBITMAP>(static_cast<uintptr_t>(ref->handle)));
+    }
+  }
+  PropertyValue icon = bag.ReadProperty(L"Icon", std::monostate{});
+  m_icon.Reset();
+  if (auto* ref = std::get_if<PictureRef>(&icon); ref && ref->handle)
+    m_icon.Reset(::CopyIcon(reinterpret_cast<HICON>(static_cast<uintptr_t>(ref->handle))));
+
+  bool enabled = AsBool(bag.ReadProperty(L"Enabled", true)).value_or(true);
+  if (Hwnd()) ::EnableWindow(Hwnd(), enabled);
+  m_state.SetEnabled(enabled, false);  // the look is settled by the next paint
+  m_backStyle = static_cast<int16_t>(AsInt32(bag.ReadProperty(L"cBackStyle", 1)).value_or(1));
+  m_caption = AsText(bag.ReadProperty(L"Caption", std::wstring())).value_or(L"");
+  m_state.SetStyle(AsInt32(bag.ReadProperty(L"Style", 0)).value_or(0));
+  m_autoSize = AsBool(bag.ReadProperty(L"AutoSize", true)).value_or(true);
+  Colour fore{m_image.ForeColor()};
+  m_image.SetForeColor(AsColour(bag.ReadProperty(L"cForeColor", fore)).value_or(fore).value);
+  PropertyValue font = bag.ReadProperty(L"cFont", m_image.Font());
+  if (auto* desc = std::get_if<FontDesc>(&font)) m_image.SetFont(*desc);
+  int16_t mode = m_image.DrawMode();
+  m_image.SetDrawMode(
+      static_cast<int16_t>(AsInt32(bag.ReadProperty(L"cDrawMode", int32_t{mode})).value_or(mode)));
+
+  // The first show after loading cuts the frames from what was read.
+  if (Hwnd() && ::IsWindowVisible(Hwnd())) {
+    m_shownOnce = true;
+    BuildFrames();
+  }
+}
+
+void iButton::WriteProperties(PropertyBag& bag) const {
+  PropertyValue picture = std::monostate{};
+  if (m_backPicture)
+    picture = PictureRef{m_backPictureId,
+                         m_backPictureId ? 0 : reinterpret_cast<uintptr_t>(m_backPicture.Get())};
+  PropertyValue icon = std::monostate{};
+  if (m_icon) icon = PictureRef{0, reinterpret_cast<uintptr_t>(m_icon.Get())};
+  bag.WriteProperty(L"BackPicture", picture, PropertyValue{std::monostate{}});
+  bag.WriteProperty(L"Icon", icon, PropertyValue{std::monostate{}});
+  bag.WriteProperty(L"Enabled", Enabled(), PropertyValue{true});
+  bag.WriteProperty(L"Style", Style(), PropertyValue{int32_t{0}});
+  bag.WriteProperty(L"cBackStyle", int32_t{m_backStyle}, PropertyValue{int32_t{1}});
+  bag.WriteProperty(L"Caption", m_caption, PropertyValue{std::wstring()});
+  bag.WriteProperty(L"AutoSize", m_autoSize, PropertyValue{true});
+  bag.WriteProperty(L"cFont", m_image.Font());
+  bag.WriteProperty(L"cDrawMode", int32_t{m_image.DrawMode()});
+  bag.WriteProperty(L"cForeColor", Colour{m_image.ForeColor()});
+}
+
+// ---- frames and painting ----
+
+void iButton::DiscardFrames() {
+  m_frames.clear();
+  m_greyed.clear();
+}
+
+iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, int height) {
+  Frame frame;
+  frame.bitmap.Reset(::CreateCompatibleBitmap(source, width, height));
+  if (!frame.bitmap) return frame;
+  win::UniqueMemDC dc(::CreateCompatibleDC(source));
+  win::SelectGuard select(dc.Get(), frame.bitmap.Get());
+  HPALETTE oldPalette = nullptr;
+  if ((::GetDeviceCaps(source, RASTERCAPS) & RC_PALETTE) &&
+      ::GetDeviceCaps(source, SIZEPALETTE) == 256) {
+    struct {
+      LOGPALETTE head;
+      PALETTEENTRY more[255];
+    } pal{};
+    pal.head.palVersion = 0x300;
+    pal.head.palNumEntries = 256;
+    ::GetSystemPaletteEntries(source, 0, 256, pal.head.palPalEntry);
+    frame.palette.Reset(::CreatePalette(&pal.head));
+    if (frame.palette) {
+      oldPalette = ::SelectPalette(dc.Get(), frame.palette.Get(), FALSE);
+      ::RealizePalette(dc.Get());
+    }
+  }
+  // Whatever of the frame lies outside the strip shows the mask colour, not stale memory.
+  RECT all{0, 0, width, height};
+  win::UniqueBrush brush(::CreateSolidBrush(m_maskColour));
+  ::FillRect(dc.Get(), &all, brush.Get());
+  if (rect.w > 0 && rect.h > 0)
+    ::BitBlt(dc.Get(), 0, 0, rect.w, rect.h, source, rect.x, rect.y, SRCCOPY);
+  if (oldPalette) ::SelectPalette(dc.Get(), oldPalette, FALSE);
+  return frame;
+}
+
+void iButton::BuildFrames() {
+  DiscardFrames();
+  m_framesReady = false;
+  SIZE strip = BitmapSize(m_backPicture.Get());
+  if (m_backPicture && strip.cx > 0 && strip.cy > 0) {
+    m_frameSize = ComputeFrameSize(PixelsToHimetric(strip.cx), PixelsToHimetric(strip.cy),
+                                   Style());
+    if (m_frameSize.fw > 0 && m_frameSize.fh > 0) {
+      win::UniqueMemDC source(::CreateCompatibleDC(m_image.Dc()));
+      {
+        win::SelectGuard select(source.Get(), m_backPicture.Get());
+        // Only the frames the looks can show are cut: 3, or 6 for a toggle.
+        int count = Style() == 1 ? 6 : 3;
+        for (int i = 0; i < count; ++i)
+          m_frames.push_back(CutFrame(source.Get(),
+                                      FrameSource(i, m_frameSize, strip.cx, strip.cy),
+                                      m_frameSize.fw, m_frameSize.fh));
+      }
+      m_greyed.resize(m_frames.size());
+      for (size_t i = 0; i < m_frames.size(); i += 3)
+        m_greyed[i].bitmap = MakeGreyedCopy(m_frames[i].bitmap.Get());
+      if (m_autoSize && Hwnd()) {
+        m_sizing = true;
+        ::SetWindowPos(Hwnd(), nullptr, 0, 0, m_frameSize.fw, m_frameSize.fh,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        m_sizing = false;
+      }
+      m_framesReady = true;
+    }
+  } else {
+    m_frameSize = {};
+  }
+  cMouseAction(CurrentLook(), true);
+}
+
+double iButton::WidthTwips() const { return static_cast<double>(m_image.Width()) * kTwipsPerPixel; }
+double iButton::HeightTwips() const {
+  return static_cast<double>(m_image.Height()) * kTwipsPerPixel;
+}
+
+int64_t iButton::IconWidth() const {
+  if (!m_icon) return 0;
+  return IconWidthTwips(PixelsToHimetric(IconSize(m_icon.Get()).cx));
+}
+
+void iButton::PaintFrame() {
+  FrameChoice choice = ChooseFrame(m_state.Look(), Value(), Style(), Locked());
+  const std::vector<Frame>& table = choice.greyed ? m_greyed : m_frames;
+  if (!m_framesReady || choice.frame < 0 || choice.frame >= static_cast<int>(table.size()) ||
+      !table[choice.frame].bitmap) {
+    m_lastFrame = FrameChoice{-1, false};
+    return;
+  }
+  m_lastFrame = choice;
+  HBITMAP bitmap = table[choice.frame].bitmap.Get();
+  m_image.PaintBitmap(bitmap, 0, 0, m_image.Width(), m_image.Height(), 0, 0, m_frameSize.fw,
+                      m_frameSize.fh);
+  if (m_backStyle != 0) {
+    if (m_icon) {
+      double textWidth = m_image.TextExtent(m_caption).cx * static_cast<double>(kTwipsPerPixel);
+      double left = IconLeft(WidthTwips(), m_caption.empty() ? 0 : textWidth, IconWidth());
+      ::DrawIconEx(m_image.Dc(), TwipsToPixels(left), 0, m_icon.Get(), 0, 0, 0, nullptr,
+                   DI_NORMAL);
+    }
+  } else {
+    ApplyMask();
+  }
+}
+
+void iButton::ApplyMask() {
+  if (!Hwnd()) return;
+  win::UniqueRegion region =
+      RegionWithoutColour(m_image.Dc(), m_image.Width(), m_image.Height(), m_maskColour);
+  if (region && ::SetWindowRgn(Hwnd(), region.Get(), TRUE)) region.Release();  // now the system's
+}
+
+void iButton::PaintLook(int look) {
+  m_image.Clear();
+  PaintFrame();
+  if (!m_caption.empty()) {
+    SIZE extent = m_image.TextExtent(m_caption);
+    TwipPoint at = CaptionPosition(WidthTwips(), HeightTwips(),
+                                   extent.cx * static_cast<double>(kTwipsPerPixel),
+                                   extent.cy * static_cast<double>(kTwipsPerPixel), IconWidth(),
+                                   look);
+    m_image.Print(TwipsToPixels(static_cast<double>(at.x)),
+                  TwipsToPixels(static_cast<double>(at.y)), m_caption);
+  }
+  Present();
+}
+
+void iButton::DrawFocus() {
+  PixelRect r = FocusRectangle(WidthTwips(), HeightTwips(), ScreenTwipsPerPixel(LOGPIXELSX),
+                               ScreenTwipsPerPixel(LOGPIXELSY));
+  RECT rc{r.left, r.top, r.right, r.bottom};
+  if (rc.right > rc.left && rc.bottom > rc.top) ::DrawFocusRect(m_image.Dc(), &rc);
+  Present();
+}
+
+void iButton::Present() {
+  if (Hwnd()) ::InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+// ---- reactions ----
+
+bool iButton::Apply(const ButtonEffects& effects) {
+  for (const ButtonEffect& e : effects) {
+    switch (e.kind) {
+      case ButtonEffect::Paint:
+        PaintLook(e.look);
+        break;
+      case ButtonEffect::HandCursor:
+        m_cursor = ::LoadCursorW(nullptr, IDC_HAND);
+        ::SetCursor(m_cursor);
+        break;
+      case ButtonEffect::ArrowCursor:
+        m_cursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        ::SetCursor(m_cursor);
+        break;
+      case ButtonEffect::TimerOn:
+        if (Hwnd()) ::SetTimer(Hwnd(), kHoverTimerId, kHoverTimerMs, nullptr);
+        break;
+      case ButtonEffect::TimerOff:
+        if (Hwnd()) ::KillTimer(Hwnd(), kHoverTimerId);
+        break;
+      case ButtonEffect::DrawFocus:
+        DrawFocus();
+        break;
+      case ButtonEffect::RaiseClick:
+        if (!Raise(Click)) return false;
+        break;
+      case ButtonEffect::RaiseMouseOver:
+        if (!Raise(MouseOver)) return false;
+        break;
+      case ButtonEffect::RaiseMouseOut:
+        if (!Raise(MouseOut)) return false;
+        break;
+      case ButtonEffect::RaiseDBClick:
+        if (!Raise(DBClick)) return false;
+        break;
+    }
+  }
+  return true;
+}
+
+void iButton::OnMouseMove(WPARAM wParam, LPARAM lParam) {
+  int16_t button = ButtonsFromMouse(wParam), shift = ShiftFromMouse(wParam);
+  float x = TwipsX(lParam), y = TwipsY(lParam);
+  if (!Raise(MouseMove, button, shift, x, y)) return;
+  Apply(m_state.OnMouseMove(IsMouseOver()));
+}
+
+void iButton::OnButtonDown(int16_t button, WPARAM wParam, LPARAM lParam) {
+  Alive alive = m_alive;
+  // Clicking a button gives it the focus; the focus reaction comes before MouseDown.
+  if (::GetFocus() != Hwnd()) ::SetFocus(Hwnd());
+  if (!*alive) return;
+  ::SetCapture(Hwnd());
+  uint8_t bit = static_cast<uint8_t>(button);
+  m_pressed |= bit;
+  m_clickable |= bit;
+  int16_t shift = ShiftFromMouse(wParam);
+  float x = TwipsX(lParam), y = TwipsY(lParam);
+  if (!Raise(MouseDown, button, shift, x, y)) return;
+  Apply(m_state.OnMouseDown(button));
+}
+
+void iButton::OnButtonUp(int16_t button, WPARAM wParam, LPARAM lParam) {
+  uint8_t bit = static_cast<uint8_t>(button);
+  bool clickable = (m_clickable & bit) != 0;
+  m_pressed &= static_cast<uint8_t>(~bit);
+  m_clickable &= static_cast<uint8_t>(~bit);
+  POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  RECT client{};
+  ::GetClientRect(Hwnd(), &client);
+  bool releasedOver = ::PtInRect(&client, pt) != FALSE;
+
+  int16_t shift = ShiftFromMouse(wParam);
+  float x = TwipsX(lParam), y = TwipsY(lParam);
+  if (!Raise(MouseUp, button, shift, x, y)) return;
+  if (!Apply(m_state.OnMouseUp(button, IsMouseOver()))) return;
+  if (!m_pressed && ::GetCapture() == Hwnd()) ::ReleaseCapture();
+  if (clickable && releasedOver) Apply(m_state.OnClick(IsMouseOver()));
+}
+
+void iButton::OnDoubleClick(int16_t button, WPARAM, LPARAM) {
+  // The second press of a double click: its release raises MouseUp but no Click.
+  m_pressed |= static_cast<uint8_t>(button);
+  ::SetCapture(Hwnd());
+  Apply(m_state.OnDoubleClick());
+}
+
+void iButton::OnKeyDown(WPARAM wParam) {
+  int16_t key = static_cast<int16_t>(wParam), shift = ShiftFromKeyboard();
+  if (!Raise(KeyDown, key, shift)) return;
+  Apply(m_state.OnKeyDown(key, IsMouseOver()));
+}
+
+void iButton::OnKeyUp(WPARAM wParam) {
+  int16_t key = static_cast<int16_t>(wParam), shift = ShiftFromKeyboard();
+  if (!Raise(KeyUP, key, shift)) return;
+  Apply(m_state.OnKeyUp(key, IsMouseOver()));
+}
+
+void iButton::OnSize() {
+  RECT rc{};
+  ::GetClientRect(Hwnd(), &rc);
+  m_image.Resize(rc.right, rc.bottom);
+  if (m_sizing) return;
+  if (m_autoSize && m_backPicture) {
+    SIZE strip = BitmapSize(m_backPicture.Get());
+    FrameSize fs =
+        ComputeFrameSize(PixelsToHimetric(strip.cx), PixelsToHimetric(strip.cy), Style());
+    if (fs.fw > 0 && fs.fh > 0 && (rc.right != fs.fw || rc.bottom != fs.fh)) {
+      m_sizing = true;
+      ::SetWindowPos(Hwnd(), nullptr, 0, 0, fs.fw, fs.fh,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      m_sizing = false;
+      ::GetClientRect(Hwnd(), &rc);
+      m_image.Resize(rc.right, rc.bottom);
+    }
+  }
+  cMouseAction(CurrentLook(), true);
+}
+
+void iButton::StopHoverPoll() {
+  if (Hwnd()) ::KillTimer(Hwnd(), kHoverTimerId);
+}
+
+LRESULT iButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: {
+      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      m_image.Resize(cs->cx, cs->cy);
+      BuildFrames();
+      return 0;
+    }
+    case WM_SHOWWINDOW:
+      if (wParam && !m_shownOnce) {
+        m_shownOnce = true;
+        BuildFrames();
+      }
+      break;
+    case WM_SIZE:
+      OnSize();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      win::PaintGuard paint(Hwnd());
+      m_image.CopyTo(paint.Dc(), paint.Ps().rcPaint);
+      return 0;
+    }
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && m_cursor) {
+        ::SetCursor(m_cursor);
+        return TRUE;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      OnMouseMove(wParam, lParam);
+      return 0;
+    case WM_LBUTTONDOWN: OnButtonDown(1, wParam, lParam); return 0;
+    case WM_RBUTTONDOWN: OnButtonDown(2, wParam, lParam); return 0;
+    case WM_MBUTTONDOWN: OnButtonDown(4, wParam, lParam); return 0;
+    case WM_LBUTTONUP: OnButtonUp(1, wParam, lParam); return 0;
+    case WM_RBUTTONUP: OnButtonUp(2, wParam, lParam); return 0;
+    case WM_MBUTTONUP: OnButtonUp(4, wParam, lParam); return 0;
+    case WM_LBUTTONDBLCLK: OnDoubleClick(1, wParam, lParam); return 0;
+    case WM_RBUTTONDBLCLK: OnDoubleClick(2, wParam, lParam); return 0;
+    case WM_MBUTTONDBLCLK: OnDoubleClick(4, wParam, lParam); return 0;
+    case WM_CAPTURECHANGED:
+      // Capture taken away mid-press (a dialog, a task switch): the press ends where it is, as
+      // a release elsewhere, with no MouseUp since no button came up.
+      if (reinterpret_cast<HWND>(lParam) != Hwnd() && (m_pressed || m_state.Held())) {
+        m_pressed = m_clickable = 0;
+        if (m_state.Held()) Apply(m_state.OnMouseUp(kLeftButton, false));
+      }
+      return 0;
+    case WM_TIMER:
+      if (wParam == kHoverTimerId) {
+        Apply(m_state.OnTimer(IsMouseOver()));
+        return 0;
+      }
+      break;
+    case WM_GETDLGCODE:
+      if (lParam) {
+        auto* m = reinterpret_cast<const MSG*>(lParam);
+        if ((m->message == WM_KEYDOWN || m->message == WM_KEYUP) &&
+            (m->wParam == VK_RETURN || m->wParam == VK_SPACE))
+          return DLGC_WANTMESSAGE;
+      }
+      return DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+      OnKeyDown(wParam);
+      return 0;
+    case WM_KEYUP:
+      OnKeyUp(wParam);
+      return 0;
+    case WM_CHAR: {
+      int16_t ascii = static_cast<int16_t>(wParam);
+      Raise(KeyPress, ascii);
+      return 0;
+    }
+    case WM_SETFOCUS:
+      Apply(m_state.OnFocus(true, IsMouseOver()));
+      return 0;
+    case WM_KILLFOCUS:
+      Apply(m_state.OnFocus(false, IsMouseOver()));
+      return 0;
+    case WM_DESTROY:
+      StopHoverPoll();
+      DiscardFrames();
+      m_backPicture.Reset();
+      m_backPictureId = 0;
+      m_framesReady = false;
+      return 0;
+    case WM_NCDESTROY:
+      *m_alive = false;
+      m_alive = std::make_shared<bool>(true);
+      break;
+    default:
+      break;
+  }
+  return DefaultHandling(msg, wParam, lParam);
+}
+
+}  // namespace qorv::controls

@@ -1,0 +1,215 @@
+#include "controls/set_style.h"
+
+#include "base/units.h"
+#include "subclass/form_subclass.h"
+
+namespace qorv::controls {
+
+namespace {
+
+double TwipsPerPixel(int index) {
+  HDC screen = ::GetDC(nullptr);
+  int dpi = screen ? ::GetDeviceCaps(screen, index) : 96;
+  if (screen) ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? 1440.0 / dpi : kTwipsPerPixel;
+}
+
+const wchar_t* PointerForZone(int zone) {
+  switch (zone) {
+    case kZoneTop:
+    case kZoneBottom: return IDC_SIZENS;
+    case kZoneTopRight:
+    case kZoneBottomLeft: return IDC_SIZENESW;
+    case kZoneRight:
+    case kZoneLeft: return IDC_SIZEWE;
+    case kZoneBottomRight:
+    case kZoneTopLeft: return IDC_SIZENWSE;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+int16_t GetTaskbarHeight() {
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return TaskbarHeightTwips(::GetSystemMetrics(SM_CYSCREEN), work.bottom,
+                            TwipsPerPixel(LOGPIXELSX), TwipsPerPixel(LOGPIXELSY));
+}
+
+cSetStyle::cSetStyle() : m_objSubclass(std::make_unique<cFormSubclass>()) {
+  m_objSubclass->MsgCome = [this](bool bBefore, bool& bHandled, LRESULT& lReturn, HWND& hWnd,
+                                  UINT& uMsg, WPARAM& wParam, LPARAM& lParam) {
+    OnMsgCome(bBefore, bHandled, lReturn, hWnd, uMsg, wParam, lParam);
+  };
+}
+
+cSetStyle::~cSetStyle() {
+  *m_alive = false;
+  if (m_objSubclass) m_objSubclass->MsgCome = nullptr;
+  CancelDrag();
+  if (m_objSubclass) m_objSubclass->DeleteWindowMsg(m_window);
+  m_objSubclass.reset();  // the interception goes with it
+}
+
+void cSetStyle::SetWindowStyle(HWND hWnd) {
+  m_window = hWnd;
+  LONG_PTR keep = ::GetWindowLongPtrW(hWnd, GWL_STYLE) &
+                  (WS_VISIBLE | WS_DISABLED | WS_MINIMIZE | WS_MAXIMIZE | WS_CLIPCHILDREN |
+                   WS_CLIPSIBLINGS);
+  ::SetWindowLongPtrW(hWnd, GWL_STYLE, kBorderlessStyle | keep);
+  ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  m_objSubclass->AddWindowMsgs(hWnd);
+}
+
+ScreenRect cSetStyle::WindowBounds() const {
+  RECT r{};
+  ::GetWindowRect(m_window, &r);
+  return ScreenRect{r.left, r.top, r.right, r.bottom};
+}
+
+void cSetStyle::MoveFormTwips(int64_t left, int64_t top, int64_t width, int64_t height) {
+  double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
+  ::MoveWindow(m_objForm, TwipsToPixels(static_cast<double>(left), fx),
+               TwipsToPixels(static_cast<double>(top), fy),
+               TwipsToPixels(static_cast<double>(width), fx),
+               TwipsToPixels(static_cast<double>(height), fy), TRUE);
+}
+
+bool cSetStyle::CallWindowStateChange() {
+  if (m_maximised) {
+    MoveFormTwips(m_saved.left, m_saved.top, m_saved.width, m_saved.height);
+    m_maximised = false;
+  } else {
+    RECT r{};
+    ::GetWindowRect(m_objForm, &r);
+    double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
+    m_saved.left = RoundHalfEven(r.left * fx);
+    m_saved.top = RoundHalfEven(r.top * fy);
+    m_saved.width = RoundHalfEven((r.right - r.left) * fx);
+    m_saved.height = RoundHalfEven((r.bottom - r.top) * fy);
+    TwipBounds b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),
+                                   ::GetSystemMetrics(SM_CYSCREEN), GetTaskbarHeight(), fx, fy);
+    MoveFormTwips(b.left, b.top, b.width, b.height);
+    m_maximised = true;
+  }
+  return m_maximised;
+}
+
+void cSetStyle::SetPointerForZone(int zone) {
+  const wchar_t* id = PointerForZone(zone);
+  m_pointer = ::LoadCursorW(nullptr, id ? id : IDC_ARROW);
+  ::SetCursor(m_pointer);
+}
+
+void cSetStyle::Draw(const std::vector<ScreenRect>& rects) {
+  if (!m_screenDC) return;
+  for (const ScreenRect& r : rects) {
+    RECT rc{r.left, r.top, r.right, r.bottom};
+    ::DrawFocusRect(m_screenDC, &rc);
+  }
+}
+
+void cSetStyle::OnMouseMove(WPARAM wParam) {
+  ::GetCursorPos(&m_cursor);
+  if (!m_drag.Active() && !m_maximised) {
+    m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y);
+    std::shared_ptr<bool> alive = m_alive;
+    if (MouseSize) {
+      auto handler = MouseSize;
+      handler(m_zone);
+      if (!*alive) return;
+    }
+    SetPointerForZone(m_zone);
+  }
+  if (m_drag.Active() && (wParam & MK_LBUTTON)) Draw(m_drag.Move(m_cursor.x, m_cursor.y));
+}
+
+void cSetStyle::OnButtonDown() {
+  ::GetCursorPos(&m_cursor);
+  m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y);
+  if (m_zone == kZoneNone || m_drag.Active() || m_maximised) return;
+  // The screen DC is taken here rather than at the first move, so the outline shows at once;
+  // without one nothing is drawn during the whole drag, which keeps draws and erasures paired.
+  m_screenDC = ::GetDC(nullptr);
+  Draw(m_drag.Begin(WindowBounds(), m_zone));
+  // Moves and the release outside the window must still reach it.
+  ::SetCapture(m_window);
+}
+
+void cSetStyle::OnButtonUp() {
+  if (!m_drag.Active()) return;
+  ScreenRect to = m_drag.Drawn();
+  Draw(m_drag.End());
+  ::MoveWindow(m_window, to.left, to.top, to.right - to.left, to.bottom - to.top, TRUE);
+  if (m_screenDC) ::ReleaseDC(nullptr, m_screenDC);
+  m_screenDC = nullptr;
+  if (::GetCapture() == m_window) ::ReleaseCapture();
+}
+
+void cSetStyle::CancelDrag() {
+  if (!m_drag.Active()) return;
+  Draw(m_drag.End());
+  if (m_screenDC) ::ReleaseDC(nullptr, m_screenDC);
+  m_screenDC = nullptr;
+  if (m_window && ::GetCapture() == m_window) ::ReleaseCapture();
+}
+
+void cSetStyle::OnMsgCome(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd, UINT uMsg,
+                          WPARAM wParam, LPARAM lParam) {
+  if (!bBefore) return;
+  switch (uMsg) {
+    case WM_SETTINGCHANGE: {
+      std::shared_ptr<bool> alive = m_alive;
+      if (SettingChange) {
+        auto handler = SettingChange;
+        handler();
+        if (!*alive) return;
+      }
+      if (!::IsIconic(m_objForm) && m_maximised) {
+        double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
+        TwipBounds b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),
+                                       ::GetSystemMetrics(SM_CYSCREEN), GetTaskbarHeight(), fx,
+                                       fy);
+        MoveFormTwips(b.left, b.top, b.width, b.height);
+      }
+      break;
+    }
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE && CloseClick) {
+        auto handler = CloseClick;
+        handler();
+      }
+      break;
+    case WM_SETCURSOR:
+      // The form's mouse pointer: over its own surface the sizing pointer of the zone stays.
+      if (reinterpret_cast<HWND>(wParam) == hWnd && LOWORD(lParam) == HTCLIENT && m_pointer &&
+          !m_maximised) {
+        ::SetCursor(m_pointer);
+        bHandled = true;
+        lReturn = TRUE;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      OnMouseMove(wParam);
+      break;
+    case WM_LBUTTONDOWN:
+      OnButtonDown();
+      break;
+    case WM_LBUTTONUP:
+      OnButtonUp();
+      break;
+    case WM_CAPTURECHANGED:
+      // Capture taken away mid-drag (a task switch, a dialog): the outline goes, nothing moves.
+      if (m_drag.Active() && reinterpret_cast<HWND>(lParam) != m_window) CancelDrag();
+      break;
+    case WM_DESTROY:
+      CancelDrag();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace qorv::controls

@@ -1,0 +1,139 @@
+#include "controls/sizing.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <tuple>
+
+namespace qorv::controls {
+namespace {
+
+const ScreenRect kWin{100, 100, 1100, 800};
+
+TEST(Sizing, HitZonesCornersBeforeEdges) {
+  struct Case {
+    int x, y, zone;
+  } cases[] = {
+      {100, 800, kZoneBottomLeft}, {100, 100, kZoneTopLeft},   {1100, 800, kZoneBottomRight},
+      {1100, 100, kZoneTopRight},  {600, 100, kZoneTop},       {1100, 450, kZoneRight},
+      {600, 800, kZoneBottom},     {100, 450, kZoneLeft},      {600, 450, kZoneNone},
+      // Tolerance 5 on both sides of an edge; 6 is out.
+      {105, 450, kZoneLeft},       {106, 450, kZoneNone},      {95, 450, kZoneLeft},
+      {94, 450, kZoneNone},        {600, 105, kZoneTop},       {600, 106, kZoneNone},
+      {1095, 450, kZoneRight},     {1094, 450, kZoneNone},     {600, 795, kZoneBottom},
+      {600, 794, kZoneNone},
+      // Within 5 of a corner along an edge is the corner; an edge starts 6 from it.
+      {105, 100, kZoneTopLeft},    {106, 100, kZoneTop},       {1094, 100, kZoneTop},
+      {1095, 100, kZoneTopRight},  {100, 105, kZoneTopLeft},   {100, 106, kZoneLeft},
+      {1100, 794, kZoneRight},     {1100, 795, kZoneBottomRight},
+      {99, 801, kZoneBottomLeft},
+  };
+  for (const auto& c : cases) EXPECT_EQ(HitZone(kWin, c.x, c.y), c.zone) << c.x << "," << c.y;
+}
+
+TEST(Sizing, HitZoneOrderDecidesOnATinyWindow) {
+  // Every corner matches here; the first in the order wins.
+  ScreenRect tiny{0, 0, 8, 8};
+  EXPECT_EQ(HitZone(tiny, 0, 4), kZoneBottomLeft);
+  EXPECT_EQ(HitZone(tiny, 8, 4), kZoneBottomRight);
+  EXPECT_EQ(HitZone(ScreenRect{0, 0, 8, 100}, 4, 0), kZoneTopLeft);
+  // An edge starts 6 pixels from each corner.
+  EXPECT_EQ(HitZone(ScreenRect{0, 0, 12, 100}, 6, 0), kZoneTop);
+  EXPECT_EQ(HitZone(ScreenRect{0, 0, 12, 100}, 6, 50), kZoneNone);
+}
+
+TEST(Sizing, OutlineUpdateByZoneWithLimits) {
+  const ScreenRect o{100, 100, 1100, 800};
+  struct Case {
+    int zone, x, y;
+    ScreenRect r;
+  } cases[] = {
+      {kZoneTop, 50, 900, {100, 900, 1100, 800}},  // the top edge has no limit
+      {kZoneTopRight, 20, 30, {100, 30, 20, 800}},  // nor the right edge of the top-right corner
+      {kZoneRight, 901, 0, {100, 100, 901, 800}},
+      {kZoneRight, 900, 0, o},  // the width would not exceed 800
+      {kZoneBottomRight, 900, 701, {100, 100, 1100, 701}},
+      {kZoneBottomRight, 1200, 700, {100, 100, 1200, 800}},
+      {kZoneBottom, 0, 701, {100, 100, 1100, 701}},
+      {kZoneBottom, 0, 700, o},
+      {kZoneBottomLeft, 299, 900, {299, 100, 1100, 900}},
+      {kZoneBottomLeft, 300, 650, o},
+      {kZoneLeft, 299, 0, {299, 100, 1100, 800}},
+      {kZoneLeft, 300, 0, o},
+      {kZoneTopLeft, 2000, 2000, {2000, 2000, 1100, 800}},  // nor the top-left corner
+      {kZoneNone, 0, 0, o},
+      {42, 0, 0, o},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(UpdateOutline(o, c.zone, c.x, c.y), c.r) << "zone " << c.zone << " " << c.x;
+}
+
+TEST(Sizing, DraggingTheRightEdgeLeftStopsAbove800) {
+  OutlineDrag drag;
+  drag.Begin(kWin, kZoneRight);
+  for (int x = 1100; x >= 700; x -= 7) drag.Move(x, 400);
+  EXPECT_EQ(drag.Drawn().right, 904);  // the last x tried that still left more than 800
+  // The top edge dragged down has no stop.
+  OutlineDrag top;
+  top.Begin(kWin, kZoneTop);
+  top.Move(500, 790);
+  EXPECT_EQ(top.Drawn().top, 790);
+  // Limits near the coordinate range do not wrap.
+  EXPECT_EQ(UpdateOutline(ScreenRect{INT32_MAX - 10, 0, 0, 0}, kZoneRight, INT32_MIN, 0).right, 0);
+}
+
+TEST(Sizing, EveryOutlineDrawnIsDrawnTwice) {
+  // XOR drawing: a rectangle drawn an even number of times leaves nothing on the screen.
+  std::mt19937 rng(7);
+  for (int round = 0; round < 200; ++round) {
+    OutlineDrag drag;
+    std::map<std::tuple<int, int, int, int>, int> count;
+    auto record = [&](const std::vector<ScreenRect>& rects) {
+      for (const auto& r : rects) ++count[{r.left, r.top, r.right, r.bottom}];
+    };
+    record(drag.Begin(kWin, static_cast<int>(rng() % 8)));
+    int moves = static_cast<int>(rng() % 20);
+    for (int i = 0; i < moves; ++i) {
+      if (rng() % 10 == 0) record(drag.Begin(kWin, static_cast<int>(rng() % 8)));  // restarted
+      record(drag.Move(static_cast<int>(rng() % 2000) - 200, static_cast<int>(rng() % 1500) - 200));
+    }
+    ScreenRect final = drag.Drawn();
+    record(drag.End());
+    record(drag.End());  // a second end draws nothing
+    record(drag.Move(1, 1));  // nor does a move after it
+    EXPECT_FALSE(drag.Active());
+    for (const auto& [rect, n] : count) EXPECT_EQ(n % 2, 0) << "round " << round;
+    (void)final;
+  }
+}
+
+TEST(Sizing, EndReportsTheOutlineToMoveTo) {
+  OutlineDrag drag;
+  EXPECT_EQ(drag.Begin(kWin, kZoneBottomRight), std::vector<ScreenRect>{kWin});
+  auto drawn = drag.Move(1300, 950);
+  ASSERT_EQ(drawn.size(), 2u);
+  EXPECT_EQ(drawn[0], kWin);  // the old outline removed first
+  EXPECT_EQ(drawn[1], (ScreenRect{100, 100, 1300, 950}));
+  EXPECT_EQ(drag.Drawn(), (ScreenRect{100, 100, 1300, 950}));
+  EXPECT_EQ(drag.End(), std::vector<ScreenRect>{(ScreenRect{100, 100, 1300, 950})});
+}
+
+TEST(Sizing, TaskbarHeight) {
+  EXPECT_EQ(TaskbarHeightTwips(1024, 994, 15, 15), 450);  // 30 pixels docked at the bottom
+  EXPECT_EQ(TaskbarHeightTwips(1024, 1024, 15, 15), 0);   // at the top, a side, or none
+  EXPECT_EQ(TaskbarHeightTwips(1024, 1100, 15, 15), 0);   // a work area below the screen
+  EXPECT_EQ(TaskbarHeightTwips(1024, -100000, 15, 15), 32767);
+  EXPECT_EQ(TaskbarHeightTwips(1024, 994, 0, 15), 0);
+  // The screen's twips come from the vertical factor, everything else from the horizontal one:
+  // (768 x 15 / 12 - 738) x 12 = 2664.
+  EXPECT_EQ(TaskbarHeightTwips(768, 738, 12, 15), 2664);
+}
+
+TEST(Sizing, MaximisedBoundsAboveTheTaskbar) {
+  EXPECT_EQ(MaximisedBounds(1280, 1024, 450, 15, 15), (TwipBounds{0, 0, 19200, 14910}));
+  EXPECT_EQ(MaximisedBounds(1280, 1024, 0, 15, 15), (TwipBounds{0, 0, 19200, 15360}));
+}
+
+}  // namespace
+}  // namespace qorv::controls
