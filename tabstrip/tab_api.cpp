@@ -1,0 +1,87 @@
+#include "tabstrip/tab_api.h"
+
+#include "base/text.h"
+#include "tabstrip/tab_layout.h"
+
+namespace qorv::tabstrip {
+
+TabApiError::TabApiError(const wchar_t* description)
+    : std::runtime_error(WideToUtf8(description)), m_description(description) {}
+
+BOOL ModifyStyle(HWND hWnd, int index, DWORD remove, DWORD add, UINT swpFlags) {
+  auto old = static_cast<DWORD>(::GetWindowLongW(hWnd, index));
+  DWORD now = (old & ~remove) | add;
+  if (now == old) return FALSE;
+  ::SetWindowLongW(hWnd, index, static_cast<LONG>(now));
+  if (swpFlags != 0) {
+    ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                   swpFlags | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return FALSE;
+}
+
+HDC CreateMemoryDC(int cx, int cy) {
+  win::WindowDC screen(nullptr);
+  if (!screen) throw TabApiError(kErrGetDC);
+  // Windows refuses a negative size; some GDI implementations take its absolute value. The
+  // refusal is what callers rely on.
+  win::UniqueBitmap bitmap(cx < 0 || cy < 0 ? nullptr
+                                            : ::CreateCompatibleBitmap(screen.Get(), cx, cy));
+  if (!bitmap) throw TabApiError(kErrCreateCompatibleBitmap);
+  HDC dc = ::CreateCompatibleDC(screen.Get());
+  if (!dc) throw TabApiError(kErrCreateCompatibleDC);
+  ::SelectObject(dc, bitmap.Release());
+  return dc;
+}
+
+HDC CreateBitmapDC(HBITMAP bitmap) {
+  win::WindowDC screen(nullptr);
+  if (!screen) throw TabApiError(kErrGetDC);
+  HDC dc = ::CreateCompatibleDC(screen.Get());
+  if (!dc) throw TabApiError(kErrCreateCompatibleDC);
+  if (bitmap) ::SelectObject(dc, bitmap);
+  return dc;
+}
+
+int DeleteMemoryDC(HDC dc) {
+  auto bitmap = static_cast<HBITMAP>(::GetCurrentObject(dc, OBJ_BITMAP));
+  ::DeleteDC(dc);
+  // A DC that never had a bitmap of its own holds the stock one; deleting a stock object is
+  // ignored.
+  if (bitmap) ::DeleteObject(bitmap);
+  return 1;
+}
+
+BOOL DrawSkinImage(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh,
+                   int left, int top, int right, int bottom, std::optional<COLORREF> transparent) {
+  auto plan = PlanSkinImage(w, h, sx, sy, sw, sh, left, top, right, bottom);
+  if (plan.empty()) return FALSE;
+  UniqueMemoryDC temp(CreateMemoryDC(w, h));
+  ::SetStretchBltMode(temp.Get(), HALFTONE);
+  ::SetBrushOrgEx(temp.Get(), 0, 0, nullptr);  // halftone needs its brush origin reset
+  for (const SkinBlit& b : plan) {
+    if (b.stretch) {
+      ::StretchBlt(temp.Get(), b.dst.x, b.dst.y, b.dst.w, b.dst.h, src, b.src.x, b.src.y, b.src.w,
+                   b.src.h, SRCCOPY);
+    } else {
+      ::BitBlt(temp.Get(), b.dst.x, b.dst.y, b.dst.w, b.dst.h, src, b.src.x, b.src.y, SRCCOPY);
+    }
+  }
+  if (transparent) {
+    return ::TransparentBlt(dst, x, y, w, h, temp.Get(), 0, 0, w, h, *transparent);
+  }
+  return ::BitBlt(dst, x, y, w, h, temp.Get(), 0, 0, SRCCOPY);
+}
+
+BOOL TransparentCopy(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy,
+                     COLORREF transparent) {
+  return ::TransparentBlt(dst, x, y, w, h, src, sx, sy, w, h, transparent);
+}
+
+int DrawTextBox(HDC dc, const std::wstring& text, int count, int x, int y, int w, int h,
+                UINT format) {
+  RECT rc{x, y, x + w, y + h};
+  return ::DrawTextW(dc, text.c_str(), count, &rc, format);
+}
+
+}  // namespace qorv::tabstrip

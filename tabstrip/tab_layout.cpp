@@ -1,0 +1,206 @@
+#include "tabstrip/tab_layout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "base/units.h"
+
+namespace qorv::tabstrip {
+namespace {
+
+constexpr SkinMetrics kStyle0{106, 25, 25, 108, 122, 25, {1, 123, 245}, {367, 379, 391, 403}, 24, 6};
+constexpr SkinMetrics kStyle1{107, 32, 28, 200, 124, 26, {1, 125, 249}, {373, 385, 397, 409}, 20, 7};
+
+int32_t ClampInt32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+// The frame's destination: style 0 frames start 14 pixels left of the tab and overlap their
+// left neighbour; style 1 frames cover exactly the tab.
+PxRect FrameRect(int32_t tabStyle, const TabView& t) {
+  const SkinMetrics& m = MetricsFor(tabStyle);
+  if (tabStyle == 0) return {t.left - kFrameBorder, 0, t.width + kFrameBorder, m.frameHeight};
+  return {t.left, 0, t.width, m.frameHeight};
+}
+
+PxRect CaptionBox(int32_t tabStyle, const TabView& t, bool selected, bool closeShown) {
+  if (tabStyle == 0) {
+    int32_t w = selected ? t.width - 26 : (closeShown ? t.width - 38 : t.width - 14);
+    return {t.left, 0, w, 25};
+  }
+  return {t.left + 12, 0, closeShown ? t.width - 28 : t.width - 8, 26};
+}
+
+// Two borders that together exceed the space share it in proportion.
+void FitBorders(int32_t total, int32_t& a, int32_t& b) {
+  if (static_cast<int64_t>(a) + b <= total) return;
+  int64_t sum = static_cast<int64_t>(a) + b;
+  a = static_cast<int32_t>(static_cast<int64_t>(total) * a / sum);
+  b = total - a;
+}
+
+}  // namespace
+
+const SkinMetrics& MetricsFor(int32_t tabStyle) { return tabStyle == 0 ? kStyle0 : kStyle1; }
+
+int32_t ComputeTabWidth(int32_t tabStyle, int32_t controlWidth, int32_t leftSize,
+                        int32_t rightSize, int32_t count, int32_t lockedCount) {
+  const int64_t area = static_cast<int64_t>(controlWidth) - leftSize - rightSize;
+  const int64_t unlocked = static_cast<int64_t>(count) - lockedCount;
+  int64_t free;
+  int64_t full;
+  if (tabStyle == 0) {
+    full = kStyle0.lockedWidth;
+    free = area - full * lockedCount - 14;
+  } else {
+    full = kStyle1.lockedWidth;
+    free = area - full * lockedCount - 5 * static_cast<int64_t>(count);
+  }
+  int64_t w = full;
+  if (unlocked > 0) w = RoundHalfEven(static_cast<double>(free) / static_cast<double>(unlocked));
+  return ClampInt32(std::min(w, full));
+}
+
+std::vector<TabSlot> LayoutTabs(int32_t tabStyle, int32_t tabWidth,
+                                const std::vector<bool>& lockSize) {
+  const SkinMetrics& m = MetricsFor(tabStyle);
+  std::vector<TabSlot> slots;
+  slots.reserve(lockSize.size());
+  int64_t x = tabStyle == 0 ? 14 : 0;
+  const int64_t gap = tabStyle == 0 ? 0 : 5;
+  for (bool locked : lockSize) {
+    int32_t width = locked ? m.lockedWidth : std::max(tabWidth, 0);
+    slots.push_back({ClampInt32(x), width});
+    x += width + gap;
+  }
+  return slots;
+}
+
+bool CloseButtonShown(int32_t tabStyle, const TabView& tab) {
+  if (tab.hideButton || tab.width <= 0) return false;
+  const SkinMetrics& m = MetricsFor(tabStyle);
+  PxRect frame = FrameRect(tabStyle, tab);
+  int64_t closeX = static_cast<int64_t>(tab.left) + tab.width - m.closeDx;
+  return closeX >= frame.x && closeX + kCloseSize <= static_cast<int64_t>(frame.x) + frame.w;
+}
+
+HitResult HitTest(int32_t tabStyle, int32_t controlWidth, int32_t leftSize, int32_t rightSize,
+                  const std::vector<TabView>& tabs, int32_t x, int32_t y) {
+  const int64_t W = controlWidth;
+  if (x < 0 || x > W || y < 0 || y > kHitRowBottom) return {kHitOutside, false};
+  if (x > W - rightSize || x < leftSize) return {kHitMargin, false};
+  if (tabs.empty()) return {kHitNone, false};
+  const int64_t r = static_cast<int64_t>(x) - leftSize;
+  if (r <= 14) return {0, false};
+  const SkinMetrics& m = MetricsFor(tabStyle);
+  for (size_t i = 0; i < tabs.size(); ++i) {
+    const TabView& t = tabs[i];
+    if (t.width <= 0) continue;  // not drawn, so not there to hit
+    const int64_t right = static_cast<int64_t>(t.left) + t.width;
+    if (t.left <= r && r <= right) {
+      bool close = false;
+      if (CloseButtonShown(tabStyle, t)) {
+        const int64_t cx = right - m.closeDx;
+        close = cx <= r && r <= cx + kCloseSize && m.closeY <= y && y <= m.closeY + kCloseSize;
+      }
+      return {static_cast<int32_t>(i), close};
+    }
+  }
+  return {kHitNone, false};
+}
+
+int32_t RoundCoordinate(float value) { return ClampInt32(RoundHalfEven(value)); }
+
+std::vector<TabPaint> PlanTabPaint(int32_t tabStyle, const std::vector<TabView>& tabs,
+                                   int32_t selected, int32_t hoverIndex, int32_t closeState) {
+  const SkinMetrics& m = MetricsFor(tabStyle);
+  const auto count = static_cast<int32_t>(tabs.size());
+  std::vector<TabPaint> out;
+  auto paint = [&](int32_t i, bool isSelected) {
+    const TabView& t = tabs[static_cast<size_t>(i)];
+    if (t.width <= 0) return;
+    TabPaint p;
+    p.index = i;
+    p.selected = isSelected;
+    p.frame = FrameRect(tabStyle, t);
+    if (p.frame.w <= 0) return;
+    p.frameImage = isSelected ? FrameImage::Selected
+                   : (i == hoverIndex ? FrameImage::Hovered : FrameImage::Normal);
+    p.frameSource = {m.frameX[static_cast<int>(p.frameImage)], 0, m.frameWidth, m.frameHeight};
+    p.drawClose = CloseButtonShown(tabStyle, t);
+    p.captionBox = CaptionBox(tabStyle, t, isSelected, p.drawClose);
+    p.drawCaption = p.captionBox.w > 0;
+    if (p.drawClose) {
+      if (i == hoverIndex && closeState == 1) {
+        p.closeImage = CloseImage::Hovered;
+      } else if (i == hoverIndex && closeState == 2) {
+        p.closeImage = CloseImage::Pressed;
+      } else {
+        p.closeImage = isSelected ? CloseImage::Selected : CloseImage::Normal;
+      }
+      p.close = {t.left + t.width - m.closeDx, m.closeY, kCloseSize, kCloseSize};
+      p.closeSourceX = m.closeX[static_cast<int>(p.closeImage)];
+    }
+    out.push_back(p);
+  };
+  for (int32_t i = count - 1; i >= 0; --i) {
+    if (i != selected) paint(i, false);
+  }
+  if (selected >= 0 && selected < count) paint(selected, true);
+  return out;
+}
+
+CaptionPlan PlanCaption(int32_t x, int32_t y, int32_t w, int32_t h, int32_t textW,
+                        int32_t textH) {
+  if (w <= 0 || h <= 0) return {};
+  if (w < textW) {
+    auto y2 = ClampInt32(RoundHalfEven((static_cast<double>(h) - textH) / 2.0 + y));
+    return {true, {x, y2, w, h}, kCaptionEllipsis};
+  }
+  return {true, {x, y, w, h}, kCaptionCentred};
+}
+
+std::vector<SkinBlit> PlanSkinImage(int32_t w, int32_t h, int32_t sx, int32_t sy, int32_t sw,
+                                    int32_t sh, int32_t left, int32_t top, int32_t right,
+                                    int32_t bottom) {
+  std::vector<SkinBlit> out;
+  if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return out;
+  out.reserve(9);  // four corners, four edges, the centre
+  left = std::max(left, 0);
+  top = std::max(top, 0);
+  right = std::max(right, 0);
+  bottom = std::max(bottom, 0);
+  auto add = [&out](bool stretch, PxRect dst, PxRect src) {
+    if (dst.w <= 0 || dst.h <= 0 || src.w <= 0 || src.h <= 0) return;
+    out.push_back({stretch, dst, src});
+  };
+  if (left == 0 && top == 0 && right == 0 && bottom == 0) {
+    add(true, {0, 0, w, h}, {sx, sy, sw, sh});
+    return out;
+  }
+  // Corners are copied 1:1, so a border is cut to what both the image and the source can hold.
+  FitBorders(std::min(w, sw), left, right);
+  FitBorders(std::min(h, sh), top, bottom);
+
+  if (left > 0 && top > 0) add(false, {0, 0, left, top}, {sx, sy, left, top});
+  if (right > 0 && top > 0) add(false, {w - right, 0, right, top}, {sx + sw - right, sy, right, top});
+  if (left > 0 && bottom > 0)
+    add(false, {0, h - bottom, left, bottom}, {sx, sy + sh - bottom, left, bottom});
+  if (right > 0 && bottom > 0)
+    add(false, {w - right, h - bottom, right, bottom},
+        {sx + sw - right, sy + sh - bottom, right, bottom});
+
+  const int32_t midH = h - top - bottom, srcMidH = sh - top - bottom;
+  const int32_t midW = w - left - right, srcMidW = sw - left - right;
+  if (left > 0) add(true, {0, top, left, midH}, {sx, sy + top, left, srcMidH});
+  if (right > 0) add(true, {w - right, top, right, midH}, {sx + sw - right, sy + top, right, srcMidH});
+  if (top > 0) add(true, {left, 0, midW, top}, {sx + left, sy, srcMidW, top});
+  if (bottom > 0)
+    add(true, {left, h - bottom, midW, bottom}, {sx + left, sy + sh - bottom, srcMidW, bottom});
+  add(true, {left, top, midW, midH}, {sx + left, sy + top, srcMidW, srcMidH});
+  return out;
+}
+
+}  // namespace qorv::tabstrip

@@ -1,0 +1,703 @@
+#include "tabstrip/tab_strip.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <exception>
+#include <string>
+
+#include "base/text.h"
+#include "base/win/log.h"
+#include "controls/property_bag.h"
+#include "subclass/subclass.h"
+
+namespace qorv::tabstrip {
+namespace {
+
+constexpr wchar_t kClassName[] = L"QorvTabStrip";
+
+HWND AsHwnd(WindowHandle h) { return reinterpret_cast<HWND>(h); }
+
+// The window calls of the tab model, over Win32.
+class Win32TabWindowOps final : public ITabWindowOps {
+ public:
+  int32_t GetStyle(WindowHandle h) override {
+    return static_cast<int32_t>(::GetWindowLongW(AsHwnd(h), GWL_STYLE));
+  }
+  void SetStyle(WindowHandle h, int32_t style) override {
+    ::SetWindowLongW(AsHwnd(h), GWL_STYLE, style);
+  }
+  void SetActiveWindow(WindowHandle h) override { ::SetActiveWindow(AsHwnd(h)); }
+  void SetParentNone(WindowHandle h) override { ::SetParent(AsHwnd(h), nullptr); }
+  int32_t ScreenWidth() override { return ::GetSystemMetrics(SM_CXSCREEN); }
+  int32_t ScreenHeight() override { return ::GetSystemMetrics(SM_CYSCREEN); }
+  WindowRectPx GetWindowRect(WindowHandle h) override {
+    RECT rc{};
+    ::GetWindowRect(AsHwnd(h), &rc);
+    return {rc.left, rc.top, rc.right, rc.bottom};
+  }
+  void ShowTopAt(WindowHandle h, int32_t x, int32_t y) override {
+    ::SetWindowPos(AsHwnd(h), HWND_TOP, x, y, 0, 0,
+                   SWP_NOSIZE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+  }
+  void RedrawWindow(WindowHandle h) override {
+    ::RedrawWindow(AsHwnd(h), nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT);
+  }
+};
+
+Win32TabWindowOps& WindowOps() {
+  static Win32TabWindowOps ops;
+  return ops;
+}
+
+// The skin bitmaps come from the program's own resources; a missing one leaves its skin out.
+UniqueMemoryDC LoadSkin(int id) {
+  auto bitmap = static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                  MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
+                                                  LR_CREATEDIBSECTION));
+  if (!bitmap) {
+    win::LogError(L"tab strip: bitmap resource " + std::to_wstring(id) + L" is missing");
+    return {};
+  }
+  try {
+    return UniqueMemoryDC(CreateBitmapDC(bitmap));
+  } catch (const TabApiError& e) {
+    ::DeleteObject(bitmap);
+    win::LogError(L"tab strip: " + e.Description());
+    return {};
+  }
+}
+
+win::UniqueFont MakeGuiFont(LONG weight) {
+  LOGFONTW lf{};
+  ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+  lf.lfWeight = weight;
+  return win::UniqueFont(::CreateFontIndirectW(&lf));
+}
+
+int16_t ShiftState(WPARAM wParam) {
+  int16_t shift = 0;
+  if (wParam & MK_SHIFT) shift |= 1;
+  if (wParam & MK_CONTROL) shift |= 2;
+  if (::GetKeyState(VK_MENU) < 0) shift |= 4;
+  return shift;
+}
+
+int16_t HeldButtons(WPARAM wParam) {
+  int16_t buttons = 0;
+  if (wParam & MK_LBUTTON) buttons |= 1;
+  if (wParam & MK_RBUTTON) buttons |= 2;
+  if (wParam & MK_MBUTTON) buttons |= 4;
+  return buttons;
+}
+
+void LogFailure(const wchar_t* where, const std::exception& e) {
+  win::LogError(std::wstring(L"tab strip: ") + where + L": " + Utf8ToWide(e.what()));
+}
+
+}  // namespace
+
+template <class Slot, class... Args>
+bool uTab::Raise(const Slot& slot, Args&&... args) {
+  if (!slot) return true;
+  std::weak_ptr<int> alive = m_alive;
+  Slot handler = slot;  // the handler may replace the slot it runs from
+  handler(std::forward<Args>(args)...);
+  return !alive.expired();
+}
+
+uTab::uTab() {
+  m_skin0 = LoadSkin(MetricsFor(0).bitmapId);
+  m_skin1 = LoadSkin(MetricsFor(1).bitmapId);
+  m_items = std::make_shared<CTabItems>(WindowOps());
+  m_items->BindOwner(this);
+  c_Subclass = std::make_unique<CSubclass>();
+  c_Subclass->WindowProc = [this](bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd,
+                                  UINT uMsg, WPARAM wParam, LPARAM lParam, LONG_PTR& lParamUser) {
+    c_Subclass_WindowProc(bBefore, bHandled, lReturn, hWnd, uMsg, wParam, lParam, lParamUser);
+  };
+  m_tabWidth = kTabWidthStart;
+  m_tabLeftSize = 40;
+  m_tabRightSize = 0;
+  m_fontNormal = MakeGuiFont(100);
+  m_fontBold = MakeGuiFont(700);
+  m_selected = -1;
+  m_hoverIndex = -1;
+}
+
+// Release order: the hooks first (no message reaches a half-torn control), then the list (its
+// pages are unloaded), the skins, the fonts (no longer selected anywhere: every pass puts the
+// buffer's own font back), the buffers, and last the window.
+uTab::~uTab() {
+  m_tearingDown = true;
+  m_alive.reset();
+  if (m_items) m_items->BindOwner(nullptr);
+  c_Subclass.reset();
+  m_items.reset();
+  m_skin0.Reset();
+  m_skin1.Reset();
+  m_fontNormal.Reset();
+  m_fontBold.Reset();
+  FreeBuffers();
+  if (m_tooltip && ::IsWindow(m_tooltip)) ::DestroyWindow(m_tooltip);
+  m_tooltip = nullptr;
+  Destroy();
+}
+
+bool uTab::Create(HWND parent, int x, int y, int width, controls::PropertyBag* bag) {
+  RegisterClassOnce(kClassName, CS_DBLCLKS);
+  HWND hwnd = Window::Create(kClassName, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                             width, StripHeight(m_tabStyle), parent);
+  if (!hwnd) return false;
+  ReadProperties(bag);
+  // The host runs (there is no designer here): hook the own window for every message.
+  m_ownHooked = c_Subclass->ssc_Subclass(hwnd, 0, 1, true, false, false);
+  if (m_ownHooked) c_Subclass->ssc_AddMsg(hwnd, ALL_MESSAGES, CSubclass::kMsgBefore);
+  OnResize();
+  return true;
+}
+
+void uTab::ReadProperties(controls::PropertyBag* bag) {
+  if (bag) {
+    controls::PropertyBag& b = *bag;
+    m_tabStyle = controls::AsInt32(b.ReadProperty(L"TabStyle", m_tabStyle)).value_or(m_tabStyle);
+    m_tabLeftSize =
+        controls::AsInt32(b.ReadProperty(L"TabLeftSize", m_tabLeftSize)).value_or(m_tabLeftSize);
+    m_tabRightSize = controls::AsInt32(b.ReadProperty(L"TabRightSize", m_tabRightSize))
+                         .value_or(m_tabRightSize);
+  }
+  m_propertiesRead = true;
+}
+
+void uTab::WriteProperties(controls::PropertyBag& bag) const {
+  bag.WriteProperty(L"TabStyle", m_tabStyle);
+  bag.WriteProperty(L"TabLeftSize", m_tabLeftSize);
+  bag.WriteProperty(L"TabRightSize", m_tabRightSize);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Public operations
+
+void uTab::refresh() { DrawAll(true); }
+
+void uTab::LockReDraw(bool bLock) {
+  m_redrawEnabled = !bLock;
+  if (!m_redrawEnabled) return;
+  ComputeTabWidth();
+  LayoutTabs();
+  DrawAll(true);
+}
+
+void uTab::SethContainerWnd(HWND hWnd) {
+  m_container = hWnd;
+  // An earlier container stays hooked: its WM_SIZE still re-fits the selected page.
+  c_Subclass->ssc_Subclass(hWnd, 0, 1, true, false, false);
+  c_Subclass->ssc_AddMsg(hWnd, WM_SIZE, CSubclass::kMsgAfter);
+}
+
+void uTab::RefreshPage() {
+  auto item = m_items->Item(m_selected);
+  if (!item || !item->Form()) throw TabError(kErrNoObject);
+  item->Form()->RefreshPage();
+}
+
+void uTab::SetToolTipText(const std::wstring& text) {
+  m_toolTipText = text;
+  HWND self = Hwnd();
+  if (!self) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;  // understood by every version of the control
+  ti.uFlags = TTF_IDISHWND;
+  ti.hwnd = self;
+  ti.uId = reinterpret_cast<UINT_PTR>(self);
+  ti.lpszText = const_cast<wchar_t*>(m_toolTipText.c_str());
+  if (!m_tooltip) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    m_tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, self, nullptr,
+                                  win::ThisModule(), nullptr);
+    if (!m_tooltip) return;
+    ::SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    return;
+  }
+  ::SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void uTab::RelayToolTip(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!m_tooltip) return;
+  MSG m{Hwnd(), msg, wParam, lParam, static_cast<DWORD>(::GetMessageTime()), {}};
+  ::SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+}
+
+void uTab::Move(int x, int y, int width) {
+  if (!Hwnd()) return;
+  ::SetWindowPos(Hwnd(), nullptr, x, y, width, StripHeight(m_tabStyle),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int uTab::Height() const {
+  RECT rc{};
+  if (Hwnd()) ::GetWindowRect(Hwnd(), &rc);
+  return rc.bottom - rc.top;
+}
+
+void uTab::SetSelected(int32_t value) {
+  if (value < 0) {
+    m_selected = -1;
+    DrawAll(true);
+    return;
+  }
+  if (value > m_items->Count() - 1) return;
+  m_selected = value;
+  ShowSelectedPage();
+  DrawAll(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// IuTab
+
+void uTab::Add(const std::wstring&, const std::shared_ptr<ITabForm>& Form,
+               const std::optional<std::wstring>&, const std::optional<TabIndex>&) {
+  if (Form) AttachPage(AsHwnd(Form->hWnd()));
+  if (m_selected > m_items->Count() || m_selected < 0) m_selected = 0;
+  ComputeTabWidth();
+  LayoutTabs();
+  DrawTabs(true);
+}
+
+bool uTab::BeforeRemove(int32_t Index) {
+  bool Cancel = false;
+  Raise(OnItemColose, Index, Cancel);
+  return !Cancel;
+}
+
+void uTab::Remove(int32_t Index) {
+  ComputeTabWidth();
+  LayoutTabs();
+  if (Index == m_selected) {
+    m_selected = 0;
+  } else if (m_selected > Index) {
+    --m_selected;
+  }
+  ShowSelectedPage();
+  DrawTabs(true);
+}
+
+void uTab::Clear() {
+  ComputeTabWidth();
+  m_selected = 0;
+  DrawTabs(true);
+}
+
+void uTab::Redraw(bool) { DrawAll(true); }
+
+void uTab::ChangeForm(CTabItem&, const std::shared_ptr<ITabForm>& Form) {
+  try {
+    if (Form) AttachPage(AsHwnd(Form->hWnd()));
+  } catch (const std::exception& e) {
+    LogFailure(L"attaching a page", e);
+  }
+  try {
+    ShowSelectedPage();
+  } catch (const std::exception& e) {
+    LogFailure(L"showing the selected page", e);
+  }
+}
+
+WindowHandle uTab::hParent() const {
+  HWND self = Hwnd();
+  if (!self) return 0;
+  return reinterpret_cast<WindowHandle>(::GetAncestor(self, GA_ROOT));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout and pages
+
+int32_t uTab::ControlWidth() const {
+  RECT rc{};
+  if (Hwnd()) ::GetClientRect(Hwnd(), &rc);
+  return rc.right;
+}
+
+std::vector<TabView> uTab::Views() const {
+  std::vector<TabView> views;
+  const int32_t n = m_items->Count();
+  views.reserve(static_cast<size_t>(n));
+  for (int32_t i = 0; i < n; ++i) {
+    auto item = m_items->Item(i);
+    views.push_back({item->Left(), item->Width(), item->HideButton()});
+  }
+  return views;
+}
+
+void uTab::ComputeTabWidth() {
+  if (!m_redrawEnabled) return;
+  const int32_t n = m_items->Count();
+  int32_t locked = 0;
+  for (int32_t i = 0; i < n; ++i) locked += m_items->Item(i)->LockSize() ? 1 : 0;
+  m_tabWidth = tabstrip::ComputeTabWidth(m_tabStyle, ControlWidth(), m_tabLeftSize,
+                                         m_tabRightSize, n, locked);
+}
+
+void uTab::LayoutTabs() {
+  if (!m_redrawEnabled || m_items->Count() == 0) return;
+  std::vector<bool> locks;
+  for (int32_t i = 0; i < m_items->Count(); ++i) locks.push_back(m_items->Item(i)->LockSize());
+  auto slots = tabstrip::LayoutTabs(m_tabStyle, m_tabWidth, locks);
+  for (size_t i = 0; i < slots.size(); ++i) {
+    auto item = m_items->Item(static_cast<int32_t>(i));
+    item->SetLeft(slots[i].left);
+    item->SetWidth(slots[i].width);
+  }
+}
+
+void uTab::AttachPage(HWND h) {
+  // Without a container there is nowhere to put the page; making it a child of the desktop
+  // would strand it.
+  if (!m_container || !h) return;
+  RECT rc{};
+  ::GetClientRect(m_container, &rc);
+  ::SetParent(h, m_container);
+  // WS_POPUP goes too: a window cannot be both a child and a pop-up.
+  ModifyStyle(h, GWL_STYLE, WS_CAPTION | WS_THICKFRAME | WS_POPUP, WS_CHILD, SWP_FRAMECHANGED);
+  ::SetWindowPos(h, nullptr, 0, 0, rc.right, rc.bottom,
+                 SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
+void uTab::ShowSelectedPage() {
+  if (m_selected >= m_items->Count() || m_selected < 0 || !m_container) return;
+  auto item = m_items->Item(m_selected);
+  if (!item->Form()) return;
+  RECT rc{};
+  ::GetClientRect(m_container, &rc);
+  ::SetWindowPos(AsHwnd(item->Form()->hWnd()), HWND_TOP, 0, 0, rc.right, rc.bottom,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+HitResult uTab::HitTestAt(float x, float y) const {
+  return HitTest(m_tabStyle, ControlWidth(), m_tabLeftSize, m_tabRightSize, Views(),
+                 RoundCoordinate(x), RoundCoordinate(y));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+HDC uTab::SkinDC() const { return m_tabStyle == 0 ? m_skin0.Get() : m_skin1.Get(); }
+
+void uTab::FreeBuffers() {
+  m_composition.Reset();
+  m_background.Reset();
+  m_tabArea.Reset();
+  m_bufferWidth = 0;
+}
+
+void uTab::CreateBuffers() {
+  FreeBuffers();
+  const int32_t W = ControlWidth();
+  const int32_t H = StripHeight(m_tabStyle);
+  const int32_t A = W - m_tabLeftSize - m_tabRightSize;
+  // A control without width, or margins that leave no tab area, gets no buffer rather than a
+  // failed one.
+  if (W <= 0) return;
+  m_composition.Reset(CreateMemoryDC(W, H));
+  m_background.Reset(CreateMemoryDC(W, H));
+  if (A > 0) m_tabArea.Reset(CreateMemoryDC(A, H));
+  m_bufferWidth = W;
+}
+
+bool uTab::DrawAll(bool update) {
+  if (!DrawBackground()) return false;
+  DrawTabs(update);
+  return true;
+}
+
+bool uTab::DrawBackground() {
+  if (!m_redrawEnabled || !m_background) return true;
+  const SkinMetrics& m = MetricsFor(m_tabStyle);
+  const int32_t W = m_bufferWidth;
+  const int32_t H = m.stripHeight;
+  HDC dc = m_background.Get();
+  bool bSkipDefault = false;
+  if (!Raise(OnDrawBackground, dc, W, H, bSkipDefault)) return false;
+  if (!bSkipDefault && SkinDC()) {
+    ::SetStretchBltMode(dc, COLORONCOLOR);
+    ::StretchBlt(dc, 0, 0, W, H, SkinDC(), 0, 0, 1, m.backgroundHeight, SRCCOPY);
+  }
+  return true;
+}
+
+void uTab::DrawTabs(bool update) {
+  if (!m_redrawEnabled || !m_composition || !m_background) return;
+  const int32_t W = m_bufferWidth;
+  const int32_t H = StripHeight(m_tabStyle);
+  const int32_t L = m_tabLeftSize;
+  const int32_t A = W - L - m_tabRightSize;
+  HDC area = m_tabArea.Get();
+  const bool withTabs = area && A > 0;
+  if (withTabs) {
+    ::SetBkMode(area, TRANSPARENT);
+    win::SelectGuard font(area, m_fontNormal.Get());
+    ::SetTextColor(area, RGB(0, 0, 0));
+    ::BitBlt(area, 0, 0, A, H, m_background.Get(), L, 0, SRCCOPY);
+    HDC skin = SkinDC();
+    auto plan = PlanTabPaint(m_tabStyle, Views(), m_selected, m_hoverIndex, m_closeState);
+    for (const TabPaint& p : plan) {
+      if (p.selected) {
+        ::SelectObject(area, m_fontBold.Get());
+        ::SetTextColor(area, kSelectedTextColour);
+      }
+      if (skin) {
+        DrawSkinImage(area, p.frame.x, p.frame.y, p.frame.w, p.frame.h, skin, p.frameSource.x,
+                      p.frameSource.y, p.frameSource.w, p.frameSource.h, kFrameBorder, 0,
+                      kFrameBorder, 0, kSkinTransparent);
+      }
+      if (p.drawCaption) {
+        const PxRect& b = p.captionBox;
+        DrawCaption(area, m_items->Item(p.index)->Caption(), b.x, b.y, b.w, b.h);
+      }
+      if (p.drawClose && skin) {
+        TransparentCopy(area, p.close.x, p.close.y, kCloseSize, kCloseSize, skin, p.closeSourceX,
+                        0, kSkinTransparent);
+      }
+    }
+  }
+  ::BitBlt(m_composition.Get(), 0, 0, W, H, m_background.Get(), 0, 0, SRCCOPY);
+  if (withTabs) ::BitBlt(m_composition.Get(), L, 0, A, H, area, 0, 0, SRCCOPY);
+  // A destroyed window would make GetDC hand out the screen.
+  if (update && Hwnd() && ::IsWindow(Hwnd())) {
+    win::WindowDC dc(Hwnd());
+    if (dc) ::BitBlt(dc.Get(), 0, 0, W, H, m_composition.Get(), 0, 0, SRCCOPY);
+  }
+}
+
+void uTab::DrawCaption(HDC hdc, const std::wstring& text, int x, int y, int w, int h) {
+  SIZE size{};
+  ::GetTextExtentPoint32W(hdc, text.c_str(), static_cast<int>(text.size()), &size);
+  CaptionPlan plan = PlanCaption(x, y, w, h, size.cx, size.cy);
+  if (!plan.draw) return;
+  // Captions are page titles, not mnemonics: an "&" is shown as it is.
+  DrawTextBox(hdc, text, -1, plan.box.x, plan.box.y, plan.box.w, plan.box.h,
+              plan.format | DT_NOPREFIX);
+}
+
+void uTab::PaintCopy() {
+  win::PaintGuard paint(Hwnd());
+  if (m_composition) {
+    ::BitBlt(paint.Dc(), 0, 0, ControlWidth(), StripHeight(m_tabStyle), m_composition.Get(), 0, 0,
+             SRCCOPY);
+  }
+}
+
+void uTab::OnResize() {
+  HWND self = Hwnd();
+  if (!self) return;
+  const int32_t H = StripHeight(m_tabStyle);
+  RECT rc{};
+  ::GetClientRect(self, &rc);
+  if (rc.bottom != H) {
+    RECT wr{};
+    ::GetWindowRect(self, &wr);
+    ::SetWindowPos(self, nullptr, 0, 0, wr.right - wr.left, H,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The new height arrived as a nested WM_SIZE, which did the rest.
+    ::GetClientRect(self, &rc);
+    if (rc.bottom == H) return;
+  }
+  // Each step runs even when the one before failed.
+  std::weak_ptr<int> alive = m_alive;
+  try {
+    CreateBuffers();
+  } catch (const std::exception& e) {
+    LogFailure(L"creating the buffers", e);
+  }
+  try {
+    ComputeTabWidth();
+  } catch (const std::exception& e) {
+    LogFailure(L"computing the tab width", e);
+  }
+  try {
+    LayoutTabs();
+  } catch (const std::exception& e) {
+    LogFailure(L"laying out the tabs", e);
+  }
+  try {
+    DrawAll(true);
+  } catch (const std::exception& e) {
+    if (!alive.expired()) LogFailure(L"drawing", e);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse
+
+bool uTab::MouseDown(int16_t Button, int16_t Shift, float X, float Y) {
+  int32_t i = 0;
+  if (Button == 1) {
+    HitResult hit = HitTestAt(X, Y);
+    i = hit.index;
+    if (IsTabIndex(i)) {
+      if (i != m_selected && !hit.close) {
+        m_selected = i;
+        ShowSelectedPage();
+        DrawTabs(true);
+      } else if (hit.close && m_closeState != 2) {
+        m_closeState = 2;
+        DrawTabs(true);
+      }
+      if (!Raise(TabChanged)) return false;
+    }
+  }
+  return Raise(OnMouseDown, i, Button, Shift, X, Y);
+}
+
+bool uTab::MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
+  int32_t i = 0;
+  if (Button == 0) {
+    c_Subclass->TrackMouseTracking(Hwnd());
+    HitResult hit = HitTestAt(X, Y);
+    i = hit.index;
+    const int32_t g = hit.close ? 1 : 0;
+    if (i != m_hoverIndex || g != m_closeState) {
+      if (i != m_hoverIndex) {
+        if (!Raise(OnMouseHover, i, Button, Shift, X, Y)) return false;
+      }
+      m_hoverIndex = i;
+      m_closeState = g;
+      DrawTabs(true);
+    }
+  }
+  return Raise(OnMouseMove, i, Button, Shift, X, Y);
+}
+
+bool uTab::MouseUp(int16_t Button, int16_t Shift, float X, float Y) {
+  int32_t i = 0;
+  if (Button == 1) {
+    HitResult hit = HitTestAt(X, Y);
+    i = hit.index;
+    m_closeState = 0;
+    if (IsTabIndex(i) && i == m_hoverIndex && hit.close && !m_items->Item(i)->HideButton()) {
+      std::weak_ptr<int> alive = m_alive;
+      m_items->Remove(i, true);
+      if (alive.expired()) return false;
+    }
+    if (!DrawAll(true)) return false;
+  }
+  return Raise(OnMouseUp, i, Button, Shift, X, Y);
+}
+
+bool uTab::DoubleClick() {
+  MouseState last = m_last;
+  HitResult hit = HitTestAt(last.x, last.y);
+  if (!MouseDown(last.button, last.shift, last.x, last.y)) return false;
+  return Raise(OnDblClick, hit.index, last.button, last.shift, last.x, last.y);
+}
+
+void uTab::MouseLeft() {
+  if (m_hoverIndex != -1) {
+    m_hoverIndex = -1;
+    DrawTabs(true);
+  }
+  Raise(OnMouseLeave);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+void uTab::c_Subclass_WindowProc(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd,
+                                 UINT uMsg, WPARAM, LPARAM, LONG_PTR&) {
+  if (m_tearingDown) return;
+  try {
+    if (hWnd == Hwnd()) {
+      if (!bBefore) return;
+      switch (uMsg) {
+        case WM_ERASEBKGND:
+          bHandled = true;
+          lReturn = 0;
+          break;
+        case WM_PAINT:
+          PaintCopy();
+          bHandled = true;
+          lReturn = 0;
+          break;
+        case WM_MOUSELEAVE:
+          MouseLeft();  // passes on to the window's own handling
+          break;
+        default:
+          break;
+      }
+    } else if (!bBefore && uMsg == WM_SIZE) {
+      ShowSelectedPage();
+    }
+  } catch (const std::exception& e) {
+    LogFailure(L"message hook", e);
+  } catch (...) {
+    win::LogError(L"tab strip: message hook failed");
+  }
+}
+
+LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (m_tearingDown) return DefaultHandling(msg, wParam, lParam);
+  auto x = static_cast<float>(GET_X_LPARAM(lParam));
+  auto y = static_cast<float>(GET_Y_LPARAM(lParam));
+  switch (msg) {
+    case WM_SIZE:
+      if (m_propertiesRead) OnResize();
+      return 0;
+    case WM_ERASEBKGND:  // only reached when the own hook could not be set
+      return 0;
+    case WM_PAINT:
+      PaintCopy();
+      return 0;
+    case WM_MOUSELEAVE:
+      if (!m_ownHooked) MouseLeft();
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:  // only the left button has a double click; others press again
+    case WM_MBUTTONDBLCLK: {
+      RelayToolTip(msg, wParam, lParam);
+      int16_t button = (msg == WM_LBUTTONDOWN) ? 1
+                       : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? 2 : 4;
+      m_last = {button, ShiftState(wParam), x, y};
+      // Captured, so a release outside the window still comes here.
+      ::SetCapture(Hwnd());
+      MouseDown(button, m_last.shift, x, y);
+      return 0;
+    }
+    case WM_LBUTTONDBLCLK:
+      m_last = {1, ShiftState(wParam), x, y};
+      ::SetCapture(Hwnd());
+      DoubleClick();
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      RelayToolTip(msg, wParam, lParam);
+      int16_t button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
+      m_last = {button, ShiftState(wParam), x, y};
+      HWND self = Hwnd();
+      bool stillPressed = HeldButtons(wParam) != 0;
+      if (!MouseUp(button, m_last.shift, x, y)) return 0;
+      if (!stillPressed && ::GetCapture() == self) ::ReleaseCapture();
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      RelayToolTip(msg, wParam, lParam);
+      MouseMove(HeldButtons(wParam), ShiftState(wParam), x, y);
+      return 0;
+    case WM_CAPTURECHANGED:
+      // Another window took the mouse during a press: the release will not come here.
+      if (reinterpret_cast<HWND>(lParam) != Hwnd() && m_closeState == 2) {
+        m_closeState = 0;
+        DrawTabs(true);
+      }
+      return 0;
+    default:
+      return DefaultHandling(msg, wParam, lParam);
+  }
+}
+
+}  // namespace qorv::tabstrip
