@@ -1,0 +1,192 @@
+#include "startup/download.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <atomic>
+#include <vector>
+
+#include "base/win/form.h"
+#include "base/win/handles.h"
+#include "base/win/log.h"
+#include "startup/download_pacing.h"
+
+namespace qorv {
+namespace {
+
+// The body's home until it is whole: a file beside the target (a rename within one directory
+// cannot half-happen), removed on every way out that does not hand it over.
+class PartialFile {
+ public:
+  PartialFile(const std::wstring& target, DWORD attributes) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 16 && !m_file; ++attempt) {
+      wchar_t suffix[48];
+      ::wsprintfW(suffix, L".%lx-%x.part", ::GetCurrentProcessId(), counter.fetch_add(1));
+      m_path = target + suffix;
+      // CREATE_NEW: never reuse (and so never truncate) a file someone else is writing.
+      m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 CREATE_NEW, attributes, nullptr));
+      if (!m_file && ::GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    if (!m_file) m_path.clear();
+  }
+  PartialFile(const PartialFile&) = delete;
+  PartialFile& operator=(const PartialFile&) = delete;
+  ~PartialFile() {
+    m_file.Reset();
+    if (!m_path.empty()) ::DeleteFileW(m_path.c_str());
+  }
+
+  explicit operator bool() const { return static_cast<bool>(m_file); }
+  bool Write(const void* data, DWORD size) {
+    DWORD written = 0;
+    return ::WriteFile(m_file.Get(), data, size, &written, nullptr) && written == size;
+  }
+  // Closes the file and moves it over the target; on failure it is removed and the target kept.
+  bool Commit(const std::wstring& target) {
+    m_file.Reset();
+    if (!::MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      win::LogError(L"download: cannot replace \"" + target + L"\" (error " +
+                    std::to_wstring(::GetLastError()) + L")");
+      return false;
+    }
+    m_path.clear();
+    return true;
+  }
+  const std::wstring& Path() const { return m_path; }
+
+ private:
+  win::UniqueFile m_file;
+  std::wstring m_path;
+};
+
+double Seconds() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  ::QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / frequency;
+}
+
+bool QueryNumber(HINTERNET request, DWORD query, DWORD& value) {
+  DWORD size = sizeof(value);
+  DWORD index = 0;
+  value = 0;
+  return ::HttpQueryInfoW(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index) != 0;
+}
+
+}  // namespace
+
+CKpDownLoadFile::CKpDownLoadFile() : m_state(std::make_shared<State>()) {}
+
+CKpDownLoadFile::~CKpDownLoadFile() {
+  // A DownLoadFile further up the stack (we were destroyed from a handler or a dispatched
+  // message) sees this and stops without touching the object.
+  m_state->alive = false;
+  m_state->stop = true;
+}
+
+void CKpDownLoadFile::StopDownLoad() { m_state->stop = true; }
+
+bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
+                                   bool bHidden, bool bRaiseEvent) {
+  std::shared_ptr<State> state = m_state;
+  state->stop = false;
+  bool result = false;
+  {
+    win::UniqueInternet internet(
+        ::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    win::UniqueInternet request;
+    if (internet) {
+      // A fresh copy from the server, and none kept in the browser's cache: the body goes to
+      // its file, and an update's programs would otherwise sit in the cache a second time.
+      request.Reset(::InternetOpenUrlW(internet.Get(), strURLFile.c_str(), nullptr, 0,
+                                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    }
+    DWORD status = 0;
+    DWORD total = 0;
+    if (!request) {
+      win::LogInfo(L"download: cannot open " + strURLFile + L" (error " +
+                   std::to_wstring(::GetLastError()) + L")");
+    } else if (!QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE, status) || status != 200) {
+      win::LogInfo(L"download: " + strURLFile + L" answered " + std::to_wstring(status));
+    } else if (!QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH, total) || total == 0) {
+      win::LogInfo(L"download: " + strURLFile + L" has no Content-Length");
+    } else {
+      if (bRaiseEvent) {
+        if (auto slot = QueryFileInfo) slot(total);
+        if (!state->alive) return false;
+      }
+      PartialFile partial(strSaveFile,
+                          bHidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
+      if (!partial) {
+        win::LogError(L"download: cannot create a file beside \"" + strSaveFile + L"\" (error " +
+                      std::to_wstring(::GetLastError()) + L")");
+      } else {
+        // One buffer per call, never the whole body: memory stays flat whatever the file's size.
+        std::vector<unsigned char> buffer(ReadPacer::kMaxRead);
+        ReadPacer pacer;
+        uint64_t received = 0;
+        bool broken = false;
+        bool ended = false;
+        while (!state->stop && !broken && !ended) {
+          DWORD asked = pacer.Next();
+          DWORD read = 0;
+          double started = Seconds();
+          if (!::InternetReadFile(request.Get(), buffer.data(), asked, &read)) {
+            broken = true;
+            break;
+          }
+          pacer.Record(asked, read, Seconds() - started);
+          ended = read == 0;
+          // Whatever the network handed over goes on in blocks of 8192 bytes: each is written,
+          // reported, and followed by the window's pending messages.
+          for (DWORD offset = 0; offset < read && !state->stop; offset += kBlockSize) {
+            DWORD size = std::min<DWORD>(kBlockSize, read - offset);
+            if (!partial.Write(buffer.data() + offset, size)) {
+              win::LogError(L"download: writing \"" + partial.Path() + L"\" failed");
+              broken = true;
+              break;
+            }
+            received += size;
+            if (received > total) {  // more than announced: not the body we were promised
+              broken = true;
+              break;
+            }
+            if (bRaiseEvent) {
+              if (auto slot = Loading) slot(static_cast<uint32_t>(received));
+              if (!state->alive) return false;
+            }
+            // A quit request ends the download: the program is on its way out.
+            if (!win::Application::Instance().PumpPending()) state->stop = true;
+            if (!state->alive) return false;
+          }
+        }
+        // A stop that came after the last byte keeps the file: it is whole.
+        if (!broken && received == total) {
+          result = partial.Commit(strSaveFile);
+        } else if (state->stop) {
+          win::LogInfo(L"download: " + strURLFile + L" stopped after " +
+                       std::to_wstring(received) + L" bytes");
+        } else {
+          win::LogInfo(L"download: " + strURLFile + L" ended after " + std::to_wstring(received) +
+                       L" of " + std::to_wstring(total) + L" bytes");
+        }
+      }
+    }
+    // The request goes before the session that carries it.
+    request.Reset();
+    internet.Reset();
+  }
+  if (bRaiseEvent) {
+    if (auto slot = Complete) slot();
+  }
+  return result;
+}
+
+}  // namespace qorv

@@ -1,0 +1,49 @@
+// CKpDownLoadFile: one HTTP file fetched with WinINet, synchronously, into a local file.
+//
+// The body goes in 8192-byte blocks into a temporary file beside the target; only a whole body
+// (status 200, a non-zero Content-Length, exactly that many bytes written) is moved over the
+// target. A failed, short or stopped transfer returns false and leaves an older file exactly as
+// it was. Pending window messages are dispatched after every block, so the window that started
+// the download stays responsive and can call StopDownLoad.
+//
+// Events, raised only when bRaiseEvent is true: QueryFileInfo once before the body is read,
+// Loading after every block written, Complete once at the end of every call, failed or not.
+// A handler (or a message dispatched between blocks) may destroy this object: the running call
+// then cleans up and returns false without touching it again.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qorv {
+
+class CKpDownLoadFile {
+ public:
+  static constexpr uint32_t kBlockSize = 8192;
+
+  CKpDownLoadFile();
+  ~CKpDownLoadFile();
+  CKpDownLoadFile(const CKpDownLoadFile&) = delete;
+  CKpDownLoadFile& operator=(const CKpDownLoadFile&) = delete;
+
+  bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
+                    bool bRaiseEvent);
+  // The running DownLoadFile leaves its loop before reading the next block.
+  void StopDownLoad();
+
+  std::function<void(uint32_t dwFileTotalLen)> QueryFileInfo;
+  std::function<void(uint32_t dwRecivedLen)> Loading;
+  std::function<void()> Complete;
+
+ private:
+  struct State {
+    bool alive = true;
+    bool stop = false;
+    bool running = false;
+  };
+  std::shared_ptr<State> m_state;
+};
+
+}  // namespace qorv

@@ -1,0 +1,25 @@
+// How much of the body a download asks the network for at a time. A synchronous read waits until
+// it has all it asked for, so a big read on a slow line freezes the window until it fills; small
+// reads on a fast line cost a round trip each. The pacer starts at one block and doubles while
+// reads come back full and fast, and drops back to one block as soon as one is slow.
+#pragma once
+
+#include <cstdint>
+
+namespace qorv {
+
+class ReadPacer {
+ public:
+  static constexpr uint32_t kMinRead = 8192;
+  static constexpr uint32_t kMaxRead = 256 * 1024;
+  static constexpr double kFastSeconds = 0.010;  // a read this quick may ask for more
+  static constexpr double kSlowSeconds = 0.040;  // a read this slow: back to one block
+
+  uint32_t Next() const { return m_next; }
+  void Record(uint32_t asked, uint32_t got, double seconds);
+
+ private:
+  uint32_t m_next = kMinRead;
+};
+
+}  // namespace qorv

@@ -1,0 +1,74 @@
+// The update check: the published version is read from the manifest on the file server and
+// compared with the running one; when they differ the player is offered the update, and on Yes
+// the updater the client carries is written to the temporary directory and started with the
+// client's location.
+//
+// Two runs share this: the automatic check at start (CheckUpdate, declared with the start-up
+// window), which ends the program at once after a hand-off, and the main window's `update`
+// command (UpdateCommand), which reports an up-to-date client too and unloads the main window
+// after a hand-off.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qorv {
+
+class CKpDownLoadFile;
+
+inline constexpr wchar_t kManifestFileName[] = L"update.txt";
+inline constexpr wchar_t kUpdaterFileName[] = L"Update.exe";
+inline constexpr wchar_t kUpdaterResourceType[] = L"UPDATE";
+inline constexpr int kUpdaterResourceId = 101;
+inline constexpr wchar_t kUpdateTitle[] = L"提示";
+inline constexpr wchar_t kNewVersionQuestion[] = L"发现有新版本，是否现在更新！";
+inline constexpr wchar_t kUpToDateText[] = L"当前版本已是最新，无需更新！";
+
+// Reads a manifest file line by line, each line decoded from the system's code page (or UTF-8
+// after a byte order mark). onLine returns false to stop. False when the file cannot be opened.
+bool ReadManifestFile(const std::wstring& path,
+                      const std::function<bool(std::wstring_view line)>& onLine);
+
+// Downloads the manifest into the temporary directory (hidden) and returns its version value.
+// A failed download falls back to the manifest an earlier run left; nothing when there is no
+// manifest or it has no version line.
+std::optional<std::wstring> FetchPublishedVersion(CKpDownLoadFile& download);
+
+// Writes the updater beside the manifest and starts it with the client's directory and path.
+// Returns whether it was started; the callers leave either way.
+bool HandOffToUpdater();
+
+// The main window as the manual check sees it.
+class IUpdateHost {
+ public:
+  virtual ~IUpdateHost() = default;
+  virtual HWND UpdateMessageOwner() const = 0;
+  // False once the window has begun to unload (the download dispatches messages meanwhile).
+  virtual bool UpdateHostLoaded() const = 0;
+  virtual void SetExitFlag(bool bExit) = 0;  // m_bExit: close without asking
+  virtual void UnloadForUpdate() = 0;
+};
+
+// The main window's `update` command; the main window holds one for its lifetime.
+class UpdateCommand {
+ public:
+  using HandOff = std::function<bool()>;
+  explicit UpdateCommand(HandOff handOff = &HandOffToUpdater);
+  ~UpdateCommand();
+  UpdateCommand(const UpdateCommand&) = delete;
+  UpdateCommand& operator=(const UpdateCommand&) = delete;
+
+  void Run(IUpdateHost& host);
+
+ private:
+  HandOff m_handOff;
+  std::unique_ptr<CKpDownLoadFile> m_download;  // made on first use
+  std::shared_ptr<bool> m_alive;
+};
+
+}  // namespace qorv

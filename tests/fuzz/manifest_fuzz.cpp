@@ -1,0 +1,99 @@
+// Fuzz target for the update manifest reader and the updater's line handling.
+// fuzz-sources: base/text.cpp base/paths.cpp base/units.cpp startup/manifest.cpp
+// fuzz-sources: startup/update_handoff.cpp updater/update_pass.cpp updater/progress_bar_model.cpp
+//
+// Checks, for any bytes: splitting in chunks of any size gives the lines of a one-shot split; a
+// version value is trimmed; every accepted file line names a file directly inside the client's
+// directory; the progress fill stays on its track.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/text.h"
+#include "startup/manifest.h"
+#include "startup/update_handoff.h"
+#include "updater/progress_bar_model.h"
+#include "updater/update_pass.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) __builtin_trap();
+}
+
+std::wstring Latin1(std::string_view bytes) {
+  std::wstring out;
+  for (unsigned char c : bytes) out += static_cast<wchar_t>(c);
+  return out;
+}
+
+int32_t Int32At(const uint8_t* data, size_t size, size_t at) {
+  uint32_t v = 0;
+  for (size_t i = 0; i < 4; ++i) v = (v << 8) | (at + i < size ? data[at + i] : 0);
+  int32_t out;
+  std::memcpy(&out, &v, sizeof(out));
+  return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace qorv;
+  std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+  // Chunked splitting agrees with the one-shot split, whatever the chunk size.
+  std::vector<std::string> whole = SplitManifestLines(bytes);
+  size_t chunk = size == 0 ? 1 : (data[0] % 17) + 1;
+  std::vector<std::string> pieces;
+  ManifestLineSplitter splitter([&](std::string_view line) {
+    pieces.emplace_back(line);
+    return true;
+  });
+  for (size_t i = 0; i < size; i += chunk) splitter.Feed(bytes.substr(i, chunk));
+  splitter.Finish();
+  Check(pieces == whole);
+  for (const auto& line : whole) {
+    Check(line.size() <= ManifestLineSplitter::kMaxLineBytes);
+    Check(line.find('\r') == std::string::npos && line.find('\n') == std::string::npos);
+  }
+
+  for (int decoding = 0; decoding < 2; ++decoding) {
+    std::vector<std::wstring> lines;
+    for (const auto& line : whole) lines.push_back(decoding ? Utf8ToWide(line) : Latin1(line));
+
+    if (auto version = FindVersionValue(lines)) {
+      Check(version->empty() || (version->front() != L' ' && version->back() != L' '));
+    }
+
+    const std::wstring dir = L"C:\\Client\\";
+    UpdatePlan plan = PlanUpdate(ParseUpdaterCommandLine(L"C:\\Client|C:\\Client\\qorv.exe"),
+                                 lines);
+    Check(plan.files.size() + plan.skipped.size() == lines.size());
+    for (const auto& file : plan.files) {
+      Check(IsSafeFileName(file.fileName));
+      Check(file.target == dir + file.fileName);
+      Check(file.fileName.find_first_of(L"\\/:") == std::wstring::npos);
+      Check(file.fileName.find(L"..") == std::wstring::npos);
+    }
+
+    // The first line as an updater command line: field 0 always ends in a backslash.
+    if (!lines.empty()) {
+      UpdaterCommand command = ParseUpdaterCommandLine(lines[0]);
+      Check(command.directory.empty() || command.directory.back() == L'\\');
+      Check(command.clientFile.find(L'|') == std::wstring::npos);
+      std::wstring built = BuildUpdaterCommandLine(lines[0]);
+      Check(built.find(L'|') != std::wstring::npos);
+    }
+  }
+
+  int width = static_cast<int>(static_cast<uint16_t>(Int32At(data, size, 1)));
+  int32_t min = Int32At(data, size, 3), max = Int32At(data, size, 7), value = Int32At(data, size, 11);
+  int x = ProgressFillEnd(width, min, max, value);
+  Check(x >= 1 && x <= (width > 1 ? width - 1 : 1));
+  for (const SkinCopy& copy : ProgressBarCopies(width, min, max, value)) Check(copy.dstWidth > 0);
+  return 0;
+}

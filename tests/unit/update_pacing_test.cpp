@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "startup/download_pacing.h"
+
+namespace qorv {
+namespace {
+
+TEST(ReadPacer, GrowsOnFastFullReadsAndFallsBackOnASlowOne) {
+  ReadPacer p;
+  EXPECT_EQ(p.Next(), 8192u);
+  std::vector<uint32_t> sizes;
+  for (int i = 0; i < 8; ++i) {
+    p.Record(p.Next(), p.Next(), 0.001);
+    sizes.push_back(p.Next());
+  }
+  EXPECT_EQ(sizes, (std::vector<uint32_t>{16384, 32768, 65536, 131072, 262144, 262144, 262144,
+                                          262144}));  // never above the buffer
+  p.Record(p.Next(), p.Next(), 0.020);  // neither fast nor slow: stays
+  EXPECT_EQ(p.Next(), 262144u);
+  p.Record(p.Next(), p.Next(), 0.5);  // a slow line: one block at a time again
+  EXPECT_EQ(p.Next(), 8192u);
+}
+
+TEST(ReadPacer, AShortReadDoesNotGrow) {
+  ReadPacer p;
+  p.Record(8192, 100, 0.0001);  // the end of the body, or a trickle
+  EXPECT_EQ(p.Next(), 8192u);
+  p.Record(8192, 8192, 0.0001);
+  p.Record(16384, 9000, 0.0001);
+  EXPECT_EQ(p.Next(), 16384u);
+}
+
+}  // namespace
+}  // namespace qorv

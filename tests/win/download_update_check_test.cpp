@@ -1,0 +1,337 @@
+// The update check against a real file server: the manifest fetched into the temporary
+// directory, the version compared, and the messages the player sees (read and answered from
+// another thread, as a player would), for the main window's command and the start-up check.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/version.h"
+#include "startup/download.h"
+#include "startup/load_frm.h"
+#include "startup/update_check.h"
+#include "win/download_test_server.h"
+#include "win/support/test_window.h"
+
+namespace qorv {
+namespace {
+
+using test::ReadWholeFile;
+using test::ScratchDir;
+using test::TestHttpServer;
+using test::WriteWholeFile;
+
+// Made before TMP and TEMP point into the second one.
+ScratchDir* g_site = nullptr;
+ScratchDir* g_temp = nullptr;
+TestHttpServer* g_server = nullptr;
+
+class CheckEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    g_site = new ScratchDir(L"site");
+    g_temp = new ScratchDir(L"temp");
+    ::CreateDirectoryW((*g_site / L"gamehome").c_str(), nullptr);
+    ::CreateDirectoryW((*g_site / L"gamehome\\qorv").c_str(), nullptr);
+    g_server = new TestHttpServer(g_site->Path());
+    ::SetEnvironmentVariableW(L"QORV_FILE_SERVER", g_server->Url().c_str());
+    std::wstring temp = g_temp->Path();
+    temp.pop_back();
+    ::SetEnvironmentVariableW(L"TMP", temp.c_str());
+    ::SetEnvironmentVariableW(L"TEMP", temp.c_str());
+  }
+  void TearDown() override {
+    delete g_server;
+    delete g_temp;
+    delete g_site;
+  }
+};
+[[maybe_unused]] const auto* const kEnv = testing::AddGlobalTestEnvironment(new CheckEnvironment);
+
+std::wstring Published() { return *g_site / L"gamehome\\qorv\\update.txt"; }
+std::wstring Fetched() { return *g_temp / L"update.txt"; }
+
+void Publish(std::string_view manifest) { WriteWholeFile(Published(), manifest); }
+void Unpublish() { ::DeleteFileW(Published().c_str()); }
+void ForgetFetched() {
+  ::SetFileAttributesW(Fetched().c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::DeleteFileW(Fetched().c_str());
+}
+std::string Running() {
+  std::wstring v = RunningVersion();
+  return std::string(v.begin(), v.end());
+}
+
+// What a message box showed.
+struct Box {
+  bool seen = false;
+  std::wstring title, text;
+  bool ok = false, yes = false, no = false;
+  HWND owner = nullptr;
+};
+
+// Watches for this process's message box from another thread, reads it and presses `press`
+// (or the box's only way out when it was not expected).
+class BoxWatcher {
+ public:
+  explicit BoxWatcher(int press, int timeoutMs = 15000)
+      : m_thread([this, press, timeoutMs] { Watch(press, timeoutMs); }) {}
+  ~BoxWatcher() { Stop(); }
+  Box Stop() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+    return m_box;
+  }
+
+ private:
+  static std::wstring Text(HWND h) {
+    wchar_t buf[512] = {};
+    ::GetWindowTextW(h, buf, 512);
+    return buf;
+  }
+  static BOOL CALLBACK FindBox(HWND h, LPARAM lp) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[64] = {};
+    ::GetClassNameW(h, cls, 64);
+    if (pid == ::GetCurrentProcessId() && std::wstring(cls) == L"#32770" && ::IsWindowVisible(h)) {
+      *reinterpret_cast<HWND*>(lp) = h;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  void Watch(int press, int timeoutMs) {
+    DWORD end = ::GetTickCount() + timeoutMs;
+    while (!m_stop && static_cast<LONG>(end - ::GetTickCount()) > 0) {
+      HWND box = nullptr;
+      ::EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box));
+      if (!box) {
+        ::Sleep(20);
+        continue;
+      }
+      ::Sleep(50);  // let it finish laying out its text
+      m_box.seen = true;
+      m_box.title = Text(box);
+      m_box.text = Text(::GetDlgItem(box, 0xFFFF));
+      m_box.ok = ::GetDlgItem(box, IDOK) != nullptr;
+      m_box.yes = ::GetDlgItem(box, IDYES) != nullptr;
+      m_box.no = ::GetDlgItem(box, IDNO) != nullptr;
+      m_box.owner = ::GetWindow(box, GW_OWNER);
+      int id = press;
+      if (!::GetDlgItem(box, id)) id = m_box.ok ? IDOK : IDNO;
+      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+      return;
+    }
+  }
+  std::atomic<bool> m_stop{false};
+  Box m_box;
+  std::thread m_thread;
+};
+
+struct FakeMainWindow : IUpdateHost {
+  HWND window = test::CreateHostWindow(100, 100, 300, 200, L"main window");
+  bool loaded = true;
+  std::vector<std::string>* calls = nullptr;
+  ~FakeMainWindow() override { ::DestroyWindow(window); }
+  HWND UpdateMessageOwner() const override { return window; }
+  bool UpdateHostLoaded() const override { return loaded; }
+  void SetExitFlag(bool bExit) override { calls->push_back(bExit ? "m_bExit=true" : "m_bExit=false"); }
+  void UnloadForUpdate() override {
+    calls->push_back("unload");
+    loaded = false;
+  }
+};
+
+class UpdateCheck : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(g_server->Url().empty()) << g_server->Error();
+    ForgetFetched();
+    host.calls = &calls;
+  }
+  // The main window's command, answering its box with `press`.
+  Box RunManual(int press, UpdateCommand* command = nullptr) {
+    UpdateCommand own([this] {
+      calls.push_back("hand-off");
+      return true;
+    });
+    BoxWatcher watcher(press);
+    (command ? *command : own).Run(host);
+    return watcher.Stop();
+  }
+  std::vector<std::string> calls;
+  FakeMainWindow host;
+};
+
+const wchar_t kTitle[] = L"提示";
+const wchar_t kQuestion[] = L"发现有新版本，是否现在更新！";
+const wchar_t kUpToDate[] = L"当前版本已是最新，无需更新！";
+
+TEST_F(UpdateCheck, EqualVersionSaysUpToDate) {
+  for (std::string line : {"version=" + Running(), "VERSION=" + Running() + "   ",
+                           "Version:" + Running()}) {
+    SCOPED_TRACE(line);
+    Publish(line + "\r\nqorv|http://127.0.0.1:9/qorv.exe\r\n");
+    Box box = RunManual(IDOK);
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.title, kTitle);
+    EXPECT_EQ(box.text, kUpToDate);
+    EXPECT_TRUE(box.ok);
+    EXPECT_FALSE(box.yes || box.no);
+    EXPECT_EQ(box.owner, host.window);
+    EXPECT_TRUE(calls.empty());
+  }
+}
+
+TEST_F(UpdateCheck, DifferentVersionOffersAndNoChangesNothing) {
+  for (std::string value : {std::string("9.9.9"), std::string("0.0.1"), "version = " + Running()}) {
+    SCOPED_TRACE(value);
+    Publish(value.rfind("version", 0) == 0 ? value + "\r\n" : "version=" + value + "\r\n");
+    Box box = RunManual(IDNO);
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.title, kTitle);
+    EXPECT_EQ(box.text, kQuestion);
+    EXPECT_TRUE(box.yes && box.no);
+    EXPECT_FALSE(box.ok);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(host.loaded);
+  }
+}
+
+TEST_F(UpdateCheck, YesHandsOffThenClosesTheMainWindowWithoutAsking) {
+  Publish("version=9.9.9\r\nqorv|http://127.0.0.1:9/qorv.exe\r\n");
+  Box box = RunManual(IDYES);
+  ASSERT_TRUE(box.seen);
+  EXPECT_EQ(calls, (std::vector<std::string>{"hand-off", "m_bExit=true", "unload"}));
+}
+
+TEST_F(UpdateCheck, TheManifestLandsHiddenInTheTemporaryDirectory) {
+  std::string manifest = "version=" + Running() + "\r\n";
+  Publish(manifest);
+  RunManual(IDOK);
+  auto bytes = ReadWholeFile(Fetched());
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), manifest);
+  EXPECT_TRUE(::GetFileAttributesW(Fetched().c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  auto requests = g_server->Requests();
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ(requests.back(), L"/gamehome/qorv/update.txt");
+}
+
+TEST_F(UpdateCheck, NothingToSayWithoutAVersion) {
+  struct Case {
+    const char* what;
+    const char* published;  // nullptr: the server has none
+  } cases[] = {
+      {"no manifest anywhere", nullptr},
+      {"no version line", "qorv|http://127.0.0.1:9/qorv.exe\r\nreadme|http://x/r.txt\r\n"},
+      {"empty manifest", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ForgetFetched();
+    if (c.published) {
+      Publish(c.published);
+    } else {
+      Unpublish();
+    }
+    Box box = RunManual(IDOK);
+    EXPECT_FALSE(box.seen) << "shown: " << std::string(box.text.begin(), box.text.end());
+    EXPECT_TRUE(calls.empty());
+  }
+}
+
+TEST_F(UpdateCheck, AFailedDownloadFallsBackToTheEarlierManifest) {
+  Unpublish();
+  WriteWholeFile(Fetched(), "version=8.8.8\r\n");
+  ::SetFileAttributesW(Fetched().c_str(), FILE_ATTRIBUTE_HIDDEN);
+  Box box = RunManual(IDNO);
+  ASSERT_TRUE(box.seen);
+  EXPECT_EQ(box.text, kQuestion);
+  // The earlier file is still the earlier file: a 404 replaces nothing.
+  auto bytes = ReadWholeFile(Fetched());
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "version=8.8.8\r\n");
+}
+
+TEST_F(UpdateCheck, LineFeedOnlyManifestReadsLineByLine) {
+  Publish("version=" + Running() + "\nqorv|http://127.0.0.1:9/qorv.exe\n");
+  Box box = RunManual(IDOK);
+  ASSERT_TRUE(box.seen);
+  EXPECT_EQ(box.text, kUpToDate);
+}
+
+TEST_F(UpdateCheck, ByteOrderMarkedManifestIsUnderstood) {
+  Publish("\xEF\xBB\xBFversion=" + Running() + "\r\n");
+  Box box = RunManual(IDOK);
+  ASSERT_TRUE(box.seen);
+  EXPECT_EQ(box.text, kUpToDate);
+}
+
+// Messages run while the manifest downloads: the main window may close meanwhile.
+constexpr UINT kCloseHost = WM_APP + 10;
+constexpr UINT kDropCommand = WM_APP + 11;
+FakeMainWindow* g_host = nullptr;
+std::unique_ptr<UpdateCommand> g_command;
+
+LRESULT CALLBACK MeddlerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == kCloseHost && g_host) g_host->loaded = false;
+  if (msg == kDropCommand) g_command.reset();
+  return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(UpdateCheck, AMainWindowClosedDuringTheDownloadHearsNothing) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = MeddlerProc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"QorvUpdateMeddler";
+  ::RegisterClassW(&wc);
+  HWND meddler = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   wc.hInstance, nullptr);
+  ASSERT_TRUE(meddler);
+  Publish("version=9.9.9\r\n");
+
+  g_host = &host;
+  ::PostMessageW(meddler, kCloseHost, 0, 0);
+  Box box = RunManual(IDYES);
+  EXPECT_FALSE(box.seen);
+  EXPECT_TRUE(calls.empty());
+  g_host = nullptr;
+
+  // The command object itself released with its window while its download runs.
+  host.loaded = true;
+  g_command = std::make_unique<UpdateCommand>([this] {
+    calls.push_back("hand-off");
+    return true;
+  });
+  ::PostMessageW(meddler, kDropCommand, 0, 0);
+  box = RunManual(IDYES, g_command.get());
+  EXPECT_EQ(g_command, nullptr);
+  EXPECT_FALSE(box.seen);
+  EXPECT_TRUE(calls.empty());
+  ::DestroyWindow(meddler);
+}
+
+TEST_F(UpdateCheck, StartUpCheckReturnsWhenEqualOrDeclined) {
+  Publish("version=" + Running() + "\r\n");
+  {
+    BoxWatcher watcher(IDOK, 3000);
+    CheckUpdate();
+    EXPECT_FALSE(watcher.Stop().seen);  // the start-up check never says "up to date"
+  }
+  Publish("version=2.0.0\r\n");
+  BoxWatcher watcher(IDNO);
+  CheckUpdate();  // No: returns, and start-up goes on
+  Box box = watcher.Stop();
+  ASSERT_TRUE(box.seen);
+  EXPECT_EQ(box.title, kTitle);
+  EXPECT_EQ(box.text, kQuestion);
+  EXPECT_TRUE(box.yes && box.no);
+  EXPECT_EQ(box.owner, nullptr);  // no window exists yet at start-up
+}
+
+}  // namespace
+}  // namespace qorv

@@ -1,0 +1,74 @@
+#include "updater/progress_bar_model.h"
+
+#include <algorithm>
+
+#include "base/units.h"
+
+namespace qorv {
+
+bool ProgressBarModel::SetMin(int32_t v) {
+  m_changed = true;
+  if (v < 0 || v >= m_max) return false;
+  m_min = v;
+  if (m_value < v) m_value = v;
+  return true;
+}
+
+bool ProgressBarModel::SetMax(int32_t v) {
+  m_changed = true;
+  if (v <= m_min) return false;
+  m_max = v;
+  if (m_value > v) m_value = v;
+  return true;
+}
+
+bool ProgressBarModel::SetValue(int32_t v) {
+  m_changed = true;
+  if (v < m_min || v > m_max) return false;
+  m_value = v;
+  return true;
+}
+
+void ProgressBarModel::ReadProperties(const PropertyLookup& lookup) {
+  auto read = [&](std::wstring_view key, int32_t fallback) {
+    if (!lookup) return fallback;
+    return lookup(key).value_or(fallback);
+  };
+  m_min = read(L"Min", kDefaultMin);
+  m_max = read(L"Max", kDefaultMax);
+  m_value = read(L"Value", kDefaultValue);
+}
+
+void ProgressBarModel::WriteProperties(const PropertyWriter& write) const {
+  if (!write) return;
+  write(L"Min", m_min);
+  write(L"Max", m_max);
+  write(L"Value", m_value);
+}
+
+int ProgressFillEnd(int width, int32_t min, int32_t max, int32_t value) {
+  int64_t span = static_cast<int64_t>(max) - min;
+  if (span == 0) return 1;
+  double x = static_cast<double>(width - 2) / static_cast<double>(span) *
+                 static_cast<double>(static_cast<int64_t>(value) - min) +
+             1.0;
+  int64_t rounded = RoundHalfEven(x);
+  // Stored properties may hold a Value outside Min..Max; the fill never leaves the track.
+  int64_t last = std::max(1, width - 1);
+  return static_cast<int>(std::clamp<int64_t>(rounded, 1, last));
+}
+
+std::vector<SkinCopy> ProgressBarCopies(int width, int32_t min, int32_t max, int32_t value) {
+  std::vector<SkinCopy> copies;
+  auto add = [&](int srcX, int srcWidth, int dstX, int dstWidth) {
+    if (dstWidth > 0) copies.push_back({srcX, srcWidth, dstX, dstWidth});
+  };
+  add(0, 3, 0, 3);
+  add(3, 2, 3, width - 6);
+  add(5, 3, width - 3, 3);
+  int x = ProgressFillEnd(width, min, max, value);
+  add(8, 2, x, width - x - 1);
+  return copies;
+}
+
+}  // namespace qorv

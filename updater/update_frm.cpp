@@ -1,0 +1,229 @@
+#include "updater/update_frm.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "base/units.h"
+#include "base/win/log.h"
+#include "startup/command_line.h"
+#include "startup/public_data.h"
+#include "startup/update_check.h"
+
+namespace qorv {
+namespace {
+
+constexpr COLORREF kFormColour = RGB(236, 233, 218);  // the title bar's own colour
+constexpr int kMargin = 16;
+constexpr int kLabelTop = 46;
+constexpr int kLabelHeight = 18;
+constexpr int kBarTop = 76;
+constexpr int kCloseButtonTop = 6;
+constexpr int kCloseButtonRightTwips = 730;
+constexpr int kCornerEllipse = 6;
+
+const wchar_t* KindName(FileLineKind kind) {
+  switch (kind) {
+    case FileLineKind::VersionLine: return L"version line";
+    case FileLineKind::NoSeparator: return L"no \"|\"";
+    case FileLineKind::UnsafeName: return L"unsafe file name";
+    case FileLineKind::File: break;
+  }
+  return L"file";
+}
+
+int32_t ToProperty(uint32_t count) {
+  return static_cast<int32_t>(std::min<uint32_t>(count, INT32_MAX));
+}
+
+}  // namespace
+
+UpdateFrm::~UpdateFrm() = default;
+
+void UpdateFrm::CreateFormWindow() {
+  m_background.Reset(::CreateSolidBrush(kFormColour));
+  HICON icon = ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1));
+  RegisterClassOnce(kUpdateFrmClass, 0, icon, ::LoadCursorW(nullptr, IDC_ARROW), nullptr, icon);
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  int x = work.left + (work.right - work.left - kUpdateFrmWidth) / 2;
+  int y = work.top + (work.bottom - work.top - kUpdateFrmHeight) / 2;
+  // Borderless: the title bar is drawn by BForm1; the taskbar still shows the program.
+  Create(kUpdateFrmClass, WS_EX_APPWINDOW, kUpdateFrmCaption,
+         WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, x, y, kUpdateFrmWidth,
+         kUpdateFrmHeight, nullptr);
+}
+
+void UpdateFrm::CreateControls() {
+  RECT client{};
+  ::GetClientRect(Hwnd(), &client);
+  int width = client.right;
+
+  BForm1.Create(Hwnd(), 0, 0, width);
+  BForm1.SetCaption(kUpdateFrmCaption);
+  BForm1.SetfrmHwnd(Hwnd());
+
+  closebtn.Create(Hwnd(), width - TwipsToPixels(kCloseButtonRightTwips), kCloseButtonTop, 43, 18);
+  closebtn.Click = [this] { AskToQuit(); };
+  // Over the title bar, which was made first.
+  ::SetWindowPos(closebtn.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  Label1 = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX |
+                                 SS_ENDELLIPSIS,
+                             kMargin, kLabelTop, width - 2 * kMargin, kLabelHeight, Hwnd(),
+                             nullptr, win::ThisModule(), nullptr);
+  m_labelFont.Reset(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
+  if (Label1 && m_labelFont) {
+    ::SendMessageW(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), FALSE);
+  }
+
+  KpProgressBar1.CreateBar(Hwnd(), kMargin, kBarTop, width - 2 * kMargin);
+}
+
+void UpdateFrm::OnLoad() {
+  m_downfile = std::make_unique<CKpDownLoadFile>();
+  m_downfile->QueryFileInfo = [this](uint32_t total) { m_downfile_QueryFileInfo(total); };
+  m_downfile->Loading = [this](uint32_t received) { m_downfile_Loading(received); };
+
+  CreateControls();
+  RECT r{};
+  ::GetWindowRect(Hwnd(), &r);
+  OnSize(r.right - r.left, r.bottom - r.top);
+  closebtn.SetBackPicture(kCloseButtonBitmap);
+  ::ShowWindow(Hwnd(), SW_SHOWNORMAL);
+  ::UpdateWindow(Hwnd());
+
+  RunUpdate();
+  Unload();
+}
+
+void UpdateFrm::RunUpdate() {
+  std::wstring arguments(ArgumentsAfterProgramName(::GetCommandLineW()));
+  win::LogInfo(L"updater: started with \"" + arguments + L"\"");
+  UpdaterCommand command = ParseUpdaterCommandLine(arguments);
+
+  std::vector<std::wstring> lines;
+  std::wstring tempDir = GetTempDir();
+  std::wstring manifest = tempDir.empty() ? std::wstring() : tempDir + kManifestFileName;
+  bool haveManifest = !manifest.empty() && ReadManifestFile(manifest, [&](std::wstring_view line) {
+    lines.emplace_back(line);
+    return true;
+  });
+  if (!haveManifest) win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
+
+  UpdatePlan plan = PlanUpdate(command, lines);
+  if (!plan.directoryUsable) {
+    win::LogError(L"updater: \"" + command.directory + L"\" is no directory to update");
+  }
+  for (const auto& skipped : plan.skipped) {
+    if (skipped.kind == FileLineKind::VersionLine) continue;
+    win::LogError(L"updater: skipped a manifest line (" + std::wstring(KindName(skipped.kind)) +
+                  L"): " + skipped.line);
+  }
+
+  UpdateOutcome outcome = RunUpdatePass(plan, *this);
+  if (!haveManifest) outcome.allComplete = false;
+  m_finishing = true;
+  win::LogInfo(L"updater: " + std::to_wstring(outcome.completeCount) + L" of " +
+               std::to_wstring(plan.files.size()) + L" files complete" +
+               (outcome.cancelled ? L", cancelled" : L""));
+
+  if (outcome.removeClientFile) {
+    if (!::DeleteFileW(plan.command.clientFile.c_str())) {
+      win::LogInfo(L"updater: could not remove \"" + plan.command.clientFile + L"\" (error " +
+                   std::to_wstring(::GetLastError()) + L")");
+    }
+  }
+  if (const wchar_t* message = ClosingMessage(outcome)) {
+    UINT icon = outcome.allComplete ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
+    ::MessageBoxW(Hwnd(), message, kUpdateTitle, icon | MB_OK);
+  }
+  if (!outcome.lastComplete.empty()) {
+    ::ShellExecuteW(nullptr, L"open", outcome.lastComplete.c_str(), nullptr, nullptr,
+                    SW_SHOWNORMAL);
+  }
+}
+
+void UpdateFrm::ShowFile(const std::wstring& fileName) {
+  if (Label1) ::SetWindowTextW(Label1, (std::wstring(kDownloadingPrefix) + fileName).c_str());
+}
+
+bool UpdateFrm::Download(const std::wstring& url, const std::wstring& target) {
+  return m_downfile->DownLoadFile(url, target, false, true);
+}
+
+void UpdateFrm::m_downfile_QueryFileInfo(uint32_t dwFileTotalLen) {
+  KpProgressBar1.SetMax(ToProperty(dwFileTotalLen));
+}
+
+void UpdateFrm::m_downfile_Loading(uint32_t dwRecivedLen) {
+  KpProgressBar1.SetValue(ToProperty(dwRecivedLen));
+}
+
+void UpdateFrm::AskToQuit() {
+  // One question at a time: a second close request while it is open is the same request.
+  if (m_asking || m_finishing || m_exit) return;
+  m_asking = true;
+  int answer = ::MessageBoxW(Hwnd(), kQuitQuestion, kUpdateTitle, MB_YESNO | MB_ICONQUESTION);
+  m_asking = false;
+  if (answer != IDYES) return;
+  m_exit = true;
+  if (m_downfile) m_downfile->StopDownLoad();
+}
+
+bool UpdateFrm::OnQueryUnload() {
+  // The window goes when the pass is over; until then a close request is the close button's.
+  AskToQuit();
+  return false;
+}
+
+void UpdateFrm::OnSize(int width, int height) {
+  win::UniqueRegion region(
+      ::CreateRoundRectRgn(0, 0, width, height, kCornerEllipse, kCornerEllipse));
+  // The system owns a region once it is the window's.
+  if (region && ::SetWindowRgn(Hwnd(), region.Get(), TRUE)) region.Release();
+  if (closebtn.Hwnd()) {
+    int left = TwipsToPixels(PixelsToTwips(width) - kCloseButtonRightTwips);
+    ::SetWindowPos(closebtn.Hwnd(), nullptr, left, kCloseButtonTop, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void UpdateFrm::OnLeftButtonDown() {
+  ::ReleaseCapture();
+  ::SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+LRESULT UpdateFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_SIZE: {
+      RECT r{};
+      ::GetWindowRect(Hwnd(), &r);
+      OnSize(r.right - r.left, r.bottom - r.top);
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown();
+      return 0;
+    case WM_ERASEBKGND: {
+      RECT r{};
+      ::GetClientRect(Hwnd(), &r);
+      ::FillRect(reinterpret_cast<HDC>(wParam), &r, m_background.Get());
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      ::SetBkColor(dc, kFormColour);
+      ::SetTextColor(dc, RGB(0, 0, 0));
+      return reinterpret_cast<LRESULT>(m_background.Get());
+    }
+  }
+  return Form::HandleMessage(msg, wParam, lParam);
+}
+
+}  // namespace qorv

@@ -1,0 +1,68 @@
+// UpdateFrm: the updater's one window. Its load does the whole update: it shows itself, fetches
+// every file the manifest lists into the client's directory (file name and progress on screen),
+// says how it went, opens the last file that arrived whole and unloads, which ends the program.
+//
+// It owns the title bar (BForm1), the close button (closebtn), the status label (Label1), the
+// progress bar (KpProgressBar1) and the download object (m_downfile). The close button, and any
+// other close request, asks "您是否要退出更新！"; Yes stops the running download and the pass.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "base/win/form.h"
+#include "base/win/handles.h"
+#include "controls/bform.h"
+#include "controls/ibutton.h"
+#include "startup/download.h"
+#include "updater/kp_progress_bar.h"
+#include "updater/update_pass.h"
+
+namespace qorv {
+
+inline constexpr wchar_t kUpdateFrmClass[] = L"Qorv.UpdateFrm";
+inline constexpr wchar_t kUpdateFrmCaption[] = L"BrindleQorvane更新";
+inline constexpr int kUpdateFrmWidth = 400;   // 6000 twips
+inline constexpr int kUpdateFrmHeight = 110;  // 1650 twips
+inline constexpr int kCloseButtonBitmap = 103;
+
+class UpdateFrm : public win::Form, private IUpdateActions {
+ public:
+  UpdateFrm() = default;
+  ~UpdateFrm() override;
+
+ protected:
+  void CreateFormWindow() override;
+  void OnLoad() override;
+  bool OnQueryUnload() override;
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  // IUpdateActions
+  void ShowFile(const std::wstring& fileName) override;
+  bool Download(const std::wstring& url, const std::wstring& target) override;
+  bool ExitRequested() const override { return m_exit; }
+
+  void CreateControls();
+  void RunUpdate();
+  void AskToQuit();
+  void OnSize(int width, int height);
+  void OnLeftButtonDown();
+  void m_downfile_QueryFileInfo(uint32_t dwFileTotalLen);
+  void m_downfile_Loading(uint32_t dwRecivedLen);
+
+  std::unique_ptr<CKpDownLoadFile> m_downfile;
+  controls::BForm BForm1;
+  controls::iButton closebtn;
+  HWND Label1 = nullptr;
+  KpProgressBar KpProgressBar1;
+  win::UniqueFont m_labelFont;
+  win::UniqueBrush m_background;
+  bool m_exit = false;
+  bool m_asking = false;
+  bool m_finishing = false;
+};
+
+}  // namespace qorv
