@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/units.h"
+#include "base/win/mouse_args.h"
 #include "controls/frame_skin.h"
 
 namespace qorv::controls {
@@ -13,22 +14,6 @@ namespace {
 
 constexpr uint32_t kDesignBackColor = 0xDEDEDE;
 const int kBarHeightPx = TwipsToPixels(kTitleBarHeight);
-
-int16_t ShiftFromMouse(WPARAM wParam) {
-  int16_t shift = 0;
-  if (wParam & MK_SHIFT) shift |= 1;
-  if (wParam & MK_CONTROL) shift |= 2;
-  if (::GetKeyState(VK_MENU) < 0) shift |= 4;
-  return shift;
-}
-
-int16_t ButtonsFromMouse(WPARAM wParam) {
-  int16_t buttons = 0;
-  if (wParam & MK_LBUTTON) buttons |= 1;
-  if (wParam & MK_RBUTTON) buttons |= 2;
-  if (wParam & MK_MBUTTON) buttons |= 4;
-  return buttons;
-}
 
 void SetArrow() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
 
@@ -193,7 +178,7 @@ void BForm::OnButtonDown(int16_t button, WPARAM wParam, LPARAM lParam) {
     if (!*alive) return;
     SetArrow();
   }
-  int16_t shift = ShiftFromMouse(wParam);
+  int16_t shift = win::MouseShift(wParam);
   float x = static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel);
   float y = static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel);
   Raise(MouseDown, button, shift, x, y);
@@ -234,7 +219,7 @@ LRESULT BForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_MOUSEMOVE: {
       SetArrow();
-      int16_t button = ButtonsFromMouse(wParam), shift = ShiftFromMouse(wParam);
+      int16_t button = win::MouseButtons(wParam), shift = win::MouseShift(wParam);
       float x = static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel);
       float y = static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel);
       Raise(MouseMove, button, shift, x, y);

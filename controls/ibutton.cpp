@@ -6,35 +6,11 @@
 #include <utility>
 
 #include "base/units.h"
+#include "base/win/mouse_args.h"
 
 namespace qorv::controls {
 
 namespace {
-
-int16_t ShiftFromKeyboard() {
-  int16_t shift = 0;
-  if (::GetKeyState(VK_SHIFT) < 0) shift |= 1;
-  if (::GetKeyState(VK_CONTROL) < 0) shift |= 2;
-  if (::GetKeyState(VK_MENU) < 0) shift |= 4;
-  return shift;
-}
-
-int16_t ShiftFromMouse(WPARAM wParam) {
-  int16_t shift = 0;
-  if (wParam & MK_SHIFT) shift |= 1;
-  if (wParam & MK_CONTROL) shift |= 2;
-  if (::GetKeyState(VK_MENU) < 0) shift |= 4;
-  return shift;
-}
-
-// Buttons held during a move, as a mask of 1 (left), 2 (right), 4 (middle).
-int16_t ButtonsFromMouse(WPARAM wParam) {
-  int16_t buttons = 0;
-  if (wParam & MK_LBUTTON) buttons |= 1;
-  if (wParam & MK_RBUTTON) buttons |= 2;
-  if (wParam & MK_MBUTTON) buttons |= 4;
-  return buttons;
-}
 
 float TwipsX(LPARAM lParam) { return static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel); }
 float TwipsY(LPARAM lParam) { return static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel); }
@@ -426,7 +402,7 @@ bool iButton::Apply(const ButtonEffects& effects) {
 }
 
 void iButton::OnMouseMove(WPARAM wParam, LPARAM lParam) {
-  int16_t button = ButtonsFromMouse(wParam), shift = ShiftFromMouse(wParam);
+  int16_t button = win::MouseButtons(wParam), shift = win::MouseShift(wParam);
   float x = TwipsX(lParam), y = TwipsY(lParam);
   if (!Raise(MouseMove, button, shift, x, y)) return;
   Apply(m_state.OnMouseMove(IsMouseOver()));
@@ -441,7 +417,7 @@ void iButton::OnButtonDown(int16_t button, WPARAM wParam, LPARAM lParam) {
   uint8_t bit = static_cast<uint8_t>(button);
   m_pressed |= bit;
   m_clickable |= bit;
-  int16_t shift = ShiftFromMouse(wParam);
+  int16_t shift = win::MouseShift(wParam);
   float x = TwipsX(lParam), y = TwipsY(lParam);
   if (!Raise(MouseDown, button, shift, x, y)) return;
   Apply(m_state.OnMouseDown(button));
@@ -457,7 +433,7 @@ void iButton::OnButtonUp(int16_t button, WPARAM wParam, LPARAM lParam) {
   ::GetClientRect(Hwnd(), &client);
   bool releasedOver = ::PtInRect(&client, pt) != FALSE;
 
-  int16_t shift = ShiftFromMouse(wParam);
+  int16_t shift = win::MouseShift(wParam);
   float x = TwipsX(lParam), y = TwipsY(lParam);
   if (!Raise(MouseUp, button, shift, x, y)) return;
   if (!Apply(m_state.OnMouseUp(button, IsMouseOver()))) return;
@@ -473,13 +449,13 @@ void iButton::OnDoubleClick(int16_t button, WPARAM, LPARAM) {
 }
 
 void iButton::OnKeyDown(WPARAM wParam) {
-  int16_t key = static_cast<int16_t>(wParam), shift = ShiftFromKeyboard();
+  int16_t key = static_cast<int16_t>(wParam), shift = win::KeyboardShift();
   if (!Raise(KeyDown, key, shift)) return;
   Apply(m_state.OnKeyDown(key, IsMouseOver()));
 }
 
 void iButton::OnKeyUp(WPARAM wParam) {
-  int16_t key = static_cast<int16_t>(wParam), shift = ShiftFromKeyboard();
+  int16_t key = static_cast<int16_t>(wParam), shift = win::KeyboardShift();
   if (!Raise(KeyUP, key, shift)) return;
   Apply(m_state.OnKeyUp(key, IsMouseOver()));
 }

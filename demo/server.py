@@ -5,7 +5,9 @@
 usage: demo/server.py [--port 8470] [--offer-update]
 
 --offer-update serves gamehome/qorv/update-offer.txt (a manifest naming another version) in place
-of gamehome/qorv/update.txt, so the client offers an update at start.
+of gamehome/qorv/update.txt, so the client offers an update at start. The update's client file is
+the client as built (build/win/bin/qorv.exe); once the updater has fetched it, the site serves the
+ordinary manifest again, so the restarted client finds itself up to date.
 """
 import argparse
 import functools
@@ -13,15 +15,22 @@ import http.server
 import os
 import sys
 
-SITE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "site")
+HERE = os.path.dirname(os.path.abspath(__file__))
+SITE = os.path.join(HERE, "site")
 MANIFEST = "/gamehome/qorv/update.txt"
+CLIENT_FILE = "/gamehome/qorv/files/qorv.exe"
+BUILT_CLIENT = os.path.join(HERE, "..", "build", "win", "bin", "qorv.exe")
 
 
 class DemoHandler(http.server.SimpleHTTPRequestHandler):
     offer_update = False
 
     def translate_path(self, path):
-        if self.offer_update and path.split("?", 1)[0] == MANIFEST:
+        route = path.split("?", 1)[0]
+        if route == CLIENT_FILE:
+            DemoHandler.offer_update = False
+            return os.path.abspath(BUILT_CLIENT)
+        if self.offer_update and route == MANIFEST:
             path = "/gamehome/qorv/update-offer.txt"
         return super().translate_path(path)
 

@@ -8,6 +8,7 @@
 
 #include "base/text.h"
 #include "base/win/log.h"
+#include "base/win/mouse_args.h"
 #include "controls/property_bag.h"
 #include "subclass/subclass.h"
 
@@ -73,22 +74,6 @@ win::UniqueFont MakeGuiFont(LONG weight) {
   ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
   lf.lfWeight = weight;
   return win::UniqueFont(::CreateFontIndirectW(&lf));
-}
-
-int16_t ShiftState(WPARAM wParam) {
-  int16_t shift = 0;
-  if (wParam & MK_SHIFT) shift |= 1;
-  if (wParam & MK_CONTROL) shift |= 2;
-  if (::GetKeyState(VK_MENU) < 0) shift |= 4;
-  return shift;
-}
-
-int16_t HeldButtons(WPARAM wParam) {
-  int16_t buttons = 0;
-  if (wParam & MK_LBUTTON) buttons |= 1;
-  if (wParam & MK_RBUTTON) buttons |= 2;
-  if (wParam & MK_MBUTTON) buttons |= 4;
-  return buttons;
 }
 
 void LogFailure(const wchar_t* where, const std::exception& e) {
@@ -661,14 +646,14 @@ LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       RelayToolTip(msg, wParam, lParam);
       int16_t button = (msg == WM_LBUTTONDOWN) ? 1
                        : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? 2 : 4;
-      m_last = {button, ShiftState(wParam), x, y};
+      m_last = {button, win::MouseShift(wParam), x, y};
       // Captured, so a release outside the window still comes here.
       ::SetCapture(Hwnd());
       MouseDown(button, m_last.shift, x, y);
       return 0;
     }
     case WM_LBUTTONDBLCLK:
-      m_last = {1, ShiftState(wParam), x, y};
+      m_last = {1, win::MouseShift(wParam), x, y};
       ::SetCapture(Hwnd());
       DoubleClick();
       return 0;
@@ -677,16 +662,16 @@ LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONUP: {
       RelayToolTip(msg, wParam, lParam);
       int16_t button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
-      m_last = {button, ShiftState(wParam), x, y};
+      m_last = {button, win::MouseShift(wParam), x, y};
       HWND self = Hwnd();
-      bool stillPressed = HeldButtons(wParam) != 0;
+      bool stillPressed = win::MouseButtons(wParam) != 0;
       if (!MouseUp(button, m_last.shift, x, y)) return 0;
       if (!stillPressed && ::GetCapture() == self) ::ReleaseCapture();
       return 0;
     }
     case WM_MOUSEMOVE:
       RelayToolTip(msg, wParam, lParam);
-      MouseMove(HeldButtons(wParam), ShiftState(wParam), x, y);
+      MouseMove(win::MouseButtons(wParam), win::MouseShift(wParam), x, y);
       return 0;
     case WM_CAPTURECHANGED:
       // Another window took the mouse during a press: the release will not come here.

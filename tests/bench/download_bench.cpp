@@ -6,6 +6,8 @@
 //
 // Prints key=value lines. Runs under Wine (it starts the host's python3 and curl).
 #include <windows.h>
+
+#include "win/support/test_window.h"
 #include <psapi.h>
 
 #include <algorithm>
@@ -27,17 +29,6 @@ using qorv::test::UnixPathOf;
 constexpr uint64_t kLarge = 64ull << 20;
 constexpr uint64_t kSmall = 8ull << 20;
 constexpr int kRounds = 3;
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 void Print(const char* key, double value) { std::printf("%s=%.3f\n", key, value); }
 void Print(const char* key, long long value) { std::printf("%s=%lld\n", key, value); }
@@ -83,9 +74,9 @@ double CurlSeconds(const std::wstring& url, const ScratchDir& dir, int round) {
 double DownLoadFileSeconds(const std::wstring& url, const ScratchDir& dir, uint64_t size) {
   qorv::CKpDownLoadFile download;
   std::wstring target = dir / L"downloadfile.bin";
-  double start = Now();
+  double start = qorv::test::NowSeconds();
   bool ok = download.DownLoadFile(url, target, false, true);
-  double seconds = Now() - start;
+  double seconds = qorv::test::NowSeconds() - start;
   bool whole = ok && qorv::test::ReadWholeFile(target).size() == size;
   ::DeleteFileW(target.c_str());
   return whole ? seconds : -1;
@@ -129,18 +120,18 @@ UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi{};
-  double start = Now();
+  double start = qorv::test::NowSeconds();
   if (!::CreateProcessW(updater.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &si, &pi)) {
     return run;
   }
   FindBoxOf find{pi.dwProcessId};
-  while (Now() - start < 180 && !find.found) {
+  while (qorv::test::NowSeconds() - start < 180 && !find.found) {
     ::Sleep(20);
     ::EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&find));
   }
   if (find.found) {
-    run.seconds = Now() - start;
+    run.seconds = qorv::test::NowSeconds() - start;
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
     if (::GetProcessMemoryInfo(pi.hProcess, &counters, sizeof(counters))) {

@@ -5,37 +5,28 @@
 //   startup_bench <client.exe> <bare.exe>
 #include <windows.h>
 
+#include "win/support/test_window.h"
+
 #include <cstdio>
 #include <string>
 
 namespace {
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 // Returns seconds until a visible window of `cls` appears, or -1.
 double TimeToWindow(const std::wstring& exe, const wchar_t* cls) {
   std::wstring cmd = L"\"" + exe + L"\"";
   STARTUPINFOW si{sizeof(si)};
   PROCESS_INFORMATION pi{};
-  double start = Now();
+  double start = qorv::test::NowSeconds();
   if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi)) {
     return -1;
   }
   double result = -1;
-  while (Now() - start < 30) {
+  while (qorv::test::NowSeconds() - start < 30) {
     HWND h = ::FindWindowW(cls, nullptr);
     if (h && ::IsWindowVisible(h)) {
-      result = Now() - start;
+      result = qorv::test::NowSeconds() - start;
       ::PostMessageW(h, WM_CLOSE, 0, 0);
       break;
     }

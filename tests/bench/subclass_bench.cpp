@@ -22,22 +22,11 @@ LRESULT CALLBACK PlainProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-double NowNs() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1e9 / static_cast<double>(freq.QuadPart);
-}
-
 // Nanoseconds per SendMessage; the sum keeps the calls from being optimised away.
 double Measure(HWND hWnd, LRESULT& sum) {
-  double start = NowNs();
+  double start = qorv::test::NowSeconds() * 1e9;
   for (int i = 0; i < kMessagesPerRound; ++i) sum += ::SendMessageW(hWnd, kBenchMsg, i, 0);
-  return (NowNs() - start) / kMessagesPerRound;
+  return (qorv::test::NowSeconds() * 1e9 - start) / kMessagesPerRound;
 }
 
 }  // namespace

@@ -43,17 +43,6 @@ class BenchPage final : public ITabForm {
   HWND m_hwnd = nullptr;
 };
 
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(freq.QuadPart);
-}
-
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
@@ -62,19 +51,19 @@ double Median(std::vector<double> v) {
 // Microseconds per pass, median over rounds.
 template <class F>
 double Time(F pass) {
-  double start = Now();
+  double start = qorv::test::NowSeconds();
   for (int i = 0; i < 10; ++i) pass(i);  // warm up, and a first estimate
   ::GdiFlush();
-  const double estimate = std::max((Now() - start) / 10, 0.01);
+  const double estimate = std::max((qorv::test::NowSeconds() - start) / 10, 0.01);
   int passes = std::clamp(static_cast<int>(kRoundMicroseconds / estimate), 6, 100000);
   passes += passes % 2;  // every round starts from the same state
   std::vector<double> rounds;
   for (int r = 0; r < kRounds; ++r) {
     ::GdiFlush();
-    start = Now();
+    start = qorv::test::NowSeconds();
     for (int i = 0; i < passes; ++i) pass(i);
     ::GdiFlush();
-    rounds.push_back((Now() - start) / passes);
+    rounds.push_back((qorv::test::NowSeconds() - start) / passes);
   }
   return Median(rounds);
 }

@@ -42,6 +42,17 @@ HWND CreateHostWindow(int x, int y, int width, int height, const wchar_t* title,
                            nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
+double NowSeconds() {
+  static const LARGE_INTEGER freq = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
 COLORREF ScreenPixel(int x, int y) {
   HDC screen = ::GetDC(nullptr);
   COLORREF c = ::GetPixel(screen, x, y);

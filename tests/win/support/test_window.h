@@ -18,6 +18,9 @@ bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 3000);
 HWND CreateHostWindow(int x, int y, int width, int height, const wchar_t* title = L"test host",
                       DWORD style = WS_POPUP | WS_VISIBLE, DWORD exStyle = 0);
 
+// Seconds from an arbitrary start, from the high-resolution counter (benchmarks).
+double NowSeconds();
+
 // The colour on the screen at (x, y) in screen pixels (composited, as the user sees it).
 COLORREF ScreenPixel(int x, int y);
 
