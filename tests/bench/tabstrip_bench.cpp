@@ -43,6 +43,8 @@ class BenchPage final : public ITabForm {
   HWND m_hwnd = nullptr;
 };
 
+double MicroNow() { return qorv::test::NowSeconds() * 1e6; }
+
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
@@ -51,19 +53,19 @@ double Median(std::vector<double> v) {
 // Microseconds per pass, median over rounds.
 template <class F>
 double Time(F pass) {
-  double start = qorv::test::NowSeconds();
+  double start = MicroNow();
   for (int i = 0; i < 10; ++i) pass(i);  // warm up, and a first estimate
   ::GdiFlush();
-  const double estimate = std::max((qorv::test::NowSeconds() - start) / 10, 0.01);
+  const double estimate = std::max((MicroNow() - start) / 10, 0.01);
   int passes = std::clamp(static_cast<int>(kRoundMicroseconds / estimate), 6, 100000);
   passes += passes % 2;  // every round starts from the same state
   std::vector<double> rounds;
   for (int r = 0; r < kRounds; ++r) {
     ::GdiFlush();
-    start = qorv::test::NowSeconds();
+    start = MicroNow();
     for (int i = 0; i < passes; ++i) pass(i);
     ::GdiFlush();
-    rounds.push_back((qorv::test::NowSeconds() - start) / passes);
+    rounds.push_back((MicroNow() - start) / passes);
   }
   return Median(rounds);
 }
