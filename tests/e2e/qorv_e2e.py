@@ -7,11 +7,9 @@ windows instead of sleeping.
 """
 import contextlib
 import functools
-import glob
 import http.server
 import os
 import shutil
-import socket
 import subprocess
 import tempfile
 import threading
@@ -102,15 +100,6 @@ def screenshot(path, crop=None):
     subprocess.run(args + [path], check=True, timeout=60)
 
 
-def _listening(unix_socket_path):
-    with contextlib.closing(socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)) as s:
-        try:
-            s.connect(unix_socket_path)
-            return True
-        except OSError:
-            return False
-
-
 class OfflineSession:
     """A Wine session of its own whose services run in a network namespace with nothing but a
     loopback that is down: the machine is off line as far as any program in it can tell.
@@ -124,7 +113,8 @@ class OfflineSession:
         self.dir = tempfile.mkdtemp(prefix="qorv-offline-")
         self.prefix = os.path.join(self.dir, "prefix")
         subprocess.run(["cp", "-a", os.environ["WINEPREFIX"], self.prefix], check=True)
-        self.env = {"WINEPREFIX": self.prefix}
+        self.ready_file = os.path.join(self.dir, "ready")
+        self.env = {"WINEPREFIX": self.prefix, "QORV_OFFLINE_READY": self.ready_file}
 
     def stop_server(self):
         """Ends the session's wineserver (saving its registry), e.g. after preparing the prefix
@@ -134,21 +124,20 @@ class OfflineSession:
             subprocess.run(["wineserver", flag], env=full_env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
 
-    def wait_ready(self, timeout_s=30):
-        """Waits for the session's wineserver socket: a probe started before it would start a
-        server of its own outside the namespace, and the session would be on line after all."""
-        st = os.stat(self.prefix)
-        name = f"server-{st.st_dev:x}-{st.st_ino:x}/socket"  # a stale one may be left
-        # Wine keeps its server directory in /tmp/.wine-UID or, as packaged here, /tmp/wine-*.
-        patterns = [f"/tmp/.wine-{os.getuid()}/{name}", f"/tmp/wine-*/{name}"]
+    def wait_ready(self, timeout_s=60):
+        """Waits until the session has booted inside the namespace. Any program started before
+        that (a probe, say) could start the session's services itself, outside the namespace,
+        and the session would be on line after all."""
         deadline = time.time() + timeout_s
-        while not any(_listening(path) for p in patterns for path in glob.glob(p)):
+        while not os.path.exists(self.ready_file):
             if time.time() > deadline:
                 raise TimeoutError("offline Wine session did not start")
             time.sleep(0.05)
 
     def command(self, exe, args):
-        script = 'wineserver -p && exec wine "$@"'
+        # Boot the session (services included) inside the namespace, say so, then run the program.
+        script = ('wineserver -p && wine cmd /c exit >/dev/null 2>&1; '
+                  'touch "$QORV_OFFLINE_READY" && exec wine "$@"')
         return ["unshare", "-n", "sh", "-c", script, "sh", exe, *args]
 
     def close(self):
