@@ -72,15 +72,15 @@ void cFormSubclass::StopAllSubclass() {
 void cFormSubclass::AddMsg(HWND hWnd, UINT uMsg, eMsgWhen when) {
   hook::Record* routine = RecordOf(hWnd);
   if (!routine) return;
-  if (when & MSG_BEFORE) routine->before.Add(uMsg);
-  if (when & MSG_AFTER) routine->after.Add(uMsg);
+  if (static_cast<int>(when) & static_cast<int>(MSG_BEFORE)) routine->before.Add(uMsg);
+  if (static_cast<int>(when) & static_cast<int>(MSG_AFTER)) routine->after.Add(uMsg);
 }
 
 void cFormSubclass::DelMsg(HWND hWnd, UINT uMsg, eMsgWhen when) {
   hook::Record* routine = RecordOf(hWnd);
   if (!routine) return;
-  if (when & MSG_BEFORE) routine->before.Remove(uMsg);
-  if (when & MSG_AFTER) routine->after.Remove(uMsg);
+  if (static_cast<int>(when) & static_cast<int>(MSG_BEFORE)) routine->before.Remove(uMsg);
+  if (static_cast<int>(when) & static_cast<int>(MSG_AFTER)) routine->after.Remove(uMsg);
 }
 
 void cFormSubclass::zSubclass_ProcEntry(void* owner, bool bBefore, bool& bHandled,

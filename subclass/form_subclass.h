@@ -26,7 +26,11 @@ namespace qorv {
 class cFormSubclass {
  public:
   // Values of when (bits tested separately).
-  enum eMsgWhen : int { MSG_AFTER = 1, MSG_BEFORE = 2, MSG_BEFORE_AND_AFTER = 3 };
+  // A type of its own: CSubclass numbers before and after the other way round.
+  enum class eMsgWhen : int { MSG_AFTER = 1, MSG_BEFORE = 2, MSG_BEFORE_AND_AFTER = 3 };
+  static constexpr eMsgWhen MSG_AFTER = eMsgWhen::MSG_AFTER;
+  static constexpr eMsgWhen MSG_BEFORE = eMsgWhen::MSG_BEFORE;
+  static constexpr eMsgWhen MSG_BEFORE_AND_AFTER = eMsgWhen::MSG_BEFORE_AND_AFTER;
 
   cFormSubclass() = default;
   cFormSubclass(const cFormSubclass&) = delete;

@@ -145,20 +145,20 @@ bool CSubclass::zAddMsg(UINT uMsg, MsgTable& table) {
 
 void CSubclass::zRemoveMsg(UINT uMsg, MsgTable& table) { table.Remove(uMsg); }
 
-void CSubclass::ssc_AddMsg(HWND hWnd, UINT uMsg, int When) {
+void CSubclass::ssc_AddMsg(HWND hWnd, UINT uMsg, HookWhen When) {
   Thunk thunk = zMap_VFunction(hWnd, false);
   if (!thunk) return;
-  if (When & kMsgBefore) zAddMsg(uMsg, thunk->before);
-  if (When & kMsgAfter) zAddMsg(uMsg, thunk->after);
+  if (static_cast<int>(When) & static_cast<int>(kMsgBefore)) zAddMsg(uMsg, thunk->before);
+  if (static_cast<int>(When) & static_cast<int>(kMsgAfter)) zAddMsg(uMsg, thunk->after);
 }
 
-void CSubclass::ssc_DelMsg(HWND hWnd, int When, std::initializer_list<MsgListItem> Messages) {
+void CSubclass::ssc_DelMsg(HWND hWnd, HookWhen When, std::initializer_list<MsgListItem> Messages) {
   Thunk thunk = zMap_VFunction(hWnd, false);
   if (!thunk) return;
   for (const MsgListItem& item : Messages) {
     if (!item.valid) continue;
-    if (When & kMsgBefore) zRemoveMsg(item.uMsg, thunk->before);
-    if (When & kMsgAfter) zRemoveMsg(item.uMsg, thunk->after);
+    if (static_cast<int>(When) & static_cast<int>(kMsgBefore)) zRemoveMsg(item.uMsg, thunk->before);
+    if (static_cast<int>(When) & static_cast<int>(kMsgAfter)) zRemoveMsg(item.uMsg, thunk->after);
   }
 }
 

@@ -32,10 +32,13 @@ namespace qorv {
 
 class CSubclass {
  public:
-  // Values of When (bits tested separately).
-  static constexpr int kMsgBefore = 1;
-  static constexpr int kMsgAfter = 2;
-  static constexpr int kMsgBeforeAndAfter = 3;
+  // When a hooked message reaches WindowProc (bits tested separately). A type of its own: the
+  // form subclass numbers the same two moments the other way round, so mixing them must not
+  // compile.
+  enum class HookWhen : int { kMsgBefore = 1, kMsgAfter = 2, kMsgBeforeAndAfter = 3 };
+  static constexpr HookWhen kMsgBefore = HookWhen::kMsgBefore;
+  static constexpr HookWhen kMsgAfter = HookWhen::kMsgAfter;
+  static constexpr HookWhen kMsgBeforeAndAfter = HookWhen::kMsgBeforeAndAfter;
 
   CSubclass();
   CSubclass(const CSubclass&) = delete;
@@ -57,12 +60,12 @@ class CSubclass {
   // The window's previous procedure with these arguments; 0 when the window is not hooked.
   LRESULT ssc_CallOrigWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
   // uMsg may be ALL_MESSAGES. When: kMsgBefore, kMsgAfter or both.
-  void ssc_AddMsg(HWND hWnd, UINT uMsg, int When);
+  void ssc_AddMsg(HWND hWnd, UINT uMsg, HookWhen When);
   // Removes each listed message; list elements that are not integers of at most 32 bits are
-  // skipped. ssc_DelMsg(h, kMsgBefore, {WM_SIZE, WM_PAINT}) or ssc_DelMsg(h, 1, WM_SIZE, WM_PAINT).
-  void ssc_DelMsg(HWND hWnd, int When, std::initializer_list<MsgListItem> Messages);
+  // skipped. ssc_DelMsg(h, kMsgBefore, {WM_SIZE, WM_PAINT}) or ssc_DelMsg(h, kMsgBefore, WM_SIZE, WM_PAINT).
+  void ssc_DelMsg(HWND hWnd, HookWhen When, std::initializer_list<MsgListItem> Messages);
   template <class... M>
-  void ssc_DelMsg(HWND hWnd, int When, const M&... Messages) {
+  void ssc_DelMsg(HWND hWnd, HookWhen When, const M&... Messages) {
     ssc_DelMsg(hWnd, When, std::initializer_list<MsgListItem>{MsgListItem(Messages)...});
   }
   LONG_PTR zGet_lParamUser(HWND hWnd_Hook_ID);

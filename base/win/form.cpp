@@ -1,5 +1,7 @@
 #include "base/win/form.h"
 
+#include "base/win/log.h"
+
 namespace qorv::win {
 
 Application& Application::Instance() {
@@ -7,15 +9,68 @@ Application& Application::Instance() {
   return app;
 }
 
+void Application::SetKeyFilter(HWND root, KeyFilter filter) {
+  if (root) m_keyFilters[root] = std::move(filter);
+}
+
+void Application::RemoveKeyFilter(HWND root) { m_keyFilters.erase(root); }
+
+bool Application::PreTranslate(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || m_keyFilters.empty()) return false;
+  for (HWND h = msg.hwnd; h; h = ::GetAncestor(h, GA_PARENT)) {
+    auto it = m_keyFilters.find(h);
+    if (it != m_keyFilters.end()) {
+      // A copy: the filter may remove itself (its page may close on a key).
+      KeyFilter filter = it->second;
+      return filter && filter(msg);
+    }
+  }
+  return false;
+}
+
+void Application::DispatchOne(MSG& msg) {
+  if (PreTranslate(msg)) return;
+  ::TranslateMessage(&msg);
+  ::DispatchMessageW(&msg);
+}
+
 int Application::Run() {
   MSG msg;
   while (m_loaded > 0 && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
+    DispatchOne(msg);
     CollectReleased();
   }
   CollectReleased();
   return 0;
+}
+
+void Application::ShowModal(Form& form, HWND owner) {
+  if (form.IsUnloading() || !form.Hwnd()) return;
+  std::shared_ptr<const bool> unloaded = form.UnloadedFlag();
+  if (owner && ::IsWindow(owner) && ::IsWindowEnabled(owner)) {
+    ::EnableWindow(owner, FALSE);
+    form.m_modalOwner = owner;
+  } else {
+    owner = nullptr;
+  }
+  ::ShowWindow(form.Hwnd(), SW_SHOWNORMAL);
+  ::SetForegroundWindow(form.Hwnd());
+  MSG msg;
+  while (!*unloaded) {
+    BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (got < 0) break;
+    DispatchOne(msg);
+  }
+  // The form may be gone now; only the owner is touched.
+  if (owner && ::IsWindow(owner)) {
+    ::EnableWindow(owner, TRUE);
+    ::SetActiveWindow(owner);
+  }
+  if (!*unloaded) form.m_modalOwner = nullptr;
 }
 
 bool Application::PumpPending() {
@@ -25,8 +80,7 @@ bool Application::PumpPending() {
       ::PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
     }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
+    DispatchOne(msg);
   }
   return true;
 }
@@ -54,7 +108,17 @@ void Form::Unload() {
   if (m_unloading) return;
   m_unloading = true;
   OnUnload();
+  if (m_modalOwner) {
+    // Before the window goes: otherwise the system activates some other program's window.
+    if (::IsWindow(m_modalOwner)) ::EnableWindow(m_modalOwner, TRUE);
+    m_modalOwner = nullptr;
+  }
   Destroy();
+  FinishUnload();
+}
+
+void Form::FinishUnload() {
+  *m_unloadedFlag = true;
   if (m_detach) {
     auto self = m_detach();
     m_detach = nullptr;
@@ -70,9 +134,27 @@ bool Form::RequestClose() {
 }
 
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_CLOSE) {
-    RequestClose();
-    return 0;
+  switch (msg) {
+    case WM_CLOSE:
+      RequestClose();
+      return 0;
+    case WM_DESTROY:
+      if (!m_unloading) {
+        // Destroyed from outside (an owner going, DestroyWindow): the form is unloaded all the
+        // same, its unload handling running while the window still exists.
+        m_unloading = true;
+        try {
+          OnUnload();
+        } catch (...) {
+          LogError(L"unload of a destroyed form failed");
+        }
+        if (m_modalOwner && ::IsWindow(m_modalOwner)) ::EnableWindow(m_modalOwner, TRUE);
+        m_modalOwner = nullptr;
+        FinishUnload();
+      }
+      break;
+    default:
+      break;
   }
   return Window::HandleMessage(msg, wParam, lParam);
 }

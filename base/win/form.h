@@ -4,12 +4,15 @@
 //
 // A form's object is released after its window is destroyed, and not before the current message
 // has been dispatched, so code that unloads its own form (from a click, a key, a callback) may
-// still return through the form's members.
+// still return through the form's members. A window destroyed by anything but Unload (its owner
+// going, DestroyWindow) unloads its form all the same: the loop never waits for a form that has
+// no window.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -25,11 +28,23 @@ class Application {
 
   // Runs the message loop until the last form is unloaded; returns the exit code.
   int Run();
+  // Shows form modally: its owner is disabled and a nested loop runs until the form is unloaded;
+  // then the owner is enabled and activated again. Returns at once when WM_QUIT arrives (it is
+  // re-posted for the outer loop).
+  void ShowModal(Form& form, HWND owner);
   // Dispatches what is queued now, then returns (the "process pending messages" of downloads).
   // Returns false when WM_QUIT was seen; it is re-posted for the outer loop.
   bool PumpPending();
   // The process ends here: no unload or query-unload handling runs, nothing more is shown.
   [[noreturn]] static void EndAtOnce(UINT exitCode = 0);
+
+  // Keys go to a filter before translation when the focus is inside root (or is root): a hosted
+  // browser needs Tab, Enter and its accelerators before the dialog manager or TranslateMessage
+  // sees them. A filter returning true has consumed the message.
+  using KeyFilter = std::function<bool(MSG&)>;
+  void SetKeyFilter(HWND root, KeyFilter filter);
+  void RemoveKeyFilter(HWND root);
+  bool PreTranslate(MSG& msg);
 
   void FormLoaded() { ++m_loaded; }
   void FormUnloaded(std::unique_ptr<Form> form);
@@ -37,8 +52,11 @@ class Application {
   void CollectReleased();
 
  private:
+  void DispatchOne(MSG& msg);
+
   int m_loaded = 0;
   std::vector<std::unique_ptr<Form>> m_released;
+  std::map<HWND, KeyFilter> m_keyFilters;
 };
 
 class Form : public Window {
@@ -49,6 +67,8 @@ class Form : public Window {
   // Returns true when the form was unloaded.
   bool RequestClose();
   bool IsUnloading() const { return m_unloading; }
+  // Shared with whoever must notice the unload after the object may be gone (a modal loop).
+  std::shared_ptr<const bool> UnloadedFlag() const { return m_unloadedFlag; }
 
  protected:
   // Creates the window, hidden. Called once, right after construction.
@@ -66,8 +86,13 @@ class Form : public Window {
     CreateFormWindow();
     OnLoad();
   }
+  friend class Application;
+  void FinishUnload();
+
   std::function<std::unique_ptr<Form>()> m_detach;  // takes the object from its holder
   bool m_unloading = false;
+  std::shared_ptr<bool> m_unloadedFlag = std::make_shared<bool>(false);
+  HWND m_modalOwner = nullptr;  // enabled again before the window goes, so activation returns
 };
 
 // The single instance of one form kind: Get() loads it on first reference.

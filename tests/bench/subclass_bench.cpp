@@ -57,8 +57,8 @@ int wmain() {
       lReturn += 0;
     };
     if (!sub.ssc_Subclass(hWnd)) return 2;
-    for (UINT m = 0; m < 31; ++m) sub.ssc_AddMsg(hWnd, WM_APP + 200 + m, 3);
-    sub.ssc_AddMsg(hWnd, kBenchMsg, 3);
+    for (UINT m = 0; m < 31; ++m) sub.ssc_AddMsg(hWnd, WM_APP + 200 + m, qorv::CSubclass::kMsgBeforeAndAfter);
+    sub.ssc_AddMsg(hWnd, kBenchMsg, qorv::CSubclass::kMsgBeforeAndAfter);
     double hooked = Measure(hWnd, sum);
     if (hooked < bestHooked) bestHooked = hooked;
     sub.ssc_Terminate();

@@ -136,7 +136,7 @@ using Lines = std::vector<std::string>;
 // ---- before / after order and the tables -------------------------------------------------
 
 struct WhenCase {
-  int when;
+  CSubclass::HookWhen when;
   Lines expected;
 };
 
@@ -156,11 +156,11 @@ TEST_F(SubclassTest, WhenSelectsCallsAroundThePreviousProcedure) {
     };
     sub.ssc_AddMsg(m_hwnd, kMsgA, c.when);
     g_trace.clear();
-    EXPECT_EQ(Send(kMsgA, 4), 40) << c.when;
+    EXPECT_EQ(Send(kMsgA, 4), 40) << static_cast<int>(c.when);
     Send(kMsgB, 2);  // not selected: reaches the window only
     Lines expected = c.expected;
     expected.push_back("orig B");
-    EXPECT_EQ(g_trace, expected) << "When " << c.when;
+    EXPECT_EQ(g_trace, expected) << "When " << static_cast<int>(c.when);
   }
 }
 
@@ -179,7 +179,7 @@ TEST_F(SubclassTest, EventCarriesTheMessageAndItsParameters) {
                           LPARAM lParam, LONG_PTR& lParamUser) {
     seen.push_back({bBefore, hWnd, uMsg, wParam, lParam, lParamUser});
   };
-  m_sub->ssc_AddMsg(m_hwnd, kMsgC, 3);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgC, CSubclass::kMsgBeforeAndAfter);
   EXPECT_EQ(Send(kMsgC, 7, -5), 70);
   ASSERT_EQ(seen.size(), 2u);
   for (const Seen& s : seen) {
@@ -202,7 +202,7 @@ TEST_F(SubclassTest, HandledBeforeCallConsumesTheMessage) {
       lReturn = 1;
     }
   });
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 3);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBeforeAndAfter);
   EXPECT_EQ(Send(kMsgA, 4), 1);
   EXPECT_EQ(g_trace, (Lines{"before A r=0"}));
 }
@@ -216,8 +216,8 @@ TEST_F(SubclassTest, ResultCanBeSetBeforeWithoutConsumingAndOverriddenAfter) {
       lReturn += 7;
     }
   });
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 3);
-  m_sub->ssc_AddMsg(m_hwnd, kMsgB, 1);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBeforeAndAfter);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgB, CSubclass::kMsgBefore);
   EXPECT_EQ(Send(kMsgA, 4), 47);
   EXPECT_EQ(Send(kMsgB, 3), 30);
   EXPECT_EQ(g_trace, (Lines{"before A r=0", "orig A", "after A r=40", "before B r=0", "orig B"}));
@@ -226,7 +226,7 @@ TEST_F(SubclassTest, ResultCanBeSetBeforeWithoutConsumingAndOverriddenAfter) {
 TEST_F(SubclassTest, AllMessagesAndRemovals) {
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd));
   Trace();
-  m_sub->ssc_AddMsg(m_hwnd, ALL_MESSAGES, 1);
+  m_sub->ssc_AddMsg(m_hwnd, ALL_MESSAGES, CSubclass::kMsgBefore);
   Send(kMsgA);
   Send(kMsgC);
   ::SetWindowTextW(m_hwnd, L"x");  // a system message as well
@@ -235,16 +235,16 @@ TEST_F(SubclassTest, AllMessagesAndRemovals) {
   EXPECT_EQ(g_trace[4], "before " + std::to_string(WM_SETTEXT) + " r=0");
 
   // A specific message after ALL_MESSAGES is the table's only content.
-  m_sub->ssc_AddMsg(m_hwnd, kMsgB, 1);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgB, CSubclass::kMsgBefore);
   g_trace.clear();
   Send(kMsgA);
   Send(kMsgB);
   EXPECT_EQ(g_trace, (Lines{"orig A", "before B r=0", "orig B"}));
 
   // Removing: a list with things that are not messages, and a message never added.
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 3);
-  m_sub->ssc_AddMsg(m_hwnd, kMsgC, 3);
-  m_sub->ssc_DelMsg(m_hwnd, 3, {kMsgA, L"text", 2.5, WM_TIMER});
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBeforeAndAfter);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgC, CSubclass::kMsgBeforeAndAfter);
+  m_sub->ssc_DelMsg(m_hwnd, CSubclass::kMsgBeforeAndAfter, {kMsgA, L"text", 2.5, WM_TIMER});
   g_trace.clear();
   Send(kMsgA);
   Send(kMsgB);
@@ -253,8 +253,8 @@ TEST_F(SubclassTest, AllMessagesAndRemovals) {
                             "after C r=10"}));
 
   // Removing from the after table only, then ALL_MESSAGES switches the before table off.
-  m_sub->ssc_DelMsg(m_hwnd, 2, kMsgC);
-  m_sub->ssc_DelMsg(m_hwnd, 1, ALL_MESSAGES);
+  m_sub->ssc_DelMsg(m_hwnd, CSubclass::kMsgAfter, kMsgC);
+  m_sub->ssc_DelMsg(m_hwnd, CSubclass::kMsgBefore, ALL_MESSAGES);
   g_trace.clear();
   Send(kMsgB);
   Send(kMsgC);
@@ -264,9 +264,9 @@ TEST_F(SubclassTest, AllMessagesAndRemovals) {
 TEST_F(SubclassTest, ThirtyThirdMessageIsLoggedAndNotReportedButStillReachesTheAfterTable) {
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd));
   Trace();
-  for (UINT m = 0; m < 32; ++m) m_sub->ssc_AddMsg(m_hwnd, WM_APP + 100 + m, 1);
+  for (UINT m = 0; m < 32; ++m) m_sub->ssc_AddMsg(m_hwnd, WM_APP + 100 + m, CSubclass::kMsgBefore);
   LogWatch log;
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 3);  // before table full, after table empty
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBeforeAndAfter);  // before table full, after table empty
   EXPECT_TRUE(log.Contains(
       L"CSubclass.zAddMsg: Message table overflow. Either increase the value of Const "
       L"MSG_ENTRIES or use ALL_MESSAGES instead of specific message values"));
@@ -285,8 +285,8 @@ TEST_F(SubclassTest, LParamUserIsKeptPerWindow) {
     seen.push_back(lParamUser);
     if (hWnd == m_hwnd) lParamUser += 100;
   };
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 1);
-  m_sub->ssc_AddMsg(other, kMsgA, 1);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBefore);
+  m_sub->ssc_AddMsg(other, kMsgA, CSubclass::kMsgBefore);
   EXPECT_EQ(m_sub->zGet_lParamUser(m_hwnd), 11);
   Send(kMsgA);
   ::SendMessageW(other, kMsgA, 0, 0);
@@ -304,7 +304,7 @@ TEST_F(SubclassTest, LParamUserIsKeptPerWindow) {
 TEST_F(SubclassTest, CallOrigWndProcBypassesTheHook) {
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd));
   Trace();
-  m_sub->ssc_AddMsg(m_hwnd, ALL_MESSAGES, 3);
+  m_sub->ssc_AddMsg(m_hwnd, ALL_MESSAGES, CSubclass::kMsgBeforeAndAfter);
   EXPECT_EQ(m_sub->ssc_CallOrigWndProc(m_hwnd, kMsgB, 6, 0), 60);
   EXPECT_EQ(g_trace, (Lines{"orig B"}));
 }
@@ -329,8 +329,8 @@ TEST_F(SubclassTest, NestedMessageRunsInsideTheOuterOne) {
       EXPECT_EQ(::SendMessageW(hWnd, kMsgB, 3, 0), 30);
     }
   });
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 3);
-  m_sub->ssc_AddMsg(m_hwnd, kMsgB, 3);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBeforeAndAfter);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgB, CSubclass::kMsgBeforeAndAfter);
   EXPECT_EQ(Send(kMsgA, 1), 10);
   EXPECT_EQ(g_trace, (Lines{"before A r=0", "before B r=0", "orig B", "after B r=30", "orig A",
                             "after A r=10"}));
@@ -350,8 +350,8 @@ TEST_F(SubclassTest, UnhookInsideNestedCallbackWaitsForTheOutermostCall) {
       m_sub->ssc_UnSubclass(hWnd);
     }
   });
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 3);
-  m_sub->ssc_AddMsg(m_hwnd, kMsgB, 3);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBeforeAndAfter);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgB, CSubclass::kMsgBeforeAndAfter);
   EXPECT_EQ(Send(kMsgA, 2), 20);
   EXPECT_EQ(seenAfterInner, hooked);
   EXPECT_EQ(ProcOf(m_hwnd), m_orig);
@@ -365,7 +365,7 @@ TEST_F(SubclassTest, UnhookInsideNestedCallbackWaitsForTheOutermostCall) {
 TEST_F(SubclassTest, UnSubclassStopsEventsAndFreesTheRecordLater) {
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd));
   Trace();
-  m_sub->ssc_AddMsg(m_hwnd, ALL_MESSAGES, 3);
+  m_sub->ssc_AddMsg(m_hwnd, ALL_MESSAGES, CSubclass::kMsgBeforeAndAfter);
   m_sub->ssc_UnSubclass(m_hwnd);
   EXPECT_EQ(Send(kMsgA, 5), 50);
   EXPECT_EQ(g_trace, (Lines{"orig A"}));
@@ -384,7 +384,7 @@ TEST_F(SubclassTest, HandlerMayDestroyTheCSubclass) {
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd));
   ASSERT_TRUE(m_sub->ssc_Subclass(other));
   Trace([this](bool, bool&, LRESULT&, HWND, UINT, WPARAM, LPARAM, LONG_PTR&) { m_sub.reset(); });
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 3);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBeforeAndAfter);
   EXPECT_EQ(Send(kMsgA, 3), 30);  // still reaches the window, no after call
   EXPECT_EQ(g_trace, (Lines{"before A r=0", "orig A"}));
   EXPECT_EQ(ProcOf(m_hwnd), m_orig);
@@ -397,8 +397,8 @@ TEST_F(SubclassTest, TeardownUnhooksEveryWindow) {
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd));
   ASSERT_TRUE(m_sub->ssc_Subclass(other));
   Trace();
-  m_sub->ssc_AddMsg(m_hwnd, ALL_MESSAGES, 3);
-  m_sub->ssc_AddMsg(other, ALL_MESSAGES, 3);
+  m_sub->ssc_AddMsg(m_hwnd, ALL_MESSAGES, CSubclass::kMsgBeforeAndAfter);
+  m_sub->ssc_AddMsg(other, ALL_MESSAGES, CSubclass::kMsgBeforeAndAfter);
   m_sub->ssc_Terminate();
   EXPECT_EQ(ProcOf(m_hwnd), m_orig);
   EXPECT_EQ(ProcOf(other), m_orig);
@@ -407,11 +407,11 @@ TEST_F(SubclassTest, TeardownUnhooksEveryWindow) {
   EXPECT_EQ(g_trace, (Lines{"orig A", "orig B"}));
   // After termination the map is gone again.
   LogWatch log;
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 1);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBefore);
   EXPECT_TRUE(log.Contains(L"CSubclass.zMap_VFunction: Thunk hasn't been initialized"));
   // And hooking again works.
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd));
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 1);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBefore);
   g_trace.clear();
   Send(kMsgA);
   EXPECT_EQ(g_trace, (Lines{"before A r=0", "orig A"}));
@@ -421,7 +421,7 @@ TEST_F(SubclassTest, TeardownUnhooksEveryWindow) {
 TEST_F(SubclassTest, WindowDestroyedWhileHookedReleasesItself) {
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd));
   Trace();
-  m_sub->ssc_AddMsg(m_hwnd, WM_NCDESTROY, 3);
+  m_sub->ssc_AddMsg(m_hwnd, WM_NCDESTROY, CSubclass::kMsgBeforeAndAfter);
   ASSERT_EQ(hook::LiveRecords(), m_baseline + 1);
   HWND dead = m_hwnd;
   ::DestroyWindow(m_hwnd);
@@ -439,8 +439,8 @@ TEST_F(SubclassTest, WindowDestroyedFromInsideItsOwnCallback) {
   Trace([](bool bBefore, bool&, LRESULT&, HWND hWnd, UINT uMsg, WPARAM, LPARAM, LONG_PTR&) {
     if (bBefore && uMsg == kMsgA) ::DestroyWindow(hWnd);
   });
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 3);
-  m_sub->ssc_AddMsg(m_hwnd, WM_NCDESTROY, 1);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBeforeAndAfter);
+  m_sub->ssc_AddMsg(m_hwnd, WM_NCDESTROY, CSubclass::kMsgBefore);
   Send(kMsgA, 1);
   EXPECT_FALSE(::IsWindow(m_hwnd));
   // The outer message still goes on to the (destroyed) window's previous procedure and its
@@ -462,10 +462,10 @@ TEST_F(SubclassTest, HookedAgainFromInsideTheCallbackThatUnhooked) {
     if (bBefore && uMsg == kMsgA) {
       m_sub->ssc_UnSubclass(hWnd);
       ASSERT_TRUE(second.ssc_Subclass(hWnd));
-      second.ssc_AddMsg(hWnd, kMsgB, 1);
+      second.ssc_AddMsg(hWnd, kMsgB, CSubclass::kMsgBefore);
     }
   });
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 1);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBefore);
   Send(kMsgA);
   g_trace.clear();
   for (int i = 0; i < 2; ++i) Send(kMsgB);
@@ -487,7 +487,7 @@ LRESULT CALLBACK ThirdPartyProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 TEST_F(SubclassTest, UnhookUnderAnotherSubclasserKeepsTheChain) {
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd));
   Trace();
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 1);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBefore);
   g_thirdPrevious = reinterpret_cast<WNDPROC>(
       ::SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ThirdPartyProc)));
   m_sub->ssc_UnSubclass(m_hwnd);
@@ -513,7 +513,7 @@ TEST_F(SubclassTest, HandlerExceptionGivesTheUnhookedResult) {
     lReturn = 99;
     throw std::runtime_error("handler failed");
   });
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 3);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBeforeAndAfter);
   EXPECT_EQ(Send(kMsgA, 2), 20);
   EXPECT_EQ(g_trace, (Lines{"before A r=0", "orig A", "after A r=20"}));
 }
@@ -545,7 +545,7 @@ TEST_F(SubclassTest, UnicodeArgumentReportsTheWindowKindAndTextSurvivesEitherWay
     bool bUnicode = r.in;
     ASSERT_TRUE(sub.ssc_Subclass(r.h, 0, 1, true, bUnicode, false));
     EXPECT_EQ(bUnicode, r.out);
-    sub.ssc_AddMsg(r.h, ALL_MESSAGES, 3);
+    sub.ssc_AddMsg(r.h, ALL_MESSAGES, CSubclass::kMsgBeforeAndAfter);
     int calls = 0;
     sub.WindowProc = [&](bool, bool&, LRESULT&, HWND, UINT, WPARAM, LPARAM, LONG_PTR&) {
       ++calls;
@@ -608,7 +608,7 @@ TEST_F(SubclassTest, RefusedHooksAreLoggedAndAllocateNothing) {
 TEST_F(SubclassTest, SameWindowTwiceKeepsTheFirstHook) {
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd, 5));
   Trace();
-  m_sub->ssc_AddMsg(m_hwnd, kMsgA, 1);
+  m_sub->ssc_AddMsg(m_hwnd, kMsgA, CSubclass::kMsgBefore);
   WNDPROC hooked = ProcOf(m_hwnd);
   LogWatch log;
   EXPECT_FALSE(m_sub->ssc_Subclass(m_hwnd, 6));
@@ -625,7 +625,7 @@ TEST_F(SubclassTest, OperationsOnWindowsThatAreNotHooked) {
   // Before any hook: no map.
   {
     LogWatch log;
-    m_sub->ssc_AddMsg(other, kMsgA, 3);
+    m_sub->ssc_AddMsg(other, kMsgA, CSubclass::kMsgBeforeAndAfter);
     EXPECT_EQ(m_sub->ssc_CallOrigWndProc(other, kMsgA, 1, 0), 0);
     m_sub->ssc_UnSubclass(other);
     const std::wstring text = log.NewText();
@@ -645,14 +645,14 @@ TEST_F(SubclassTest, OperationsOnWindowsThatAreNotHooked) {
     bool logged;
   };
   const Row rows[] = {
-      {"AddMsg", [&] { m_sub->ssc_AddMsg(other, kMsgA, 3); }, true},
-      {"DelMsg", [&] { m_sub->ssc_DelMsg(other, 3, {kMsgA, kMsgB}); }, true},
+      {"AddMsg", [&] { m_sub->ssc_AddMsg(other, kMsgA, CSubclass::kMsgBeforeAndAfter); }, true},
+      {"DelMsg", [&] { m_sub->ssc_DelMsg(other, CSubclass::kMsgBeforeAndAfter, {kMsgA, kMsgB}); }, true},
       {"CallOrigWndProc", [&] { EXPECT_EQ(m_sub->ssc_CallOrigWndProc(other, kMsgA, 1, 0), 0); },
        true},
       {"Get_lParamUser", [&] { EXPECT_EQ(m_sub->zGet_lParamUser(other), 0); }, true},
       {"Set_lParamUser", [&] { m_sub->zSet_lParamUser(other, 9); }, true},
       {"UnSubclass (errors ignored)", [&] { m_sub->ssc_UnSubclass(other); }, false},
-      {"DelMsg never added on the hooked window", [&] { m_sub->ssc_DelMsg(m_hwnd, 3, kMsgC); },
+      {"DelMsg never added on the hooked window", [&] { m_sub->ssc_DelMsg(m_hwnd, CSubclass::kMsgBeforeAndAfter, kMsgC); },
        false},
   };
   for (const Row& r : rows) {
@@ -667,7 +667,7 @@ TEST_F(SubclassTest, OperationsOnWindowsThatAreNotHooked) {
   // With the map empty again nothing is logged at all.
   m_sub->ssc_UnSubclass(m_hwnd);
   LogWatch log;
-  m_sub->ssc_AddMsg(other, kMsgA, 3);
+  m_sub->ssc_AddMsg(other, kMsgA, CSubclass::kMsgBeforeAndAfter);
   EXPECT_EQ(log.NewText(), L"");
   ::DestroyWindow(other);
 }
@@ -738,7 +738,7 @@ TEST_F(SubclassTest, TrackMouseTrackingAsksForOneMouseLeave) {
   m_sub->WindowProc = [&](bool, bool&, LRESULT&, HWND, UINT uMsg, WPARAM, LPARAM, LONG_PTR&) {
     if (uMsg == WM_MOUSELEAVE) ++leaves;
   };
-  m_sub->ssc_AddMsg(h, WM_MOUSELEAVE, 1);
+  m_sub->ssc_AddMsg(h, WM_MOUSELEAVE, CSubclass::kMsgBefore);
   m_sub->TrackMouseTracking(h);
   test::PumpFor(200);
   EXPECT_EQ(leaves, 0);

@@ -1,0 +1,38 @@
+# qorv_library(NAME [DEPENDS folder...] [CORE source...] [WIN source...] [SYSTEM library...])
+#
+# One folder, two static libraries: qorv_NAME holds the pure logic (built natively for the unit
+# tests and with mingw-w64 into the programs) and, on Windows, qorv_NAME_win holds the Win32 code.
+# Each links only the folders it names, which must lie below it, so a call upward is an
+# undefined reference at link time instead of a dependency nobody sees.
+function(qorv_library name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS;CORE;WIN;SYSTEM" ${ARGN})
+  set(core qorv_${name})
+  if(ARG_CORE)
+    add_library(${core} STATIC ${ARG_CORE})
+    set(scope PUBLIC)
+  else()
+    add_library(${core} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(${core} ${scope} ${CMAKE_SOURCE_DIR} ${QORV_GENERATED_DIR})
+  foreach(dep ${ARG_DEPENDS})
+    target_link_libraries(${core} ${scope} qorv_${dep})
+  endforeach()
+  set_property(GLOBAL APPEND PROPERTY QORV_CORE_LIBRARIES ${core})
+
+  if(WIN32)
+    set(win qorv_${name}_win)
+    if(ARG_WIN)
+      add_library(${win} STATIC ${ARG_WIN})
+      set(scope PUBLIC)
+    else()
+      add_library(${win} INTERFACE)
+      set(scope INTERFACE)
+    endif()
+    target_link_libraries(${win} ${scope} ${core} ${ARG_SYSTEM})
+    foreach(dep ${ARG_DEPENDS})
+      target_link_libraries(${win} ${scope} qorv_${dep}_win)
+    endforeach()
+    set_property(GLOBAL APPEND PROPERTY QORV_WIN_LIBRARIES ${win})
+  endif()
+endfunction()
