@@ -12,7 +12,9 @@ std::wstring JoinUrl(const std::wstring& base, const std::wstring& path) {
   return b + L"/" + path.substr(start);
 }
 
-std::wstring Endpoints::LoginPageUrl() const { return JoinUrl(gameSite, L"/index.aspx"); }
+std::wstring Endpoints::LoginPageUrl() const {
+  return loginPageOverride.empty() ? JoinUrl(gameSite, L"/index.aspx") : loginPageOverride;
+}
 std::wstring Endpoints::GameRootUrl() const { return JoinUrl(gameSite, L"/"); }
 std::wstring Endpoints::ManifestUrl() const {
   return JoinUrl(fileServer, L"/gamehome/qorv/update.txt");
@@ -29,6 +31,7 @@ Endpoints ResolveEndpoints(const EnvironmentLookup& lookup) {
   e.homeUrl = pick(kHomeUrlVariable, QORV_DEFAULT_HOME_URL);
   e.gameSite = pick(kGameSiteVariable, QORV_DEFAULT_GAME_SITE);
   e.fileServer = pick(kFileServerVariable, QORV_DEFAULT_FILE_SERVER);
+  e.loginPageOverride = pick(kLoginPageVariable, L"");
   return e;
 }
 

@@ -13,6 +13,9 @@ struct Endpoints {
   std::wstring homeUrl;     // publisher home page, path "/"
   std::wstring gameSite;    // game site; login page "/index.aspx", root "/"
   std::wstring fileServer;  // static files; manifest "/gamehome/qorv/update.txt"
+  // Development and tests only: the login page's whole address instead of the game site's
+  // "/index.aspx" (the game site's root stays where it is). Never set by a build.
+  std::wstring loginPageOverride;
 
   std::wstring LoginPageUrl() const;
   std::wstring GameRootUrl() const;
@@ -22,6 +25,7 @@ struct Endpoints {
 inline constexpr const wchar_t* kHomeUrlVariable = L"QORV_HOME_URL";
 inline constexpr const wchar_t* kGameSiteVariable = L"QORV_GAME_SITE";
 inline constexpr const wchar_t* kFileServerVariable = L"QORV_FILE_SERVER";
+inline constexpr const wchar_t* kLoginPageVariable = L"QORV_LOGIN_URL";
 
 using EnvironmentLookup = std::function<std::optional<std::wstring>(const wchar_t* name)>;
 

@@ -26,6 +26,9 @@ void CheckConnection() {
 namespace forms {
 ::qorv::LoadFrm& LoadFrm() { return g_loadFrm.Get(); }
 bool LoadFrmLoaded() { return g_loadFrm.IsLoaded(); }
+void RegisterStartupForms() {
+  win::Forms().splashIfLoaded = []() -> win::ISplashForm* { return g_loadFrm.IfLoaded(); };
+}
 }  // namespace forms
 
 LoadFrm::LoadFrm() {
@@ -60,26 +63,13 @@ void LoadFrm::OnLoad() {
     Unload();
     return;
   }
-  // The login page window is loaded here; it shows the login windows and unloads the splash
-  // when its page has loaded.
+  // The login page window loads hidden and starts navigating; it shows the login windows and
+  // unloads the splash when its page has loaded.
+  if (auto& login = win::Forms().login) login();
+  if (IsUnloading()) return;  // the login page already took the splash down
   ::ShowWindow(Hwnd(), SW_SHOWNORMAL);
 }
 
 void LoadFrm::OnUnload() { m_splash.Release(); }
-
-LRESULT LoadFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_KEYDOWN:
-      if (wParam == VK_ESCAPE) {
-        Unload();
-        return 0;
-      }
-      break;
-    case WM_LBUTTONUP:
-      Unload();
-      return 0;
-  }
-  return Form::HandleMessage(msg, wParam, lParam);
-}
 
 }  // namespace qorv

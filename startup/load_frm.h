@@ -1,9 +1,10 @@
 // The start-up window. Its initialization (before the window exists) checks the connection and
 // runs the automatic update check; its load honours "/web", turns the window into the splash and
-// loads the login windows. Until the login page takes over, the splash closes on Esc or a click.
+// loads the login windows, which unload it when the login page has loaded.
 #pragma once
 
 #include "base/win/form.h"
+#include "base/win/form_registry.h"
 #include "startup/layered_image.h"
 
 namespace qorv {
@@ -14,15 +15,15 @@ inline constexpr wchar_t kMessageTitle[] = L"提示";
 inline constexpr int kSplashWidth = 356;   // 5340 twips
 inline constexpr int kSplashHeight = 122;  // 1830 twips
 
-class LoadFrm : public win::Form {
+class LoadFrm : public win::Form, public win::ISplashForm {
  public:
   LoadFrm();
+  void Unload() override { Form::Unload(); }
 
  protected:
   void CreateFormWindow() override;
   void OnLoad() override;
   void OnUnload() override;
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   LayeredImage m_splash;
@@ -31,6 +32,8 @@ class LoadFrm : public win::Form {
 namespace forms {
 ::qorv::LoadFrm& LoadFrm();
 bool LoadFrmLoaded();
+// Fills the registry's splash entry.
+void RegisterStartupForms();
 }  // namespace forms
 
 // The automatic update check of the start-up sequence: returns unless the player accepts an

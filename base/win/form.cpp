@@ -88,11 +88,11 @@ bool Application::PumpPending() {
 void Application::EndAtOnce(UINT exitCode) { ::ExitProcess(exitCode); }
 
 void Application::FormUnloaded(std::unique_ptr<Form> form) {
+  // No WM_QUIT here: the loop looks at the count after each message, so a handler that unloads
+  // the last form and then loads another (the login screen handing over to the game window)
+  // keeps the program running, while one that leaves nothing loaded ends it.
   if (form) m_released.push_back(std::move(form));
-  if (--m_loaded <= 0) {
-    m_loaded = 0;
-    ::PostQuitMessage(0);
-  }
+  if (--m_loaded < 0) m_loaded = 0;
 }
 
 void Application::CollectReleased() {

