@@ -1,0 +1,405 @@
+#include "gamewindow/web_main_frm.h"
+
+#include <shellapi.h>
+
+#include "base/units.h"
+#include "base/web_address.h"
+#include "base/win/environment.h"
+#include "base/win/log.h"
+#include "build_config.h"
+#include "controls/property_bag.h"
+#include "gamewindow/cache_main.h"
+#include "gamewindow/main_layout.h"
+#include "gamewindow/mod_msg.h"
+#include "gamewindow/msg_frm.h"
+#include "gamewindow/rect_rgn.h"
+#include "gamewindow/web_url.h"
+#include "startup/public_data.h"
+
+namespace qorv::gamewindow {
+namespace {
+
+constexpr wchar_t kPanelClass[] = L"Qorv.MainPanel";
+
+win::FormHolder<WebMainFrm> g_main;
+
+int Px(int64_t twips) { return TwipsToPixels(static_cast<double>(twips)); }
+
+HWND MakePanel(HWND parent) {
+  WNDCLASSEXW wc{sizeof(wc)};
+  if (!::GetClassInfoExW(win::ThisModule(), kPanelClass, &wc)) {
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = win::ThisModule();
+    // The arrow over the panels: the window's own pointer shows sizing shapes near its edges.
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kPanelClass;
+    ::RegisterClassExW(&wc);
+  }
+  return ::CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
+                           WS_CLIPSIBLINGS, 4, 33, 100, 100, parent, nullptr, win::ThisModule(),
+                           nullptr);
+}
+
+void PopupFromHook(HWND) {
+  if (WebMainFrm* main = g_main.IfLoaded()) main->PopupAppMenu();
+}
+
+std::wstring ForLog(const std::wstring& text) {
+  std::wstring s = text.substr(0, 200);
+  for (wchar_t& c : s) {
+    if (c < 0x20) c = L'?';
+  }
+  return s;
+}
+
+}  // namespace
+
+WebMainFrm& MainForm() { return g_main.Get(); }
+WebMainFrm* MainFormIfLoaded() { return g_main.IfLoaded(); }
+
+void RegisterGameWindow() {
+  win::Forms().gameWindow = []() -> win::IGameWindow& { return MainForm(); };
+  win::Forms().gameWindowIfLoaded = []() -> win::IGameWindow* { return g_main.IfLoaded(); };
+}
+
+WebMainFrm::WebMainFrm() = default;
+WebMainFrm::~WebMainFrm() = default;
+
+controls::iButton& WebMainFrm::Button(int which) {
+  controls::iButton* buttons[] = {&m_tool, &m_min, &m_minmax, &m_close, &m_otherUser,
+                                  &m_gameSpace};
+  return *buttons[which];
+}
+
+void WebMainFrm::CreateFormWindow() {
+  RegisterClassOnce(kWebMainFrmClass, CS_DBLCLKS,
+                    ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1)),
+                    ::LoadCursorW(nullptr, IDC_ARROW));
+  Create(kWebMainFrmClass, 0, L"", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0,
+         0, kDesignClientWidth, kDesignClientHeight, nullptr);
+  HWND form = Hwnd();
+
+  m_frame.Create(form, 0, 0, Px(15495));
+  m_frame.SetHasLogo(true);
+  m_frame.SetBackColor(L"&H00DEDEDE");
+
+  m_picLogo = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP, Px(100),
+                                Px(30), Px(440), Px(440), form, nullptr, win::ThisModule(),
+                                nullptr);
+
+  controls::PropertyBag bag;
+  bag.Preset(L"TabStyle", int32_t{1});
+  bag.Preset(L"TabLeftSize", int32_t{10});
+  bag.Preset(L"TabRightSize", int32_t{0});
+  m_tab.Create(form, Px(2160), Px(30), Px(10215), &bag);
+
+  m_otherUser.Create(form, Px(10680), 0, Px(1485), Px(330));
+  m_otherUser.SetCaption(L"登录其他帐号");
+  m_gameSpace.Create(form, Px(12240), 0, Px(1215), Px(330));
+  m_gameSpace.SetCaption(L"游戏官网");
+  m_tool.Create(form, Px(12600), Px(15), Px(360), Px(270));
+  m_min.Create(form, Px(12960), Px(15), Px(360), Px(270));
+  m_minmax.Create(form, Px(13320), Px(15), Px(375), Px(270));
+  m_minmax.SetStyle(1);
+  m_close.Create(form, Px(13680), Px(15), Px(645), Px(270));
+
+  m_pCnt = MakePanel(form);
+  m_picture1 = MakePanel(form);
+  m_webBrowser1 = browser::CreateBrowser(m_picture1, RECT{-2, -2, 102, 102});
+
+  // The frame lies below every control created after it: the title area's controls go on top.
+  for (HWND h : {m_picLogo, m_tab.Hwnd(), m_otherUser.hWnd(), m_gameSpace.hWnd(), m_tool.hWnd(),
+                 m_min.hWnd(), m_minmax.hWnd(), m_close.hWnd()}) {
+    ::SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
+  m_appmenu.Reset(::CreateMenu());
+  m_popup = ::CreatePopupMenu();
+  ::AppendMenuW(m_popup, MF_STRING, kCmdRefresh, L"刷新(F5)");
+  ::AppendMenuW(m_popup, MF_STRING, kCmdHideRestore, L"隐藏/恢复(F10)");
+  ::AppendMenuW(m_popup, MF_STRING, kCmdClearCache, L"清除缓存");
+  ::AppendMenuW(m_popup, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuW(m_popup, MF_STRING, kCmdUpdate, L"更新");
+  ::AppendMenuW(m_popup, MF_STRING, kCmdVersion, L"版本号:");
+  ::AppendMenuW(m_popup, MF_STRING, kCmdExit, L"退出");
+  // Owned by the bar menu, which destroys it with itself.
+  ::AppendMenuW(m_appmenu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(m_popup), L"appmenu");
+
+  WireEvents();
+}
+
+void WebMainFrm::WireEvents() {
+  m_frame.MouseMove = [this](int16_t&, int16_t&, float&, float&) { ArrowCursor(); };
+  m_gameSpace.Click = [] {
+    ::ShellExecuteW(nullptr, L"open", win::CurrentEndpoints().GameRootUrl().c_str(), nullptr,
+                    nullptr, SW_SHOWNORMAL);
+  };
+  m_otherUser.Click = [] {
+    if (auto& login = win::Forms().login) login().Show();
+  };
+  m_tool.Click = [this] { PopupAppMenu(); };
+  m_min.Click = [this] { ::ShowWindow(Hwnd(), SW_MINIMIZE); };
+  m_minmax.Click = [this] { WebMinMaxClick(); };
+  m_close.Click = [this] { CloseClick(); };
+
+  m_tab.TabChanged = [this] { ::ShowWindow(m_picture1, SW_HIDE); };
+  m_tab.OnMouseDown = [this](int32_t itemIndex, int16_t&, int16_t&, float&, float&) {
+    ArrowCursor();
+    if (!m_minmax.Value() && itemIndex < 0) {
+      // The empty part of the strip drags the restored window.
+      ::ReleaseCapture();
+      ::SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    }
+  };
+  m_tab.OnMouseHover = [this](int32_t itemIndex, int16_t&, int16_t&, float&, float&) {
+    auto& items = m_tab.TabItems();
+    m_tab.SetToolTipText(itemIndex >= 0 && itemIndex < items.Count()
+                             ? items.Item(itemIndex)->Caption()
+                             : std::wstring());
+  };
+  m_tab.OnMouseMove = [this](int32_t, int16_t&, int16_t&, float&, float&) { ArrowCursor(); };
+  m_tab.OnItemColose = [this](int32_t, bool& cancel) {
+    if (m_tab.TabItems().Count() <= 1) {
+      // The last tab is the window: closing it is closing the window.
+      cancel = true;
+      CloseClick();
+    }
+  };
+  m_dde.Execute = [this](const std::wstring& command) {
+    if (::IsIconic(Hwnd())) ::ShowWindow(Hwnd(), SW_RESTORE);
+    OpenPage(command);
+  };
+}
+
+void WebMainFrm::OnLoad() {
+  HWND form = Hwnd();
+  const std::wstring iconFile = GetTempDir() + L"qorv.ico";
+  m_smallIcon.Reset(static_cast<HICON>(
+      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE)));
+  ::SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
+  if (!m_tray) m_tray = std::make_unique<CKpNotifyIcon>();
+  m_tray->AddNotifyIcon(form, m_smallIcon.Get(), kMainCaption);
+  m_bigIcon.Reset(static_cast<HICON>(
+      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE)));
+  // ICON_BIG: WM_SETICON drops any other value, which would leave no large icon.
+  ::SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
+  MainWindowActions actions;
+  actions.popupMenu = &PopupFromHook;
+  m_hooked = HookMainWindow(form, actions);
+  ::ModifyMenuW(m_popup, kCmdVersion, MF_BYCOMMAND | MF_STRING, kCmdVersion,
+                VersionCaption(QORV_VERSION_MAJOR, QORV_VERSION_MINOR, QORV_VERSION_PATCH).c_str());
+  m_frame.SetCaption(L"BrindleQorvane");
+  ::SetWindowTextW(form, kMainCaption);
+
+  m_objStyle = std::make_unique<controls::cSetStyle>();
+  m_surface = std::make_unique<controls::FormSurface>(form);
+  m_objStyle->SetobjForm(form);
+  m_objStyle->CloseClick = [this] { CloseClick(); };
+  m_objStyle->SetWindowStyle(form);
+  m_frame.SetfrmHwnd(form);
+
+  RECT wr{};
+  ::GetWindowRect(form, &wr);
+  const double screenW = ::GetSystemMetrics(SM_CXSCREEN) * double{kTwipsPerPixel};
+  const double screenH = ::GetSystemMetrics(SM_CYSCREEN) * double{kTwipsPerPixel};
+  const int64_t left = CentredOrigin(screenW, (wr.right - wr.left) * double{kTwipsPerPixel});
+  const int64_t top = CentredOrigin(screenH, (wr.bottom - wr.top) * double{kTwipsPerPixel});
+  ::SetWindowPos(form, nullptr, Px(left), Px(top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  m_close.SetBackPicture(103);
+  m_minmax.SetBackPicture(102);
+  m_min.SetBackPicture(101);
+  m_minmax.SetValue(true);
+  m_tool.SetBackPicture(104);
+
+  m_tab.SethContainerWnd(m_pCnt);
+  m_tab.LockReDraw(false);
+
+  m_logo.Reset(static_cast<HBITMAP>(::LoadImageW(win::ThisModule(), MAKEINTRESOURCEW(105),
+                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  ::SendMessageW(m_picLogo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_logo.Get()));
+
+  WebMinMaxClick();
+
+  m_taskbarCreated = CKpNotifyIcon::TaskbarCreatedMessage();
+  if (!m_dde.Start()) win::LogError(L"the DDE topic could not be registered");
+}
+
+void WebMainFrm::SetURL(const std::wstring& strURL) { OpenPage(strURL); }
+
+void WebMainFrm::Show() {
+  ::ShowWindow(Hwnd(), SW_SHOW);
+  ::SetForegroundWindow(Hwnd());
+}
+
+void WebMainFrm::OpenPage(const std::wstring& address) {
+  if (!IsWebAddress(address)) {
+    win::LogError(L"not a web address; no tab opened: " + ForLog(address));
+    return;
+  }
+  const std::wstring key = L"Game" + address;
+  try {
+    auto& items = m_tab.TabItems();
+    const int32_t index = items.FindItem(key);
+    if (index == -1) {
+      auto page = std::make_shared<WebUrl>();
+      page->OpenURL(address);
+      items.Add(key, page, key);
+      items.SetSelected(items.Count() - 1);
+    } else {
+      items.SetSelected(index);
+    }
+  } catch (const tabstrip::TabError& e) {
+    win::LogError(L"the page tab could not be opened: error " + std::to_wstring(e.Number()));
+  }
+  ::ShowWindow(m_picture1, SW_HIDE);
+}
+
+void WebMainFrm::WebMinMaxClick() {
+  if (!m_objStyle) return;
+  const bool maximised = m_objStyle->CallWindowStateChange();
+  // The frame cannot drag a maximised window.
+  m_frame.SetfrmHwnd(maximised ? nullptr : Hwnd());
+}
+
+void WebMainFrm::ArrowCursor() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
+
+void WebMainFrm::CloseClick() { RequestClose(); }
+
+void WebMainFrm::PopupAppMenu() {
+  POINT pt{};
+  ::GetCursorPos(&pt);
+  // Foreground first, so the menu closes when the player clicks elsewhere (also from the tray).
+  ::SetForegroundWindow(Hwnd());
+  ::TrackPopupMenu(m_popup, TPM_RIGHTBUTTON, pt.x, pt.y, 0, Hwnd(), nullptr);
+  ::PostMessageW(Hwnd(), WM_NULL, 0, 0);
+}
+
+void WebMainFrm::RunMenuCommand(UINT id) {
+  switch (id) {
+    case kCmdRefresh:
+      if (::IsWindowVisible(m_picture1)) {
+        if (m_webBrowser1) m_webBrowser1->Refresh();
+      } else {
+        try {
+          m_tab.RefreshPage();
+        } catch (const tabstrip::TabError&) {
+          win::LogInfo(L"refresh without a selected tab");
+        }
+      }
+      break;
+    case kCmdHideRestore:
+      ToggleVisible(Hwnd());
+      break;
+    case kCmdClearCache:
+      ClearCacheCommand(Hwnd());
+      break;
+    case kCmdUpdate:
+      m_update.Run(*this);
+      break;
+    case kCmdExit:
+      CloseClick();
+      break;
+    default:
+      break;  // the version entry only shows the version
+  }
+}
+
+void WebMainFrm::Layout() {
+  HWND form = Hwnd();
+  if (!form || ::IsIconic(form) || !m_surface) return;
+  RECT wr{}, cr{};
+  ::GetWindowRect(form, &wr);
+  ::GetClientRect(form, &cr);
+  const int64_t W = int64_t{wr.right - wr.left} * kTwipsPerPixel;
+  const int64_t C = int64_t{cr.right} * kTwipsPerPixel;
+  const int64_t H = int64_t{cr.bottom} * kTwipsPerPixel;
+  const MainLayout l = LayOutMainWindow(W, C, H, int64_t{m_tab.Height()} * kTwipsPerPixel);
+
+  RECT fr{};
+  ::GetWindowRect(m_frame.hWnd(), &fr);
+  ::MoveWindow(m_frame.hWnd(), 0, 0, wr.right - wr.left, fr.bottom - fr.top, TRUE);
+  m_frame.Printform(*m_surface);
+  RectRgn(form, l.regionRight, l.regionBottom, 6, 6);
+  auto place = [](HWND h, int64_t leftTwips) {
+    RECT r{};
+    ::GetWindowRect(h, &r);
+    POINT p{r.left, r.top};
+    ::ScreenToClient(::GetParent(h), &p);
+    ::SetWindowPos(h, nullptr, Px(leftTwips), p.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  place(m_close.hWnd(), l.closeLeft);
+  place(m_minmax.hWnd(), l.minmaxLeft);
+  place(m_min.hWnd(), l.minLeft);
+  place(m_tool.hWnd(), l.toolLeft);
+  if (l.tabWidth) m_tab.Move(Px(kTabLeft), Px(kTabTop), Px(*l.tabWidth));
+  place(m_gameSpace.hWnd(), l.gameSpaceLeft);
+  place(m_otherUser.hWnd(), l.otherUserLeft);
+  if (l.panel) {
+    const TwipsRect& p = *l.panel;
+    for (HWND h : {m_picture1, m_pCnt}) {
+      ::MoveWindow(h, Px(p.left), Px(p.top), Px(p.width), Px(p.height), TRUE);
+    }
+    // The placeholder's browser border lies outside its panel.
+    if (m_webBrowser1) m_webBrowser1->Move(-2, -2, Px(p.width) + 4, Px(p.height) + 4);
+  }
+}
+
+bool WebMainFrm::OnQueryUnload() {
+  if (m_bExit) return true;
+  MsgFrm::ShowModal(Hwnd(), m_bExit);
+  return m_bExit && !IsUnloading();
+}
+
+void WebMainFrm::OnUnload() {
+  m_dde.Stop();
+  if (m_hooked) UnhookMainWindow(Hwnd());
+  m_hooked = false;
+  try {
+    m_tab.TabItems().Clear();
+  } catch (const tabstrip::TabError&) {
+  }
+  // The style object's subclass sits above the hot-key procedure: once it is gone, the
+  // procedure finds itself on top and puts the window's own back.
+  m_objStyle.reset();
+  m_tray.reset();
+  if (m_webBrowser1) {
+    m_webBrowser1->events = {};
+    m_webBrowser1.reset();
+  }
+}
+
+LRESULT WebMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (m_surface && m_surface->HandleMessage(msg, wParam, lParam, result)) return result;
+  if (m_taskbarCreated && msg == m_taskbarCreated) {
+    // The shell restarted: without the icon a hidden window would have no way back.
+    if (m_tray) m_tray->OnTaskbarCreated();
+    return 0;
+  }
+  switch (msg) {
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == 0 && lParam == 0) {
+        RunMenuCommand(LOWORD(wParam));
+        return 0;
+      }
+      break;
+    case WM_SYSCOMMAND:
+      // The style object raised CloseClick for it already, which asked; the system's own
+      // handling would send WM_CLOSE and ask a second time.
+      if ((wParam & 0xFFF0) == SC_CLOSE && m_objStyle) return 0;
+      break;
+    default:
+      break;
+  }
+  return Form::HandleMessage(msg, wParam, lParam);
+}
+
+}  // namespace qorv::gamewindow
