@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "base/win/form.h"
+#include "gamewindow/web_main_frm.h"
 #include "login/login_forms.h"
 #include "startup/load_frm.h"
 
@@ -10,6 +11,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ::OleInitialize(nullptr);
   qorv::forms::RegisterStartupForms();
   qorv::login::RegisterLoginForms();
+  qorv::gamewindow::RegisterGameWindow();
   qorv::forms::LoadFrm();
   int code = 0;
   if (qorv::win::Application::Instance().LoadedForms() > 0) {

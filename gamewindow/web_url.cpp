@@ -21,12 +21,20 @@ std::wstring ForLog(const std::wstring& url) {
 
 }  // namespace
 
+BrowserLauncher& DefaultBrowserLauncher() {
+  static BrowserLauncher launcher = [](const std::wstring& url) {
+    ::ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  };
+  return launcher;
+}
+
 void OpenInDefaultBrowser(const std::wstring& url) {
   if (!IsWebAddress(url)) {
+    // ShellExecute would open local files and start programs for such an address.
     win::LogError(L"not a web address; not handed to the default browser: " + ForLog(url));
     return;
   }
-  ::ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (auto& launch = DefaultBrowserLauncher()) launch(url);
 }
 
 WebUrl::WebUrl() {

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,5 +58,9 @@ class WebUrl final : public win::Window, public tabstrip::ITabForm {
 
 // Opens a web address in the system's default browser; anything else is dropped and logged.
 void OpenInDefaultBrowser(const std::wstring& url);
+
+// What hands an address to the system: ShellExecute "open" unless a test replaces it.
+using BrowserLauncher = std::function<void(const std::wstring& url)>;
+BrowserLauncher& DefaultBrowserLauncher();
 
 }  // namespace qorv::gamewindow

@@ -1,0 +1,313 @@
+// The main game window in real windows, its pages played by the scripted browser: what its load
+// leaves, how addresses become tabs, the pages' titles and new windows, the commands, the hot key
+// and tray toggles, closing, and what is left after it goes.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <ddeml.h>
+
+#include <string>
+#include <vector>
+
+#include "base/win/form.h"
+#include "base/win/form_registry.h"
+#include "gamewindow/mod_msg.h"
+#include "gamewindow/msg_frm.h"
+#include "gamewindow/web_main_frm.h"
+#include "gamewindow/web_url.h"
+#include "win/support/gdi_count.h"
+#include "win/support/scripted_browser.h"
+#include "win/support/test_window.h"
+
+namespace qorv::gamewindow {
+namespace {
+
+using test::ScriptedBrowser;
+using test::ScriptedBrowsers;
+
+// Windows of this thread, children included: USER objects as Wine lets them be counted.
+long ThreadWindowCount() {
+  long n = 0;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* count = reinterpret_cast<long*>(lp);
+        ++*count;
+        ::EnumChildWindows(
+            h, [](HWND, LPARAM c) -> BOOL { return ++*reinterpret_cast<long*>(c), TRUE; }, lp);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
+class GameWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterGameWindow();
+    win::Forms().login = nullptr;
+    DefaultBrowserLauncher() = [this](const std::wstring& url) { m_launched.push_back(url); };
+    m_main = &MainForm();
+  }
+  void TearDown() override {
+    if (WebMainFrm* f = MainFormIfLoaded()) {
+      f->m_bExit = true;
+      f->Unload();
+    }
+    win::Application::Instance().CollectReleased();
+    test::PumpFor(50);
+  }
+  ScriptedBrowser* PageBrowser(int index) {
+    auto item = m_main->WebuTab().TabItems().Item(index);
+    return static_cast<ScriptedBrowser*>(static_cast<WebUrl*>(item->Form().get())->Browser());
+  }
+  // Answers the exit question with "是" (true) or "否" once it is up.
+  void AnswerLater(bool yes) {
+    static bool s_yes;
+    s_yes = yes;
+    ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+      MsgFrm* dialog = MsgFrm::IfLoaded();
+      if (!dialog) return;
+      ::KillTimer(nullptr, id);
+      HWND button = s_yes ? dialog->YesButton().hWnd() : dialog->NoButton().hWnd();
+      ::SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+      ::SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    });
+  }
+
+  ScriptedBrowsers m_browsers;
+  WebMainFrm* m_main = nullptr;
+  std::vector<std::wstring> m_launched;
+};
+
+TEST_F(GameWindowTest, LoadLeavesIconsTrayHotKeyCaptionsStyleAndMenu) {
+  HWND h = m_main->Hwnd();
+  EXPECT_NE(::SendMessageW(h, WM_GETICON, ICON_SMALL, 0), 0);
+  EXPECT_NE(::SendMessageW(h, WM_GETICON, ICON_BIG, 0), 0);
+  ASSERT_NE(m_main->TrayIcon(), nullptr);
+  // F10 is ours: nobody else can have it now.
+  HWND other = test::CreateHostWindow(0, 0, 10, 10);
+  EXPECT_FALSE(::RegisterHotKey(other, 1, 0, VK_F10));
+  ::DestroyWindow(other);
+
+  wchar_t caption[64] = {};
+  ::GetWindowTextW(h, caption, 64);
+  EXPECT_STREQ(caption, L"BrindleQorvane客户端");
+  EXPECT_EQ(m_main->WebBForm().Caption(), L"BrindleQorvane");
+  EXPECT_FALSE(::GetWindowLongPtrW(h, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME));
+  EXPECT_FALSE(::IsWindowVisible(h));
+  // Maximised to the work area, and not draggable by its frame while so.
+  RECT work{}, rc{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  ::GetWindowRect(h, &rc);
+  EXPECT_EQ(rc.left, work.left);
+  EXPECT_EQ(rc.top, work.top);
+  EXPECT_EQ(rc.right, work.right);
+  EXPECT_EQ(rc.bottom, work.bottom);
+  EXPECT_EQ(m_main->WebBForm().frmHwnd(), nullptr);
+  EXPECT_TRUE(m_main->Button(2).Value());
+  for (int b = 0; b < 4; ++b) EXPECT_TRUE(m_main->Button(b).HasBackPicture()) << b;
+  EXPECT_EQ(m_main->Button(4).Caption(), L"登录其他帐号");
+  EXPECT_EQ(m_main->Button(5).Caption(), L"游戏官网");
+
+  HMENU popup = ::GetSubMenu(m_main->AppMenu(), 0);
+  ASSERT_NE(popup, nullptr);
+  const wchar_t* expected[] = {L"刷新(F5)", L"隐藏/恢复(F10)", L"清除缓存", L"",
+                               L"更新",     L"版本号:1.1.0",   L"退出"};
+  ASSERT_EQ(::GetMenuItemCount(popup), 7);
+  for (int i = 0; i < 7; ++i) {
+    wchar_t text[64] = {};
+    ::GetMenuStringW(popup, i, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, expected[i]) << i;
+  }
+  EXPECT_EQ(::GetMenuState(popup, 3, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+}
+
+TEST_F(GameWindowTest, EachAddressGetsOneTabUnderItsKey) {
+  EXPECT_TRUE(::IsWindowVisible(m_main->PlaceholderPanel()) ||
+              !::IsWindowVisible(m_main->Hwnd()));
+  m_main->SetURL(L"http://127.0.0.1:9/game");
+  m_main->SetURL(L"http://127.0.0.1:9/game");
+  auto& items = m_main->WebuTab().TabItems();
+  ASSERT_EQ(items.Count(), 1);
+  EXPECT_EQ(items.Item(0)->Caption(), L"Gamehttp://127.0.0.1:9/game");
+  EXPECT_EQ(PageBrowser(0)->navigations,
+            (std::vector<std::wstring>{L"about:blank", L"http://127.0.0.1:9/game"}));
+  m_main->OpenPage(L"http://127.0.0.1:9/game?second");
+  EXPECT_EQ(items.Count(), 2);
+  EXPECT_EQ(items.Selected(), 1);
+  m_main->OpenPage(L"http://127.0.0.1:9/game");
+  EXPECT_EQ(items.Count(), 2);
+  EXPECT_EQ(items.Selected(), 0);
+  EXPECT_FALSE(::IsWindowVisible(m_main->PlaceholderPanel()));
+  // Not web addresses: no tab.
+  for (const wchar_t* bad : {L"", L"file:///C:/Windows/notepad.exe", L"\\\\host\\share\\x.exe",
+                             L"javascript:alert(1)", L"calc"}) {
+    m_main->OpenPage(bad);
+  }
+  EXPECT_EQ(items.Count(), 2);
+}
+
+TEST_F(GameWindowTest, PagesFollowTheirTitleHideScrollBarsAndSendNewWindowsOut) {
+  m_main->SetURL(L"http://g/");
+  ScriptedBrowser* page = PageBrowser(0);
+  auto item = m_main->WebuTab().TabItems().Item(0);
+  page->FireTitleChange(L"得分 10");
+  page->FireTitleChange(std::wstring(5000, L'长'));
+  page->FireTitleChange(L"得分 20");
+  EXPECT_EQ(item->Caption(), L"得分 20");
+
+  page->document = ScriptedBrowser::Document{L"http://g/", L"<p>x</p>", L""};
+  page->FireDocumentComplete(L"http://g/frame", false);
+  page->FireDocumentComplete(L"http://g/");
+  EXPECT_EQ(page->document->overflow, L"hidden");
+  page->document = ScriptedBrowser::Document{L"http://g/", std::nullopt, L""};
+  page->FireDocumentComplete(L"http://g/");  // no root element: tolerated
+  EXPECT_FALSE(page->silentCalls.empty());
+
+  EXPECT_TRUE(page->FireNewWindow(L"http://elsewhere/news"));
+  EXPECT_TRUE(page->FireNewWindow(L"file:///C:/Windows/System32/calc.exe"));
+  EXPECT_TRUE(page->FireNewWindow(L"ms-settings:"));
+  EXPECT_TRUE(m_launched.empty());  // not from inside the browser's event
+  test::PumpFor(100);
+  EXPECT_EQ(m_launched, std::vector<std::wstring>{L"http://elsewhere/news"});
+  EXPECT_EQ(m_main->WebuTab().TabItems().Count(), 1);  // no window or tab of the client
+}
+
+TEST_F(GameWindowTest, RefreshReachesThePlaceholderOrTheSelectedPage) {
+  m_main->RunMenuCommand(kCmdRefresh);  // no tab yet: nothing breaks
+  m_main->SetURL(L"http://a/");
+  m_main->SetURL(L"http://b/");
+  m_main->WebuTab().TabItems().SetSelected(0);
+  m_main->RunMenuCommand(kCmdRefresh);
+  EXPECT_EQ(PageBrowser(0)->refreshes, 1);
+  EXPECT_EQ(PageBrowser(1)->refreshes, 0);
+}
+
+TEST_F(GameWindowTest, HotKeyTrayClicksAndTheMenuEntryToggle) {
+  HWND h = m_main->Hwnd();
+  m_main->Show();
+  ASSERT_TRUE(::IsWindowVisible(h));
+  ::SendMessageW(h, WM_HOTKEY, 1000, MAKELPARAM(0, VK_F10));
+  EXPECT_FALSE(::IsWindowVisible(h));
+  ::SendMessageW(h, WM_HOTKEY, 1000, MAKELPARAM(0, VK_F10));
+  EXPECT_TRUE(::IsWindowVisible(h));
+  ::SendMessageW(h, WM_HOTKEY, 1000, MAKELPARAM(0, VK_F9));  // another key: nothing
+  EXPECT_TRUE(::IsWindowVisible(h));
+  ::SendMessageW(h, kTrayMessage, 1000, WM_LBUTTONUP);
+  EXPECT_FALSE(::IsWindowVisible(h));
+  // A double click: up, double-click, up; toggled twice, as it was.
+  for (LPARAM m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+    ::SendMessageW(h, kTrayMessage, 1000, m);
+  }
+  EXPECT_FALSE(::IsWindowVisible(h));
+  m_main->RunMenuCommand(kCmdHideRestore);
+  EXPECT_TRUE(::IsWindowVisible(h));
+}
+
+// Messages sent to the main window, recorded on their way in.
+std::vector<UINT> g_sent;
+HWND g_watched = nullptr;
+LRESULT CALLBACK RecordSent(int code, WPARAM wParam, LPARAM lParam) {
+  auto* cw = reinterpret_cast<CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && cw->hwnd == g_watched && cw->message == WM_NCLBUTTONDOWN) {
+    g_sent.push_back(static_cast<UINT>(cw->wParam));
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(GameWindowTest, TheStripsEmptyPartDragsOnlyARestoredWindowAndHoverShowsCaptions) {
+  m_main->SetURL(L"http://g/");
+  m_main->Show();
+  g_watched = m_main->Hwnd();
+  g_sent.clear();
+  HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, RecordSent, nullptr, ::GetCurrentThreadId());
+  RECT strip{};
+  ::GetClientRect(m_main->WebuTab().Hwnd(), &strip);
+  const LPARAM empty = MAKELPARAM(strip.right - 5, 10);
+  ::SendMessageW(m_main->WebuTab().Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, empty);
+  ::SendMessageW(m_main->WebuTab().Hwnd(), WM_LBUTTONUP, 0, empty);
+  EXPECT_TRUE(g_sent.empty());  // maximised: nothing moves
+  m_main->Button(2).SetValue(false);
+  ::SendMessageW(m_main->Button(2).hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  ::SendMessageW(m_main->Button(2).hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  ASSERT_FALSE(m_main->Button(2).Value());  // restored now
+  EXPECT_EQ(m_main->WebBForm().frmHwnd(), m_main->Hwnd());
+  ::SendMessageW(m_main->WebuTab().Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, empty);
+  ::SendMessageW(m_main->WebuTab().Hwnd(), WM_LBUTTONUP, 0, empty);
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_EQ(g_sent, std::vector<UINT>{HTCAPTION});
+
+  int16_t button = 0, shift = 0;
+  float x = 0, y = 0;
+  m_main->WebuTab().OnMouseHover(0, button, shift, x, y);
+  EXPECT_EQ(m_main->WebuTab().ToolTipText(), L"Gamehttp://g/");
+  m_main->WebuTab().OnMouseHover(-1, button, shift, x, y);
+  EXPECT_EQ(m_main->WebuTab().ToolTipText(), L"");
+}
+
+TEST_F(GameWindowTest, ClosingAsksUnlessConfirmedAndTheLastTabCloseIsTheWindowClose) {
+  m_main->SetURL(L"http://g/");
+  m_main->Show();
+  AnswerLater(false);
+  bool cancel = false;
+  m_main->WebuTab().OnItemColose(0, cancel);
+  EXPECT_TRUE(cancel);
+  ASSERT_NE(MainFormIfLoaded(), nullptr);  // "否": the tab and the window stay
+  EXPECT_FALSE(m_main->m_bExit);
+  EXPECT_EQ(m_main->WebuTab().TabItems().Count(), 1);
+
+  AnswerLater(true);
+  ::SendMessageW(m_main->Hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(MainFormIfLoaded(), nullptr);
+}
+
+TEST_F(GameWindowTest, AConfirmedWindowClosesWithoutAQuestionAndLeavesNothingBehind) {
+  HWND h = m_main->Hwnd();
+  m_main->SetURL(L"http://g/");
+  m_main->m_bExit = true;
+  m_main->RunMenuCommand(kCmdExit);
+  EXPECT_EQ(MainFormIfLoaded(), nullptr);
+  EXPECT_EQ(MsgFrm::IfLoaded(), nullptr);
+  EXPECT_FALSE(::IsWindow(h));
+  HWND other = test::CreateHostWindow(0, 0, 10, 10);
+  EXPECT_TRUE(::RegisterHotKey(other, 1, 0, VK_F10));  // F10 is free again
+  ::UnregisterHotKey(other, 1);
+  ::DestroyWindow(other);
+  NOTIFYICONDATAW nid{sizeof(nid)};
+  nid.hWnd = h;
+  nid.uID = 1000;
+  EXPECT_FALSE(::Shell_NotifyIconW(NIM_DELETE, &nid));  // the icon is gone already
+  EXPECT_TRUE(ScriptedBrowsers::Browsers().empty());
+  // A second main window hooks again.
+  MainForm();
+  EXPECT_FALSE(::RegisterHotKey(test::CreateHostWindow(0, 0, 10, 10), 2, 0, VK_F10));
+}
+
+TEST_F(GameWindowTest, ResizesAndTabCyclesKeepHandleCountsFlat) {
+  m_main->SetURL(L"http://g/");
+  m_main->Show();
+  m_main->Button(2).SetValue(false);
+  ::SendMessageW(m_main->Button(2).hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  ::SendMessageW(m_main->Button(2).hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  auto cycle = [&](int resizes, int tabs) {
+    for (int i = 0; i < resizes; ++i) {
+      ::SetWindowPos(m_main->Hwnd(), nullptr, 0, 0, 500 + (i % 7) * 60, 400 + (i % 5) * 40,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (int i = 0; i < tabs; ++i) {
+      m_main->OpenPage(L"http://g/" + std::to_wstring(i));
+      m_main->WebuTab().TabItems().Remove(int32_t{1});
+    }
+    test::PumpFor(20);
+  };
+  cycle(20, 5);  // warm-up: caches, first-use allocations
+  const long gdi = test::GdiObjectCount();
+  const long windows = ThreadWindowCount();
+  cycle(500, 100);
+  EXPECT_LE(test::GdiObjectCount(), gdi + 2);
+  EXPECT_EQ(ThreadWindowCount(), windows);
+  EXPECT_EQ(m_main->WebuTab().TabItems().Count(), 1);
+}
+
+}  // namespace
+}  // namespace qorv::gamewindow
