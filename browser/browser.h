@@ -16,6 +16,8 @@
 #include <optional>
 #include <string>
 
+#include "browser/navigation_status.h"  // IsTransportFailure
+
 namespace qorv::browser {
 
 struct BrowserEvents {
@@ -66,10 +68,5 @@ using BrowserFactory = std::function<std::unique_ptr<IBrowser>(HWND parent, cons
 // The factory the windows use: the product's WebBrowser host unless a test replaces it.
 BrowserFactory& CurrentBrowserFactory();
 std::unique_ptr<IBrowser> CreateBrowser(HWND parent, const RECT& rect);
-
-// Transport failures of a navigation (no HTTP answer at all): refused, unreachable, name not
-// resolved, timed out, download failure. An HTTP status (a 503 maintenance page) is not one, and
-// neither is a failure to show a document that did arrive.
-bool IsTransportFailure(int32_t statusCode);
 
 }  // namespace qorv::browser

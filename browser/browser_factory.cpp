@@ -1,10 +1,11 @@
 #include "base/win/log.h"
 #include "browser/browser.h"
+#include "browser/web_browser_host.h"
 
 namespace qorv::browser {
 
 BrowserFactory& CurrentBrowserFactory() {
-  static BrowserFactory factory;
+  static BrowserFactory factory = CreateWebBrowserHost;
   return factory;
 }
 

@@ -1,4 +1,4 @@
-#include <cstdint>
+#include "browser/navigation_status.h"
 
 namespace qorv::browser {
 

@@ -8,6 +8,8 @@
 
 #include <utility>
 
+#include "base/win/com.h"  // ComPtr, which used to live here
+
 namespace qorv::win {
 
 template <class Traits>
@@ -119,37 +121,6 @@ class PaintGuard {
  private:
   HWND m_hwnd;
   PAINTSTRUCT m_ps{};
-};
-
-// A minimal owning COM pointer.
-template <class T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ComPtr(ComPtr&& o) noexcept : m_p(std::exchange(o.m_p, nullptr)) {}
-  ComPtr& operator=(ComPtr&& o) noexcept {
-    if (this != &o) {
-      Reset();
-      m_p = std::exchange(o.m_p, nullptr);
-    }
-    return *this;
-  }
-  ~ComPtr() { Reset(); }
-  T* Get() const { return m_p; }
-  T* operator->() const { return m_p; }
-  T** Put() {
-    Reset();
-    return &m_p;
-  }
-  explicit operator bool() const { return m_p != nullptr; }
-  void Reset() {
-    if (m_p) std::exchange(m_p, nullptr)->Release();
-  }
-
- private:
-  T* m_p = nullptr;
 };
 
 }  // namespace qorv::win

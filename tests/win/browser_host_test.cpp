@@ -1,0 +1,264 @@
+// The WebBrowser host with the real control, in a real window: activation and placement, the
+// events the windows rely on (app:// routing, downloads, navigation errors from a loopback server
+// and a refused port), destruction from inside an event, and that a hundred controls leave no
+// window, handle or container object behind.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/win/com.h"
+#include "browser/web_browser_host.h"
+#include "win/download_test_server.h"
+#include "win/support/gdi_count.h"
+#include "win/support/test_window.h"
+
+namespace qorv {
+namespace {
+
+using browser::IBrowser;
+
+// A port nobody listens on: the discard service is not run on a test machine.
+constexpr wchar_t kRefusedUrl[] = L"http://127.0.0.1:9/index.aspx";
+
+struct Recorded {
+  std::vector<std::wstring> lines;  // "B <url>", "D", "C <url>", "T <text>", "E <status> <url>"
+  std::vector<int32_t> errors;
+  bool cancelNavigation = false;
+
+  void Attach(IBrowser& b) {
+    b.events.DownloadBegin = [this] { lines.push_back(L"D"); };
+    b.events.BeforeNavigate2 = [this](const std::wstring& url, bool& cancel) {
+      lines.push_back(L"B " + url);
+      cancel = cancelNavigation;
+    };
+    b.events.DocumentComplete = [this](const std::wstring& url, bool) {
+      lines.push_back(L"C " + url);
+    };
+    b.events.TitleChange = [this](const std::wstring& t) { lines.push_back(L"T " + t); };
+    b.events.NavigateError = [this](const std::wstring& url, int32_t status, bool, bool&) {
+      lines.push_back(L"E " + std::to_wstring(status) + L" " + url);
+      errors.push_back(status);
+    };
+  }
+  int Count(wchar_t kind) const {
+    int n = 0;
+    for (const auto& l : lines) n += !l.empty() && l[0] == kind;
+    return n;
+  }
+};
+
+std::string Joined(const std::vector<std::wstring>& lines) {
+  std::string out;
+  for (const auto& l : lines) out += std::string(l.begin(), l.end()) + "\n";
+  return out;
+}
+
+class BrowserHostTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    m_host = test::CreateHostWindow(100, 100, 640, 480, L"browser host");
+    ASSERT_TRUE(m_host);
+  }
+  void TearDown() override {
+    if (m_host) ::DestroyWindow(m_host);
+  }
+  std::unique_ptr<IBrowser> Create(RECT rect = {10, 20, 410, 320}) {
+    return browser::CreateWebBrowserHost(m_host, rect);
+  }
+  int DescendantWindows() const {
+    int n = 0;
+    ::EnumChildWindows(
+        m_host, [](HWND, LPARAM p) { return ++*reinterpret_cast<int*>(p), TRUE; },
+        reinterpret_cast<LPARAM>(&n));
+    return n;
+  }
+  static bool IsDescendant(HWND root, HWND child) {
+    struct Find {
+      HWND wanted;
+      bool found = false;
+    } find{child};
+    ::EnumChildWindows(
+        root,
+        [](HWND h, LPARAM p) {
+          auto* f = reinterpret_cast<Find*>(p);
+          if (h == f->wanted) f->found = true;
+          return f->found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
+  }
+  RECT RectInHost(HWND w) const {
+    RECT r{};
+    ::GetWindowRect(w, &r);
+    ::MapWindowPoints(HWND_DESKTOP, m_host, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+
+  HWND m_host = nullptr;
+};
+
+void ExpectRect(const RECT& r, int l, int t, int rr, int b) {
+  EXPECT_EQ(r.left, l);
+  EXPECT_EQ(r.top, t);
+  EXPECT_EQ(r.right, rr);
+  EXPECT_EQ(r.bottom, b);
+}
+
+// First in the file: the value is written once per process, before the first control.
+TEST_F(BrowserHostTest, WritesTheDocumentModeForItsOwnExecutable) {
+  const wchar_t* key =
+      L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
+  ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"browser_host_test.exe");
+  auto b = Create();
+  ASSERT_TRUE(b);
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, key, L"browser_host_test.exe", RRF_RT_REG_DWORD,
+                           nullptr, &value, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(value, 11001u);
+}
+
+TEST_F(BrowserHostTest, InPlaceActiveAtTheRequestedRectangleAndMoves) {
+  auto b = Create({10, 20, 410, 320});
+  ASSERT_TRUE(b);
+  HWND control = b->ControlWindow();
+  ASSERT_TRUE(control);
+  EXPECT_TRUE(IsDescendant(m_host, control));
+  EXPECT_TRUE(::IsWindowVisible(control));
+  ExpectRect(RectInHost(control), 10, 20, 410, 320);
+
+  // The border may lie outside the container: negative positions are kept.
+  b->Move(-1, -1, 500, 400);
+  ExpectRect(RectInHost(control), -1, -1, 499, 399);
+
+  b.reset();
+  EXPECT_FALSE(::IsWindow(control));
+  EXPECT_EQ(DescendantWindows(), 0);
+}
+
+TEST_F(BrowserHostTest, AppAddressRaisesBeforeNavigate2AndCancelStopsIt) {
+  auto b = Create();
+  ASSERT_TRUE(b);
+  Recorded rec;
+  rec.cancelNavigation = true;
+  rec.Attach(*b);
+  const std::wstring url = L"app://loadgame|http://127.0.0.1:9/game|x|y";
+  b->Navigate(url);
+  test::PumpUntil([&] { return !rec.lines.empty(); }, 5000);
+  test::PumpFor(500);  // anything that would follow a navigation that went on
+  ASSERT_EQ(rec.lines.size(), 1u) << Joined(rec.lines);
+  EXPECT_EQ(rec.lines[0], L"B " + url);
+}
+
+TEST_F(BrowserHostTest, LoopbackPageRaisesDownloadBegin) {
+  test::TestHttpServer server;
+  ASSERT_FALSE(server.Url().empty()) << server.Error();
+  auto b = Create();
+  ASSERT_TRUE(b);
+  Recorded rec;
+  rec.Attach(*b);
+  const std::wstring url = server.Url(L"/bytes/200/page.html");
+  b->Navigate(url);
+  ASSERT_TRUE(test::PumpUntil([&] { return rec.Count(L'D') > 0; }, 15000));
+  ASSERT_FALSE(rec.lines.empty());
+  EXPECT_EQ(rec.lines[0], L"B " + url);
+  EXPECT_EQ(rec.lines[1], L"D") << Joined(rec.lines);
+  // Under Wine a page that arrived still ends in an error (no document engine): never a
+  // transport failure, since the server answered.
+  test::PumpFor(500);
+  for (int32_t status : rec.errors) EXPECT_FALSE(browser::IsTransportFailure(status)) << status;
+}
+
+TEST_F(BrowserHostTest, NavigationErrorsTellTransportFailuresFromHttpStatuses) {
+  test::TestHttpServer server;
+  ASSERT_FALSE(server.Url().empty()) << server.Error();
+  struct Case {
+    std::wstring url;
+    bool transport;
+    int32_t status;  // the first error's status; 0: any transport failure
+  };
+  const Case cases[] = {
+      {kRefusedUrl, true, 0},
+      {server.Url(L"/status/404"), false, 404},
+      {server.Url(L"/status/503"), false, 503},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.url.begin(), c.url.end()));
+    auto b = Create();
+    ASSERT_TRUE(b);
+    Recorded rec;
+    rec.Attach(*b);
+    b->Navigate(c.url);
+    ASSERT_TRUE(test::PumpUntil([&] { return !rec.errors.empty(); }, 20000));
+    EXPECT_EQ(browser::IsTransportFailure(rec.errors[0]), c.transport) << rec.errors[0];
+    if (c.status) {
+      EXPECT_EQ(rec.errors[0], c.status);
+    }
+  }
+}
+
+TEST_F(BrowserHostTest, DestroyedFromInsideItsOwnBeforeNavigate2) {
+  const long objectsBefore = win::ComObjectsAlive();
+  auto b = Create();
+  ASSERT_TRUE(b);
+  HWND control = b->ControlWindow();
+  int calls = 0;
+  int later = 0;
+  bool controlOpenInEvent = false;
+  b->events.DownloadBegin = [&] { ++later; };
+  b->events.NavigateError = [&](const std::wstring&, int32_t, bool, bool&) { ++later; };
+  b->events.BeforeNavigate2 = [&](const std::wstring&, bool&) {
+    ++calls;
+    b.reset();  // the handler unloads the window that hosts the browser
+    // The control is not closed underneath its own event call.
+    controlOpenInEvent = ::IsWindow(control) != FALSE;
+  };
+  // Not cancelled: a navigation that went on would end in NavigateError (refused port).
+  b->Navigate(kRefusedUrl);
+  EXPECT_EQ(calls, 1);
+  EXPECT_FALSE(b);
+  EXPECT_TRUE(controlOpenInEvent);
+  EXPECT_TRUE(test::PumpUntil([&] { return !::IsWindow(control); }, 3000));
+  test::PumpFor(500);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(later, 0);
+  EXPECT_EQ(DescendantWindows(), 0);
+  EXPECT_EQ(win::ComObjectsAlive(), objectsBefore);
+}
+
+TEST_F(BrowserHostTest, AHundredControlsLeaveNothingBehind) {
+  auto cycle = [&] {
+    auto b = Create();
+    if (!b) return false;
+    b->events.BeforeNavigate2 = [](const std::wstring&, bool& cancel) { cancel = true; };
+    b->Navigate(L"app://minimize");
+    return true;
+  };
+  // First creations load the control's libraries and caches for good.
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(cycle());
+  test::PumpFor(100);
+  const long objects = win::ComObjectsAlive();
+  const long gdi = test::GdiObjectCount();
+  const DWORD user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+  DWORD handles = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
+
+  for (int i = 0; i < 100; ++i) ASSERT_TRUE(cycle()) << i;
+  test::PumpFor(100);
+
+  EXPECT_EQ(win::ComObjectsAlive(), objects);
+  EXPECT_EQ(DescendantWindows(), 0);
+  // A leak per control would show as 100 or more; a few are the system's own lazy caches.
+  EXPECT_LE(test::GdiObjectCount(), gdi + 5);
+  EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS), user + 5);
+  DWORD handlesAfter = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &handlesAfter);
+  EXPECT_LE(handlesAfter, handles + 5);
+}
+
+}  // namespace
+}  // namespace qorv
