@@ -46,6 +46,33 @@ void PopupFromHook(HWND) {
   if (WebMainFrm* main = g_main.IfLoaded()) main->PopupAppMenu();
 }
 
+// The captioned buttons' state strip (normal, hover, pressed), cut from the title bar they sit on
+// so the button reads as text on the bar, lit a little under the mouse.
+HBITMAP CaptionStrip(HDC bar, int barX, int width, int height) {
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP strip = ::CreateCompatibleBitmap(screen, width * 3, height);
+  ::ReleaseDC(nullptr, screen);
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ old = ::SelectObject(dc, strip);
+  for (int frame = 0; frame < 3; ++frame) {
+    ::BitBlt(dc, frame * width, 0, width, height, bar, barX, 0, SRCCOPY);
+    if (frame > 0) {
+      BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(frame == 1 ? 40 : 70), 0};
+      HDC tint = ::CreateCompatibleDC(nullptr);
+      HBITMAP pixel = ::CreateCompatibleBitmap(dc, 1, 1);
+      HGDIOBJ oldPixel = ::SelectObject(tint, pixel);
+      ::SetPixel(tint, 0, 0, frame == 1 ? RGB(255, 255, 255) : RGB(0, 0, 0));
+      ::AlphaBlend(dc, frame * width, 0, width, height, tint, 0, 0, 1, 1, blend);
+      ::SelectObject(tint, oldPixel);
+      ::DeleteObject(pixel);
+      ::DeleteDC(tint);
+    }
+  }
+  ::SelectObject(dc, old);
+  ::DeleteDC(dc);
+  return strip;
+}
+
 std::wstring ForLog(const std::wstring& text) {
   std::wstring s = text.substr(0, 200);
   for (wchar_t& c : s) {
@@ -192,6 +219,16 @@ void WebMainFrm::OnLoad() {
                 VersionCaption(QORV_VERSION_MAJOR, QORV_VERSION_MINOR, QORV_VERSION_PATCH).c_str());
   m_frame.SetCaption(L"BrindleQorvane");
   ::SetWindowTextW(form, kMainCaption);
+  for (controls::iButton* b : {&m_otherUser, &m_gameSpace}) {
+    RECT r{};
+    ::GetClientRect(b->hWnd(), &r);
+    win::UniqueBitmap strip(CaptionStrip(m_frame.hdc(), Px(8000), r.right, r.bottom));
+    b->SetBackPicture(strip.Get());  // the button keeps a copy
+    b->SetcForeColor(0xFFFFFF);
+    controls::FontDesc font = controls::DefaultFontDesc();
+    font.charset = 134;  // GB2312: the captions are Chinese
+    b->SetcFont(font);
+  }
 
   m_objStyle = std::make_unique<controls::cSetStyle>();
   m_surface = std::make_unique<controls::FormSurface>(form);

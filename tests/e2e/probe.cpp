@@ -9,9 +9,12 @@
 //   probe click  --class C [--title T] --x X --y Y      (client coordinates)
 //   probe pixel  --x X --y Y                            (screen coordinates)
 //   probe list
+//   probe count  --class C --child K                    (descendants of class K)
+//   probe dde    --service S --topic T --execute TEXT   (a DDE client's execute)
 //
 // Output is UTF-8, one "key=value" field per space-separated token; exit 0 on success.
 #include <windows.h>
+#include <ddeml.h>
 
 #include <cstdio>
 #include <map>
@@ -201,6 +204,56 @@ int CmdClick() {
   return 0;
 }
 
+int CmdCount() {
+  HWND h = WaitFor(Opt(L"class"), IntOpt(L"timeout", 5000), false);
+  if (!h) return 1;
+  struct Ctx {
+    std::wstring cls;
+    int n;
+  } ctx{Opt(L"child"), 0};
+  ::EnumChildWindows(
+      h,
+      [](HWND c, LPARAM lp) -> BOOL {
+        auto* x = reinterpret_cast<Ctx*>(lp);
+        wchar_t name[128] = {};
+        ::GetClassNameW(c, name, 128);
+        x->n += x->cls == name;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  Print(L"count=" + std::to_wstring(ctx.n));
+  return 0;
+}
+
+HDDEDATA CALLBACK DdeClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+  return nullptr;
+}
+
+int CmdDde() {
+  DWORD instance = 0;
+  if (::DdeInitializeW(&instance, DdeClientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
+    return 2;
+  }
+  HSZ service = ::DdeCreateStringHandleW(instance, Opt(L"service").c_str(), CP_WINUNICODE);
+  HSZ topic = ::DdeCreateStringHandleW(instance, Opt(L"topic").c_str(), CP_WINUNICODE);
+  HCONV conv = ::DdeConnect(instance, service, topic, nullptr);
+  int rc = 3;
+  if (conv) {
+    std::wstring text = Opt(L"execute");
+    DWORD result = 0;
+    HDDEDATA ok = ::DdeClientTransaction(
+        reinterpret_cast<LPBYTE>(text.data()), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)),
+        conv, nullptr, 0, XTYP_EXECUTE, static_cast<DWORD>(IntOpt(L"timeout", 10000)), &result);
+    rc = ok ? 0 : 4;
+    Print(L"ok=" + std::to_wstring(ok ? 1 : 0));
+    ::DdeDisconnect(conv);
+  }
+  ::DdeFreeStringHandle(instance, service);
+  ::DdeFreeStringHandle(instance, topic);
+  ::DdeUninitialize(instance);
+  return rc;
+}
+
 int CmdPixel() {
   HDC screen = ::GetDC(nullptr);
   COLORREF c = ::GetPixel(screen, IntOpt(L"x", 0), IntOpt(L"y", 0));
@@ -234,6 +287,8 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"key") return CmdKey();
   if (cmd == L"click") return CmdClick();
   if (cmd == L"pixel") return CmdPixel();
+  if (cmd == L"count") return CmdCount();
+  if (cmd == L"dde") return CmdDde();
   if (cmd == L"list") {
     ::EnumWindows(&ListOne, 0);
     return 0;

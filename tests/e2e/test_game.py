@@ -1,0 +1,164 @@
+"""The login screen and the game window as the real program runs them, with the real browser
+control: the login page's commands end the program or open the game window, an unreachable login
+page ends with the warning, and the game window's hot key, tray icon, DDE topic and closing."""
+import os
+import socket
+import subprocess
+import tempfile
+import time
+import unittest
+
+from qorv_e2e import (CLIENT, MESSAGE_TITLE, SPLASH_CLASS, E2ETestCase, absent_for, find_window,
+                      message_box, probe, serve_directory)
+
+MAIN_CLASS = "Qorv.WebMainFrm"
+PAGE_CLASS = "Qorv.WebUrl"
+LOGIN_CLASSES = ("Qorv.LoginBgFrm", "Qorv.LoginFrm")
+DIALOG_CLASS = "Qorv.MsgFrm"
+TRAY_CLASS = "__winex11_standalone_tray"
+CONNECTION_WARNING = "未能连接到服务器，请检查网络连接是否正常！"
+
+
+def refused_port():
+    """A loopback port with nothing listening (bound, then closed)."""
+    s = socket.socket()
+    s.bind(("127.0.0.1", 0))
+    port = s.getsockname()[1]
+    s.close()
+    return port
+
+
+def page_count():
+    rc, fields = probe("count", "--class", MAIN_CLASS, "--child", PAGE_CLASS)
+    return int(fields["raw"].split("=")[1]) if rc == 0 else -1
+
+
+def x_window(title):
+    out = subprocess.run(["xdotool", "search", "--name", title], capture_output=True, text=True,
+                         timeout=30).stdout.split()
+    return out[-1] if out else None
+
+
+class GameTest(E2ETestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls._site = tempfile.mkdtemp(prefix="qorv-game-")
+        with open(os.path.join(cls._site, "game"), "w") as f:
+            f.write("<html><title>game</title><body>game</body></html>")
+        cls._server = serve_directory(cls._site)
+        cls.url = cls._server.__enter__()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls._server.__exit__(None, None, None)
+
+    def env(self, login):
+        return {"QORV_FILE_SERVER": self.url, "QORV_GAME_SITE": self.url,
+                "QORV_HOME_URL": self.url + "/", "QORV_LOGIN_URL": login}
+
+    def test_exitgame_from_the_login_page_ends_the_program(self):
+        client = self.start(CLIENT, env=self.env("app://exitgame"))
+        self.assertEqual(client.wait(timeout=30), 0)
+        for cls in LOGIN_CLASSES + (SPLASH_CLASS,):
+            self.assertTrue(absent_for(cls, 100), cls)
+
+    def test_an_unreachable_login_page_warns_and_ends(self):
+        env = self.env("")
+        env["QORV_GAME_SITE"] = f"http://127.0.0.1:{refused_port()}"
+        client = self.start(CLIENT, env=env)
+        box = message_box(press="ok", timeout_ms=30000)
+        self.assertIsNotNone(box, "no warning")
+        self.assertEqual(box["title"], MESSAGE_TITLE)
+        self.assertEqual(box["text"], CONNECTION_WARNING)
+        self.assertEqual(client.wait(timeout=20), 0)
+
+    def test_the_road_of_a_login_into_the_game_and_out(self):
+        game = self.url + "/game"
+        client = self.start(CLIENT, env=self.env("app://loadgame|" + game))
+        main = find_window(MAIN_CLASS, visible=True, timeout_ms=30000)
+        self.assertIsNotNone(main, "no game window")
+        for cls in LOGIN_CLASSES + (SPLASH_CLASS,):
+            self.assertTrue(absent_for(cls, 100), cls)
+        # Maximised to the work area (the test display has no taskbar: the whole screen).
+        self.assertEqual((int(main["x"]), int(main["y"]), int(main["w"]), int(main["h"])),
+                         (0, 0, 1280, 1024))
+        self.assertEqual(page_count(), 1)
+
+        # DDE from another process: another address adds a tab, the same one selects it.
+        rc, _ = probe("dde", "--service", "qorv", "--topic", "TidewellDDE",
+                      "--execute", self.url + "/news")
+        self.assertEqual(rc, 0)
+        self.assertEqual(page_count(), 2)
+        probe("dde", "--service", "qorv", "--topic", "TidewellDDE", "--execute", game)
+        probe("dde", "--service", "qorv", "--topic", "TidewellDDE", "--execute", "file:///C:/x")
+        self.assertEqual(page_count(), 2)
+
+        # F10 while the game has the focus hides it; pressed again (the tray has it), shows it.
+        win = x_window("BrindleQorvane客户端")
+        self.assertIsNotNone(win)
+        subprocess.run(["xdotool", "windowfocus", "--sync", win, "key", "F10"], timeout=30)
+        self.assertIsNotNone(find_window(MAIN_CLASS, timeout_ms=5000))
+        self.assertTrue(self.wait_visible(False), "F10 did not hide the window")
+        tray = x_window("Wine System Tray")
+        subprocess.run(["xdotool", "windowfocus", "--sync", tray, "key", "F10"], timeout=30)
+        self.assertTrue(self.wait_visible(True), "F10 did not show the window")
+
+        # The maximised game covers the tray window: restore it (web_minmax, 1105 twips from the
+        # right edge) to its centred design size first.
+        subprocess.run(["xdotool", "mousemove", str(1280 - 74 + 12), "10", "click", "1"],
+                       timeout=30)
+        deadline = time.time() + 10
+        while time.time() < deadline and find_window(MAIN_CLASS)["w"] != "1036":
+            time.sleep(0.2)
+        self.assertEqual(find_window(MAIN_CLASS)["w"], "1036", "not restored")
+        # A left click on the tray icon toggles: ours is the only icon, at the start of the
+        # tray's client area.
+        box = find_window(TRAY_CLASS)
+        border = (int(box["w"]) - int(box["cw"])) // 2
+        ix = int(box["x"]) + border + 8
+        iy = int(box["y"]) + int(box["h"]) - int(box["ch"]) - border + 8
+        for visible in (False, True):
+            subprocess.run(["xdotool", "mousemove", str(ix), str(iy), "click", "1"], timeout=30)
+            self.assertTrue(self.wait_visible(visible), "the tray click did not toggle")
+
+        # Closing asks; "否" keeps the game, "是" ends the program.
+        self.close_and_answer(yes=False)
+        self.assertTrue(self.wait_visible(True))
+        self.assertTrue(client.running())
+        self.close_and_answer(yes=True)
+        self.assertEqual(client.wait(timeout=30), 0)
+        # Wine hides its tray window once the last icon is gone.
+        self.assertIsNone(find_window(TRAY_CLASS, visible=True, timeout_ms=0) and
+                          self.tray_still_shown(), "a tray icon was left behind")
+
+    def tray_still_shown(self, timeout_s=5):
+        deadline = time.time() + timeout_s
+        while time.time() < deadline:
+            if find_window(TRAY_CLASS, visible=True, timeout_ms=0) is None:
+                return None
+            time.sleep(0.2)
+        return True
+
+    def wait_visible(self, visible, timeout_s=10):
+        deadline = time.time() + timeout_s
+        while time.time() < deadline:
+            w = find_window(MAIN_CLASS, timeout_ms=1000)
+            if w and (w.get("visible") == "1") == visible:
+                return True
+            time.sleep(0.2)
+        return False
+
+    def close_and_answer(self, yes):
+        probe("close", "--class", MAIN_CLASS)
+        dialog = find_window(DIALOG_CLASS, visible=True, timeout_ms=10000)
+        self.assertIsNotNone(dialog, "no exit question")
+        # The answer buttons sit at (56, 88) and (136, 88), 65 x 25, in the dialog.
+        x = int(dialog["x"]) + (56 if yes else 136) + 32
+        y = int(dialog["y"]) + 88 + 12
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], timeout=30)
+        self.assertTrue(absent_for(DIALOG_CLASS, 300) or
+                        find_window(DIALOG_CLASS, timeout_ms=0) is None)
+
+
+if __name__ == "__main__":
+    unittest.main()
