@@ -7,7 +7,8 @@
 ;  Installs for the current user only, into a folder the user can write: the client's updater
 ;  replaces files in the client's own folder without elevation.
 
-Unicode true
+; The client is an x86-64 program; so is its installer (Unicode).
+Target amd64-unicode
 RequestExecutionLevel user
 ManifestSupportedOS all
 SetCompressor /SOLID lzma
