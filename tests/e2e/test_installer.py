@@ -137,8 +137,14 @@ def reg_add(key, name, data, kind="REG_SZ"):
 
 def registry_text():
     """The current user's software keys as text: what an install may add and its uninstall must
-    take away again."""
-    return reg_export(r"HKCU\Software").splitlines()
+    take away again. Wine's own keys are left out: it keeps volatile state of its own there."""
+    lines, wine = [], False
+    for line in reg_export(r"HKCU\Software").splitlines():
+        if line.startswith("["):
+            wine = line.lower().startswith(r"[hkey_current_user\software\wine")
+        if not wine:
+            lines.append(line)
+    return lines
 
 
 def tree(root):
