@@ -58,6 +58,9 @@ VIAddVersionKey /LANG=2052 "ProductVersion" "${QORV_VERSION}"
 !define MUI_UNICON "${QORV_ICON}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${CLIENT_EXE}"
+; The stock welcome text speaks of system files and restarts; this install touches neither.
+!define MUI_WELCOMEPAGE_TEXT "安装向导将为当前用户安装 $(^NameDA)，不需要管理员权限。$\r$\n$\r$\n\
+如果 $(^NameDA) 正在运行，请先将其关闭。$\r$\n$\r$\n$_CLICK"
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
