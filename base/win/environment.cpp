@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "build_config.h"
+
 namespace qorv::win {
 
 std::optional<std::wstring> GetEnvironment(const wchar_t* name) {
@@ -17,7 +19,11 @@ std::optional<std::wstring> GetEnvironment(const wchar_t* name) {
 }
 
 const Endpoints& CurrentEndpoints() {
+#if QORV_ENDPOINT_OVERRIDE
   static const Endpoints endpoints = ResolveEndpoints(&GetEnvironment);
+#else
+  static const Endpoints endpoints = ResolveEndpoints(nullptr);
+#endif
   return endpoints;
 }
 

@@ -3,7 +3,7 @@
 //
 //   probe find   --class C [--title T] [--timeout MS] [--visible]
 //   probe absent --class C [--title T] --for MS
-//   probe msgbox [--title T] [--timeout MS] [--press ok|yes|no|cancel|none]
+//   probe msgbox [--title T] [--timeout MS] [--press ok|yes|no|cancel|retry|none]
 //   probe close  --class C [--title T]
 //   probe key    --class C [--title T] --vk N
 //   probe click  --class C [--title T] --x X --y Y      (client coordinates)
@@ -158,7 +158,7 @@ int CmdMsgBox() {
   Print(L"found buttons=" + buttons + L" title=" + TitleOf(box) + L" text=" + text);
   std::wstring press = Opt(L"press", L"none");
   int id = press == L"ok" ? IDOK : press == L"yes" ? IDYES : press == L"no" ? IDNO
-         : press == L"cancel" ? IDCANCEL : 0;
+         : press == L"cancel" ? IDCANCEL : press == L"retry" ? IDRETRY : 0;
   if (id) {
     HWND button = ::GetDlgItem(box, id);
     if (!button) {

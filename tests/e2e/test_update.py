@@ -159,6 +159,44 @@ class UpdateTestCase(E2ETestCase):
         time.sleep(0.3)  # the button's hover poll sees the mouse
         subprocess.run(["xdotool", "click", "1"], timeout=30)
 
+    # ---- the whole accepted update, also run against an installed client ----
+    def accept_update_and_check(self):
+        """The client in client_dir offers an update, the player accepts, the updater fetches two
+        files into client_dir and opens the last one; the old client is gone."""
+        notes = os.urandom(50000)
+        self.publish(f"version=9.9.9\r\n"
+                     f"notes|{self.site_file('notes.bin', notes)}\r\n"
+                     f"done|{self.site_file('done.bat', marker_bat('done-opened.txt'))}\r\n")
+        updater_copy = os.path.join(self.temp, "Update.exe")
+        if os.path.exists(updater_copy):
+            os.remove(updater_copy)
+        log = os.path.join(self.temp, "qorv.log")
+        log_size = os.path.getsize(log) if os.path.exists(log) else 0
+
+        client = self.start(self.client_file("qorv.exe"), env=self.client_env())
+        box = message_box(press="yes", timeout_ms=30000)
+        self.assertIsNotNone(box, "no question")
+        self.assertEqual(box["text"], QUESTION)
+        self.assertEqual(client.wait(timeout=30), 0)  # the client ends at once
+        self.assertTrue(absent_for(SPLASH_CLASS, 300), "the splash came up after all")
+        self.assertTrue(filecmp.cmp(updater_copy, UPDATER, shallow=False))
+
+        # The updater runs from the temporary directory on the client's directory.
+        self.assertIsNotNone(find_window(UPDATER_CLASS, timeout_ms=30000), "no updater window")
+        box = message_box(press="ok", timeout_ms=60000)
+        self.assertIsNotNone(box)
+        self.assertEqual(box["text"], UPDATED)
+        self.assertTrue(wait_for(lambda: absent_for(UPDATER_CLASS, 100), 30))
+        with open(log, "rb") as f:
+            f.seek(log_size)
+            new_lines = f.read().decode("utf-8", "replace")
+        d = winpath(self.client_dir)
+        self.assertIn(f'updater: started with "{d}|{d}\\qorv.exe"', new_lines)
+        self.assertEqual(self.read_client_file("notes.bin"), notes)
+        self.assertTrue(wait_for(lambda: os.path.exists(self.client_file("done-opened.txt")), 20))
+        # Every listed file arrived and none of them was the client: the old one is gone.
+        self.assertFalse(os.path.exists(self.client_file("qorv.exe")))
+
 
 class ClientCheckTest(UpdateTestCase):
     def start_client(self, exe=CLIENT):
@@ -201,39 +239,7 @@ class ClientCheckTest(UpdateTestCase):
 
     def test_yes_writes_and_starts_the_updater_and_ends(self):
         shutil.copy(CLIENT, self.client_file("qorv.exe"))
-        notes = os.urandom(50000)
-        self.publish(f"version=9.9.9\r\n"
-                     f"notes|{self.site_file('notes.bin', notes)}\r\n"
-                     f"done|{self.site_file('done.bat', marker_bat('done-opened.txt'))}\r\n")
-        updater_copy = os.path.join(self.temp, "Update.exe")
-        if os.path.exists(updater_copy):
-            os.remove(updater_copy)
-        log = os.path.join(self.temp, "qorv.log")
-        log_size = os.path.getsize(log) if os.path.exists(log) else 0
-
-        client = self.start(self.client_file("qorv.exe"), env=self.client_env())
-        box = message_box(press="yes", timeout_ms=30000)
-        self.assertIsNotNone(box, "no question")
-        self.assertEqual(box["text"], QUESTION)
-        self.assertEqual(client.wait(timeout=30), 0)  # the client ends at once
-        self.assertTrue(absent_for(SPLASH_CLASS, 300), "the splash came up after all")
-        self.assertTrue(filecmp.cmp(updater_copy, UPDATER, shallow=False))
-
-        # The updater runs from the temporary directory on the client's directory.
-        self.assertIsNotNone(find_window(UPDATER_CLASS, timeout_ms=30000), "no updater window")
-        box = message_box(press="ok", timeout_ms=60000)
-        self.assertIsNotNone(box)
-        self.assertEqual(box["text"], UPDATED)
-        self.assertTrue(wait_for(lambda: absent_for(UPDATER_CLASS, 100), 30))
-        with open(log, "rb") as f:
-            f.seek(log_size)
-            new_lines = f.read().decode("utf-8", "replace")
-        d = winpath(self.client_dir)
-        self.assertIn(f'updater: started with "{d}|{d}\\qorv.exe"', new_lines)
-        self.assertEqual(self.read_client_file("notes.bin"), notes)
-        self.assertTrue(wait_for(lambda: os.path.exists(self.client_file("done-opened.txt")), 20))
-        # Every listed file arrived and none of them was the client: the old one is gone.
-        self.assertFalse(os.path.exists(self.client_file("qorv.exe")))
+        self.accept_update_and_check()
 
 
 class UpdaterTest(UpdateTestCase):

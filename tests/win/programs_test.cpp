@@ -1,8 +1,9 @@
 // The built programs as files: the updater carried inside the client is the updater that was
-// built, and both carry the build's one version.
+// built, both carry the build's one version, and the installer looks like the client it carries.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -17,8 +18,12 @@ namespace qorv {
 namespace {
 
 // Test executables live in build/win/tests, the programs in build/win/bin.
-std::wstring ProgramPath(const wchar_t* name) {
-  return DirectoryOf(DirectoryOf(win::ExecutablePath())) + L"\\bin\\" + name;
+std::wstring BuildPath(const std::wstring& relative) {
+  return DirectoryOf(DirectoryOf(win::ExecutablePath())) + L"\\" + relative;
+}
+std::wstring ProgramPath(const wchar_t* name) { return BuildPath(std::wstring(L"bin\\") + name); }
+std::wstring InstallerPath() {
+  return BuildPath(L"installer\\BrindleQorvane-Setup-" + RunningVersion() + L".exe");
 }
 
 std::vector<char> ReadAll(const std::wstring& path) {
@@ -64,6 +69,43 @@ TEST(Programs, BothCarryTheRunningVersion) {
     EXPECT_EQ(FileVersionOf(path, L"FileVersion"), RunningVersion()) << name;
     EXPECT_EQ(FileVersionOf(path, L"OriginalFilename"), name);
   }
+}
+
+// Every image of the program's icons, as bytes.
+std::vector<std::vector<BYTE>> IconImagesOf(const std::wstring& path) {
+  std::vector<std::vector<BYTE>> images;
+  HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!module) return images;
+  auto collect = [](HMODULE m, LPCWSTR type, LPWSTR name, LONG_PTR out) -> BOOL {
+    HRSRC info = ::FindResourceW(m, name, type);
+    HGLOBAL data = info ? ::LoadResource(m, info) : nullptr;
+    auto* bytes = static_cast<const BYTE*>(data ? ::LockResource(data) : nullptr);
+    if (bytes) {
+      reinterpret_cast<std::vector<std::vector<BYTE>>*>(out)->emplace_back(
+          bytes, bytes + ::SizeofResource(m, info));
+    }
+    return TRUE;
+  };
+  ::EnumResourceNamesW(module, RT_ICON, collect, reinterpret_cast<LONG_PTR>(&images));
+  ::FreeLibrary(module);
+  return images;
+}
+
+TEST(Programs, TheInstallerCarriesTheClientsIconAndVersion) {
+  std::wstring setup = InstallerPath();
+  ASSERT_NE(::GetFileAttributesW(setup.c_str()), INVALID_FILE_ATTRIBUTES) << "no installer";
+  std::wstring client = ProgramPath(L"qorv.exe");
+  EXPECT_EQ(FileVersionOf(setup, nullptr), RunningVersion());
+  for (const wchar_t* field : {L"CompanyName", L"ProductName", L"ProductVersion", L"FileVersion"}) {
+    EXPECT_EQ(FileVersionOf(setup, field), FileVersionOf(client, field)) << field;
+  }
+  EXPECT_EQ(FileVersionOf(setup, L"FileDescription"), L"BrindleQorvane客户端安装程序");
+  auto clientIcons = IconImagesOf(client);
+  ASSERT_EQ(clientIcons.size(), 6u);
+  auto setupIcons = IconImagesOf(setup);
+  EXPECT_TRUE(std::is_permutation(setupIcons.begin(), setupIcons.end(), clientIcons.begin(),
+                                  clientIcons.end()));
 }
 
 }  // namespace
