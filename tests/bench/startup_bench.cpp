@@ -32,7 +32,8 @@ double TimeToWindow(const std::wstring& exe, const wchar_t* cls) {
     }
     ::Sleep(1);
   }
-  if (::WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
+  // The client goes on with its login windows after the splash closes: it is ended.
+  if (::WaitForSingleObject(pi.hProcess, 2000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
   ::CloseHandle(pi.hThread);
   ::CloseHandle(pi.hProcess);
   return result;
