@@ -11,6 +11,7 @@
 #include "base/win/handles.h"
 #include "base/win/log.h"
 #include "startup/download_pacing.h"
+#include "startup/update_signature.h"
 
 namespace qorv {
 namespace {
@@ -73,6 +74,10 @@ double Seconds() {
   return static_cast<double>(now.QuadPart) / frequency;
 }
 
+// Whether anything waits in this thread's queue (posted, sent, input, paint, timer). Looking costs
+// far less than a dispatch loop that finds nothing, which on a fast line is most blocks.
+bool MessagesWaiting() { return HIWORD(::GetQueueStatus(QS_ALLINPUT)) != 0; }
+
 bool QueryNumber(HINTERNET request, DWORD query, DWORD& value) {
   DWORD size = sizeof(value);
   DWORD index = 0;
@@ -95,6 +100,12 @@ void CKpDownLoadFile::StopDownLoad() { m_state->stop = true; }
 
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                                    bool bHidden, bool bRaiseEvent) {
+  return DownLoadFile(strURLFile, strSaveFile, bHidden, bRaiseEvent, std::nullopt);
+}
+
+bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
+                                   bool bHidden, bool bRaiseEvent,
+                                   const std::optional<Sha256Digest>& expectedSha256) {
   std::shared_ptr<State> state = m_state;
   state->stop = false;
   bool result = false;
@@ -124,9 +135,14 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
       }
       PartialFile partial(strSaveFile,
                           bHidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
+      // Hashed as it is written, so the check costs no second reading of the file.
+      std::unique_ptr<Sha256Stream> hasher;
+      if (expectedSha256) hasher = std::make_unique<Sha256Stream>();
       if (!partial) {
         win::LogError(L"download: cannot create a file beside \"" + strSaveFile + L"\" (error " +
                       std::to_wstring(::GetLastError()) + L")");
+      } else if (hasher && !*hasher) {
+        win::LogError(L"download: no SHA-256 to check " + strURLFile + L" with");
       } else {
         // One buffer per call, never the whole body: memory stays flat whatever the file's size.
         std::vector<unsigned char> buffer(ReadPacer::kMaxRead);
@@ -153,6 +169,7 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
               broken = true;
               break;
             }
+            if (hasher) hasher->Add(buffer.data() + offset, size);
             received += size;
             if (received > total) {  // more than announced: not the body we were promised
               broken = true;
@@ -163,13 +180,24 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
               if (!state->alive) return false;
             }
             // A quit request ends the download: the program is on its way out.
-            if (!win::Application::Instance().PumpPending()) state->stop = true;
+            if (MessagesWaiting() && !win::Application::Instance().PumpPending()) {
+              state->stop = true;
+            }
             if (!state->alive) return false;
           }
         }
         // A stop that came after the last byte keeps the file: it is whole.
         if (!broken && received == total) {
-          result = partial.Commit(strSaveFile);
+          std::optional<Sha256Digest> actual;
+          if (hasher) actual = hasher->Finish();
+          if (MayKeep(true, expectedSha256, actual)) {
+            result = partial.Commit(strSaveFile);
+          } else {
+            win::LogError(L"download: " + strURLFile + L" does not match its SHA-256 (expected " +
+                          DigestHex(*expectedSha256) + L", received " +
+                          (actual ? DigestHex(*actual) : std::wstring(L"none")) +
+                          L"); the old file stays");
+          }
         } else if (state->stop) {
           win::LogInfo(L"download: " + strURLFile + L" stopped after " +
                        std::to_wstring(received) + L" bytes");
