@@ -74,8 +74,8 @@ double Seconds() {
   return static_cast<double>(now.QuadPart) / frequency;
 }
 
-// Whether anything waits in this thread's queue (posted, sent, input, paint, timer). Looking costs
-// far less than a dispatch loop that finds nothing, which on a fast line is most blocks.
+// Whether anything waits in this thread's queue (posted, sent, input, paint, timer): a dispatch
+// loop that finds nothing costs more than the look.
 bool MessagesWaiting() { return HIWORD(::GetQueueStatus(QS_ALLINPUT)) != 0; }
 
 bool QueryNumber(HINTERNET request, DWORD query, DWORD& value) {
@@ -147,6 +147,7 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
         // One buffer per call, never the whole body: memory stays flat whatever the file's size.
         std::vector<unsigned char> buffer(ReadPacer::kMaxRead);
         ReadPacer pacer;
+        QueueCheckPacer queueCheck;
         uint64_t received = 0;
         bool broken = false;
         bool ended = false;
@@ -160,17 +161,19 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
           }
           pacer.Record(asked, read, Seconds() - started);
           ended = read == 0;
-          // Whatever the network handed over goes on in blocks of 8192 bytes: each is written,
-          // reported, and followed by the window's pending messages.
-          for (DWORD offset = 0; offset < read && !state->stop; offset += kBlockSize) {
-            DWORD size = std::min<DWORD>(kBlockSize, read - offset);
-            if (!partial.Write(buffer.data() + offset, size)) {
+          // What the network handed over is written at once (one system call instead of one per
+          // block), then reported in blocks of 8192 bytes, each followed by the window's pending
+          // messages when it is time to look for them.
+          if (read > 0) {
+            if (!partial.Write(buffer.data(), read)) {
               win::LogError(L"download: writing \"" + partial.Path() + L"\" failed");
               broken = true;
               break;
             }
-            if (hasher) hasher->Add(buffer.data() + offset, size);
-            received += size;
+            if (hasher) hasher->Add(buffer.data(), read);
+          }
+          for (DWORD offset = 0; offset < read && !state->stop; offset += kBlockSize) {
+            received += std::min<DWORD>(kBlockSize, read - offset);
             if (received > total) {  // more than announced: not the body we were promised
               broken = true;
               break;
@@ -180,7 +183,8 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
               if (!state->alive) return false;
             }
             // A quit request ends the download: the program is on its way out.
-            if (MessagesWaiting() && !win::Application::Instance().PumpPending()) {
+            if (queueCheck.Due(Seconds()) && MessagesWaiting() &&
+                !win::Application::Instance().PumpPending()) {
               state->stop = true;
             }
             if (!state->alive) return false;
