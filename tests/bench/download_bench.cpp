@@ -89,6 +89,7 @@ struct UpdaterRun {
   double seconds = -1;
   SIZE_T peakWorkingSet = 0;
   SIZE_T peakPagefile = 0;
+  bool whole = false;  // the file arrived and matched its digest
 };
 
 struct FindBoxOf {
@@ -108,15 +109,22 @@ BOOL CALLBACK FindBox(HWND h, LPARAM lp) {
   return TRUE;
 }
 
-// The real updater on a manifest with one file of `size` bytes; its memory read when it shows
-// its closing message (the download is over, the process still there).
+std::string PatternBody(uint64_t size) {
+  std::string body(size, '\0');
+  for (uint64_t i = 0; i < size; ++i) body[i] = static_cast<char>(qorv::test::PatternByte(i));
+  return body;
+}
+
+// The real updater on a manifest with one file of `size` bytes and its SHA-256; its memory read
+// when it shows its closing message (the download is over, the process still there).
 UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl, uint64_t size) {
   UpdaterRun run;
   ScratchDir client(L"bench-client");
   std::wstring manifest = qorv::GetTempDir() + L"update.txt";
+  std::string digest = qorv::WideToUtf8(qorv::DigestHex(*qorv::Sha256Of(PatternBody(size))));
   qorv::test::WriteWholeFile(manifest, "version=0\r\nbig|" +
                                            qorv::WideToUtf8(serverUrl) + "/bytes/" +
-                                           std::to_string(size) + "/big.bin\r\n");
+                                           std::to_string(size) + "/big.bin|" + digest + "\r\n");
   std::wstring dir = client.Path();
   dir.pop_back();
   std::wstring cmd = L"\"" + updater + L"\" " + dir + L"|" + dir + L"\\none.exe";
@@ -135,6 +143,7 @@ UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl
   }
   if (find.found) {
     run.seconds = qorv::test::NowSeconds() - start;
+    run.whole = qorv::test::ReadWholeFile(client / L"big.bin").size() == size;
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
     if (::GetProcessMemoryInfo(pi.hProcess, &counters, sizeof(counters))) {
@@ -172,12 +181,7 @@ int wmain(int, wchar_t**) {
   std::wstring url = server.Url(L"/bytes/" + std::to_wstring(kLarge));
 
   // The server's pattern, hashed once up front (not part of any timing).
-  std::optional<qorv::Sha256Digest> digest;
-  {
-    std::string body(kLarge, '\0');
-    for (uint64_t i = 0; i < kLarge; ++i) body[i] = static_cast<char>(qorv::test::PatternByte(i));
-    digest = qorv::Sha256Of(body);
-  }
+  std::optional<qorv::Sha256Digest> digest = qorv::Sha256Of(PatternBody(kLarge));
 
   std::vector<double> ours, curl, hashed;
   for (int round = 0; round < kRounds; ++round) {
@@ -200,7 +204,7 @@ int wmain(int, wchar_t**) {
   for (uint64_t size : {kSmall, kLarge}) {
     UpdaterRun run = RunUpdater(updater, server.Url(), size);
     std::string prefix = "updater_" + std::to_string(size >> 20) + "mb_";
-    Print((prefix + "seconds").c_str(), run.seconds);
+    Print((prefix + "seconds").c_str(), run.whole ? run.seconds : -1);
     Print((prefix + "peak_working_set_kb").c_str(), static_cast<long long>(run.peakWorkingSet / 1024));
     Print((prefix + "peak_pagefile_kb").c_str(), static_cast<long long>(run.peakPagefile / 1024));
   }
