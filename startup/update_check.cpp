@@ -57,6 +57,24 @@ class ManifestDecoder {
   ManifestLineSplitter m_splitter;
 };
 
+// Hands a file's bytes over in chunks until `chunk` returns false. False when it cannot be opened.
+bool ReadFileChunks(const std::wstring& path,
+                    const std::function<bool(std::string_view chunk)>& chunk) {
+  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  std::array<char, 8192> buffer;
+  for (;;) {
+    DWORD read = 0;
+    if (!::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
+                    nullptr) ||
+        read == 0 || !chunk(std::string_view(buffer.data(), read))) {
+      return true;
+    }
+  }
+}
+
 struct FileBytes {
   bool found = false;
   bool tooLarge = false;
@@ -66,49 +84,29 @@ struct FileBytes {
 // A whole file, if it has no more than `limit` bytes.
 FileBytes ReadSmallFile(const std::wstring& path, size_t limit) {
   FileBytes out;
-  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return out;
-  out.found = true;
-  std::array<char, 8192> buffer;
-  for (;;) {
-    DWORD read = 0;
-    if (!::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
-                    nullptr) ||
-        read == 0) {
-      break;
-    }
-    if (out.bytes.size() + read > limit) {
+  out.found = ReadFileChunks(path, [&](std::string_view chunk) {
+    if (out.bytes.size() + chunk.size() > limit) {
       out.tooLarge = true;
       out.bytes.clear();
-      break;
+      return false;
     }
-    out.bytes.append(buffer.data(), read);
-  }
+    out.bytes.append(chunk);
+    return true;
+  });
   return out;
 }
 
 }  // namespace
 
 bool ReadManifestFile(const std::wstring& path, const ManifestLineSink& onLine) {
-  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
   ManifestDecoder decoder(onLine);
-  std::array<char, 8192> buffer;
-  for (;;) {
-    DWORD read = 0;
-    if (!::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
-                    nullptr) ||
-        read == 0) {
-      break;
-    }
-    if (!decoder.Feed(std::string_view(buffer.data(), read))) return true;
-  }
-  decoder.Finish();
-  return true;
+  bool stopped = false;
+  bool found = ReadFileChunks(path, [&](std::string_view chunk) {
+    stopped = !decoder.Feed(chunk);
+    return !stopped;
+  });
+  if (found && !stopped) decoder.Finish();
+  return found;
 }
 
 ManifestReading ReadTrustedManifest(const std::wstring& path,

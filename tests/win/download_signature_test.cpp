@@ -191,45 +191,35 @@ TEST_F(TrustedManifest, NoManifestIsNoneFound) {
 
 class ServedManifest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    s_site = new ScratchDir(L"sigsite");
-    s_temp = new ScratchDir(L"sigtemp");
-    ::CreateDirectoryW((*s_site / L"gamehome").c_str(), nullptr);
-    ::CreateDirectoryW((*s_site / L"gamehome\\qorv").c_str(), nullptr);
-    s_server = new TestHttpServer(s_site->Path());
-    ::SetEnvironmentVariableW(L"QORV_FILE_SERVER", s_server->Url().c_str());
-    std::wstring temp = s_temp->Path();
-    temp.pop_back();
-    ::SetEnvironmentVariableW(L"TMP", temp.c_str());
-    ::SetEnvironmentVariableW(L"TEMP", temp.c_str());
-  }
+  static void SetUpTestSuite() { s_update = new test::UpdateSite(); }
   static void TearDownTestSuite() {
-    delete s_server;
-    delete s_temp;
-    delete s_site;
+    delete s_update;
+    s_update = nullptr;
   }
-  void SetUp() override { ASSERT_FALSE(s_server->Url().empty()) << s_server->Error(); }
+  void SetUp() override {
+    m_server = s_update->server.get();
+    m_temp = &s_update->temp;
+    ASSERT_FALSE(m_server->Url().empty()) << m_server->Error();
+  }
   static void Publish(std::optional<std::string_view> manifest,
                       std::optional<std::string_view> signature) {
-    std::wstring path = *s_site / L"gamehome\\qorv\\update.txt";
+    std::wstring path = s_update->Published();
     ::DeleteFileW(path.c_str());
     ::DeleteFileW((path + L".sig").c_str());
     if (manifest) WriteWholeFile(path, *manifest);
     if (signature) WriteWholeFile(path + L".sig", *signature);
   }
-  static ScratchDir* s_site;
-  static ScratchDir* s_temp;
-  static TestHttpServer* s_server;
+  static test::UpdateSite* s_update;
+  TestHttpServer* m_server = nullptr;
+  ScratchDir* m_temp = nullptr;
 };
-ScratchDir* ServedManifest::s_site = nullptr;
-ScratchDir* ServedManifest::s_temp = nullptr;
-TestHttpServer* ServedManifest::s_server = nullptr;
+test::UpdateSite* ServedManifest::s_update = nullptr;
 
 TEST_F(ServedManifest, FetchedWithItsSignatureOrNotAtAll) {
   CKpDownLoadFile download;
   Publish(kManifest, kSignature);
   EXPECT_EQ(FetchPublishedVersion(download, Key()), L"1.2.0");
-  EXPECT_EQ(ReadWholeFile(*s_temp / L"update.txt.sig").size(), 128u);
+  EXPECT_EQ(ReadWholeFile(*m_temp / L"update.txt.sig").size(), 128u);
   // Offline: the pair an earlier run left still verifies together.
   Publish(std::nullopt, std::nullopt);
   EXPECT_EQ(FetchPublishedVersion(download, Key()), L"1.2.0");
@@ -238,7 +228,7 @@ TEST_F(ServedManifest, FetchedWithItsSignatureOrNotAtAll) {
   other[10] = '5';
   Publish(other, std::nullopt);
   EXPECT_EQ(FetchPublishedVersion(download, Key()), std::nullopt);
-  EXPECT_EQ(::GetFileAttributesW((*s_temp / L"update.txt.sig").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(::GetFileAttributesW((*m_temp / L"update.txt.sig").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(FetchPublishedVersion(download, std::nullopt), L"1.5.0");
   Publish(kManifest, "<html><body>Not here</body></html>");
   EXPECT_EQ(FetchPublishedVersion(download, Key()), std::nullopt);
@@ -247,9 +237,9 @@ TEST_F(ServedManifest, FetchedWithItsSignatureOrNotAtAll) {
 TEST_F(ServedManifest, ABuildWithoutAKeyAsksForNoSignature) {
   CKpDownLoadFile download;
   Publish(kManifest, kSignature);
-  size_t before = s_server->Requests().size();
+  size_t before = m_server->Requests().size();
   EXPECT_EQ(FetchPublishedVersion(download, std::nullopt), L"1.2.0");
-  auto requests = s_server->Requests();
+  auto requests = m_server->Requests();
   ASSERT_EQ(requests.size(), before + 1);  // the manifest alone
   EXPECT_EQ(requests[before], L"/gamehome/qorv/update.txt");
 }
@@ -263,16 +253,16 @@ TEST_F(ServedManifest, ADownloadThatDoesNotMatchItsDigestKeepsTheOldFile) {
   wrong[0] ^= 0x80;
   CKpDownLoadFile download;
   WriteWholeFile(target, "the old file");
-  EXPECT_FALSE(download.DownLoadFile(s_server->Url(Utf8ToWide(url)), target, false, false, wrong));
+  EXPECT_FALSE(download.DownLoadFile(m_server->Url(Utf8ToWide(url)), target, false, false, wrong));
   EXPECT_EQ(std::string(ReadWholeFile(target).data(), ReadWholeFile(target).size()),
             "the old file");
   EXPECT_EQ(dir.Names(), std::vector<std::wstring>{L"big.bin"}) << "a partial file was left";
-  EXPECT_TRUE(download.DownLoadFile(s_server->Url(Utf8ToWide(url)), target, false, false, right));
+  EXPECT_TRUE(download.DownLoadFile(m_server->Url(Utf8ToWide(url)), target, false, false, right));
   auto bytes = ReadWholeFile(target);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), Pattern(100000));
   // The digest is checked after the length: a short body fails as it always did.
   WriteWholeFile(target, "the old file");
-  EXPECT_FALSE(download.DownLoadFile(s_server->Url(L"/short/100000/5000"), target, false, false,
+  EXPECT_FALSE(download.DownLoadFile(m_server->Url(L"/short/100000/5000"), target, false, false,
                                      right));
   EXPECT_EQ(ReadWholeFile(target).size(), 12u);
 }
