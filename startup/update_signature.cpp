@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 #include "base/win/handles.h"
@@ -69,8 +70,12 @@ Sha256Stream::Sha256Stream() : m_cng(std::make_unique<Cng>()) {
       ::BCryptCreateHash(m_cng->algorithm.Get(), &hash, nullptr, 0, nullptr, 0, 0) ==
           kStatusSuccess) {
     m_cng->hash.Reset(hash);
-    m_ok = true;
-    m_worker = std::thread([this] { Work(); });
+    try {
+      m_worker = std::thread([this] { Work(); });
+      m_ok = true;
+    } catch (const std::system_error&) {
+      win::LogError(L"update signature: no thread to hash with");
+    }
   }
 }
 
