@@ -2,12 +2,16 @@
 """The local demo site: publisher home page, game site and static file server in one, on
 127.0.0.1 only.
 
-usage: demo/server.py [--port 8470] [--offer-update]
+usage: demo/server.py [--port 8470] [--offer-update] [--signed DIR]
 
 --offer-update serves gamehome/qorv/update-offer.txt (a manifest naming another version) in place
 of gamehome/qorv/update.txt, so the client offers an update at start. The update's client file is
 the client as built (build/win/bin/qorv.exe); once the updater has fetched it, the site serves the
 ordinary manifest again, so the restarted client finds itself up to date.
+
+--signed DIR serves the manifests, their signatures (".sig") and the update's files from DIR, where
+scripts/demo has signed them with the build tree's key (DIR/update.txt, DIR/update-offer.txt,
+DIR/files/...).
 """
 import argparse
 import functools
@@ -24,14 +28,23 @@ BUILT_CLIENT = os.path.join(HERE, "..", "build", "win", "bin", "qorv.exe")
 
 class DemoHandler(http.server.SimpleHTTPRequestHandler):
     offer_update = False
+    signed_dir = None
 
     def translate_path(self, path):
         route = path.split("?", 1)[0]
         if route == CLIENT_FILE:
             DemoHandler.offer_update = False
+            if self.signed_dir:
+                return os.path.join(self.signed_dir, "files", "qorv.exe")
             return os.path.abspath(BUILT_CLIENT)
-        if self.offer_update and route == MANIFEST:
-            path = "/gamehome/qorv/update-offer.txt"
+        if route in (MANIFEST, MANIFEST + ".sig"):
+            name = "update-offer.txt" if self.offer_update else "update.txt"
+            suffix = route[len(MANIFEST):]
+            if self.signed_dir:
+                return os.path.join(self.signed_dir, name + suffix)
+            path = "/gamehome/qorv/" + name + suffix
+        elif self.signed_dir and route.startswith("/gamehome/qorv/files/"):
+            return os.path.join(self.signed_dir, "files", os.path.basename(route))
         return super().translate_path(path)
 
     def log_message(self, fmt, *args):
@@ -42,8 +55,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, default=8470)
     parser.add_argument("--offer-update", action="store_true")
+    parser.add_argument("--signed", default=None)
     args = parser.parse_args()
     DemoHandler.offer_update = args.offer_update
+    DemoHandler.signed_dir = os.path.abspath(args.signed) if args.signed else None
     handler = functools.partial(DemoHandler, directory=SITE)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port), handler)
     print(f"demo site on http://127.0.0.1:{server.server_address[1]}/", flush=True)

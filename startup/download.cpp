@@ -11,6 +11,7 @@
 #include "base/win/handles.h"
 #include "base/win/log.h"
 #include "startup/download_pacing.h"
+#include "startup/update_signature.h"
 
 namespace qorv {
 namespace {
@@ -62,6 +63,10 @@ class PartialFile {
   std::wstring m_path;
 };
 
+// Measured under Wine: 64 MB in 64 KB writes takes half the time of 256 KB writes, a quarter of
+// 8 KB ones.
+constexpr DWORD kWriteChunk = 64 * 1024;
+
 double Seconds() {
   static const double frequency = [] {
     LARGE_INTEGER f;
@@ -72,6 +77,10 @@ double Seconds() {
   ::QueryPerformanceCounter(&now);
   return static_cast<double>(now.QuadPart) / frequency;
 }
+
+// Whether anything waits in this thread's queue (posted, sent, input, paint, timer): a dispatch
+// loop that finds nothing costs more than the look.
+bool MessagesWaiting() { return HIWORD(::GetQueueStatus(QS_ALLINPUT)) != 0; }
 
 bool QueryNumber(HINTERNET request, DWORD query, DWORD& value) {
   DWORD size = sizeof(value);
@@ -95,6 +104,12 @@ void CKpDownLoadFile::StopDownLoad() { m_state->stop = true; }
 
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                                    bool bHidden, bool bRaiseEvent) {
+  return DownLoadFile(strURLFile, strSaveFile, bHidden, bRaiseEvent, std::nullopt);
+}
+
+bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
+                                   bool bHidden, bool bRaiseEvent,
+                                   const std::optional<Sha256Digest>& expectedSha256) {
   std::shared_ptr<State> state = m_state;
   state->stop = false;
   bool result = false;
@@ -124,13 +139,19 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
       }
       PartialFile partial(strSaveFile,
                           bHidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
+      // Hashed as it is written, so the check costs no second reading of the file.
+      std::unique_ptr<Sha256Stream> hasher;
+      if (expectedSha256) hasher = std::make_unique<Sha256Stream>();
       if (!partial) {
         win::LogError(L"download: cannot create a file beside \"" + strSaveFile + L"\" (error " +
                       std::to_wstring(::GetLastError()) + L")");
+      } else if (hasher && !*hasher) {
+        win::LogError(L"download: no SHA-256 to check " + strURLFile + L" with");
       } else {
         // One buffer per call, never the whole body: memory stays flat whatever the file's size.
         std::vector<unsigned char> buffer(ReadPacer::kMaxRead);
         ReadPacer pacer;
+        QueueCheckPacer queueCheck;
         uint64_t received = 0;
         bool broken = false;
         bool ended = false;
@@ -144,16 +165,20 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
           }
           pacer.Record(asked, read, Seconds() - started);
           ended = read == 0;
-          // Whatever the network handed over goes on in blocks of 8192 bytes: each is written,
-          // reported, and followed by the window's pending messages.
-          for (DWORD offset = 0; offset < read && !state->stop; offset += kBlockSize) {
-            DWORD size = std::min<DWORD>(kBlockSize, read - offset);
+          // What the network handed over is written in a few large writes (a system call per
+          // 8192-byte block costs more than the copy), then reported in blocks of 8192 bytes,
+          // each followed by the window's pending messages when it is time to look for them.
+          for (DWORD offset = 0; offset < read && !broken; offset += kWriteChunk) {
+            DWORD size = std::min<DWORD>(kWriteChunk, read - offset);
             if (!partial.Write(buffer.data() + offset, size)) {
               win::LogError(L"download: writing \"" + partial.Path() + L"\" failed");
               broken = true;
-              break;
             }
-            received += size;
+          }
+          if (broken) break;
+          if (hasher && read > 0) hasher->Add(buffer.data(), read);
+          for (DWORD offset = 0; offset < read && !state->stop; offset += kBlockSize) {
+            received += std::min<DWORD>(kBlockSize, read - offset);
             if (received > total) {  // more than announced: not the body we were promised
               broken = true;
               break;
@@ -163,13 +188,25 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
               if (!state->alive) return false;
             }
             // A quit request ends the download: the program is on its way out.
-            if (!win::Application::Instance().PumpPending()) state->stop = true;
+            if (queueCheck.Due(Seconds()) && MessagesWaiting() &&
+                !win::Application::Instance().PumpPending()) {
+              state->stop = true;
+            }
             if (!state->alive) return false;
           }
         }
         // A stop that came after the last byte keeps the file: it is whole.
         if (!broken && received == total) {
-          result = partial.Commit(strSaveFile);
+          std::optional<Sha256Digest> actual;
+          if (hasher) actual = hasher->Finish();
+          if (MayKeep(true, expectedSha256, actual)) {
+            result = partial.Commit(strSaveFile);
+          } else {
+            win::LogError(L"download: " + strURLFile + L" does not match its SHA-256 (expected " +
+                          DigestHex(*expectedSha256) + L", received " +
+                          (actual ? DigestHex(*actual) : std::wstring(L"none")) +
+                          L"); the old file stays");
+          }
         } else if (state->stop) {
           win::LogInfo(L"download: " + strURLFile + L" stopped after " +
                        std::to_wstring(received) + L" bytes");

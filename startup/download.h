@@ -3,8 +3,10 @@
 // The body goes in 8192-byte blocks into a temporary file beside the target; only a whole body
 // (status 200, a non-zero Content-Length, exactly that many bytes written) is moved over the
 // target. A failed, short or stopped transfer returns false and leaves an older file exactly as
-// it was. Pending window messages are dispatched after every block, so the window that started
-// the download stays responsive and can call StopDownLoad.
+// it was; so does a body that does not hash to the SHA-256 the caller expects. After a block, the
+// window messages waiting by then are dispatched (looking for them at most every few
+// milliseconds), so the window that started the download stays responsive and can call
+// StopDownLoad.
 //
 // Events, raised only when bRaiseEvent is true: QueryFileInfo once before the body is read,
 // Loading after every block written, Complete once at the end of every call, failed or not.
@@ -15,7 +17,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "startup/update_integrity.h"
 
 namespace qorv {
 
@@ -30,6 +35,9 @@ class CKpDownLoadFile {
 
   bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
                     bool bRaiseEvent);
+  // The same, and the body must hash to `expectedSha256` (when given) to replace the file.
+  bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
+                    bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256);
   // The running DownLoadFile leaves its loop before reading the next block.
   void StopDownLoad();
 

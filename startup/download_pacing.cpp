@@ -11,4 +11,12 @@ void ReadPacer::Record(uint32_t asked, uint32_t got, double seconds) {
   }
 }
 
+bool QueueCheckPacer::Due(double now) {
+  // A clock that went backwards counts as time passed: never a stretch without looking.
+  if (m_looked && now >= m_last && now - m_last < kInterval) return false;
+  m_looked = true;
+  m_last = now;
+  return true;
+}
+
 }  // namespace qorv

@@ -115,16 +115,32 @@ bool IsSafeFileName(std::wstring_view name) {
   return !IsReservedDeviceName(name);
 }
 
-FileLine ParseFileLine(std::wstring_view line) {
-  if (IsVersionLine(line)) return {FileLineKind::VersionLine, {}, {}};
+FileLine ParseFileLine(std::wstring_view line, ManifestTrust trust) {
+  if (IsVersionLine(line)) return {FileLineKind::VersionLine, {}, {}, {}};
   size_t bar = line.find(L'|');
-  if (bar == std::wstring_view::npos) return {FileLineKind::NoSeparator, {}, {}};
+  if (bar == std::wstring_view::npos) return {FileLineKind::NoSeparator, {}, {}, {}};
   std::wstring_view rest = line.substr(bar + 1);
+  size_t urlEnd = rest.find(L'|');
   // Spaces around the address are layout, not part of it (a trailing one would end the name).
-  std::wstring url = TrimSpaces(rest.substr(0, rest.find(L'|')));
+  std::wstring url = TrimSpaces(rest.substr(0, urlEnd));
   std::wstring name = FileNameFromUrl(url);
-  if (!IsSafeFileName(name)) return {FileLineKind::UnsafeName, std::move(url), std::move(name)};
-  return {FileLineKind::File, std::move(url), std::move(name)};
+  FileLine parsed{FileLineKind::File, std::move(url), std::move(name), {}};
+  if (!IsSafeFileName(parsed.fileName)) {
+    parsed.kind = FileLineKind::UnsafeName;
+    return parsed;
+  }
+  if (urlEnd != std::wstring_view::npos) {
+    std::wstring_view third = rest.substr(urlEnd + 1);
+    third = third.substr(0, third.find(L'|'));
+    if (!TrimSpaces(third).empty()) {
+      parsed.digest = ParseDigest(third);
+      if (!parsed.digest) parsed.kind = FileLineKind::BadDigest;
+    }
+  }
+  if (parsed.kind == FileLineKind::File && !MayFetch(trust, parsed.digest.has_value())) {
+    parsed.kind = FileLineKind::NoDigest;
+  }
+  return parsed;
 }
 
 }  // namespace qorv

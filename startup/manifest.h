@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "startup/update_integrity.h"
+
 namespace qorv {
 
 // Splits a byte stream into lines as it arrives, in chunks of any size: a CR at the end of one
@@ -69,19 +71,23 @@ inline bool IsNewVersion(std::wstring_view published, std::wstring_view running)
   return published != running;
 }
 
-// A file line of the manifest, as the updater reads it.
+// A file line of the manifest, as the updater reads it: "name|url" or "name|url|sha256". Fields
+// after the third are ignored.
 enum class FileLineKind {
   File,          // download `url` into the client's directory as `fileName`
   VersionLine,   // skipped: the client's, not a file
   NoSeparator,   // skipped: no "|", so no field 1 (blank lines too)
   UnsafeName,    // skipped: the name could write outside the client's directory, or is no name
+  BadDigest,     // skipped: a third field that is no SHA-256, so the file cannot be checked
+  NoDigest,      // skipped: a signed manifest's line must say what its file hashes to
 };
 struct FileLine {
   FileLineKind kind;
   std::wstring url;
   std::wstring fileName;
+  std::optional<Sha256Digest> digest;  // from the third field; an empty field is none
 };
-FileLine ParseFileLine(std::wstring_view line);
+FileLine ParseFileLine(std::wstring_view line, ManifestTrust trust = ManifestTrust::Unsigned);
 
 // The text after the last "/" of an address (the whole address when it has none).
 std::wstring FileNameFromUrl(std::wstring_view url);

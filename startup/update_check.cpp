@@ -14,6 +14,7 @@
 #include "startup/manifest.h"
 #include "startup/public_data.h"
 #include "startup/update_handoff.h"
+#include "startup/update_signature.h"
 
 namespace qorv {
 namespace {
@@ -30,54 +31,146 @@ std::wstring Decode(std::string_view bytes, UINT codePage) {
 
 }  // namespace
 
-bool ReadManifestFile(const std::wstring& path,
-                      const std::function<bool(std::wstring_view line)>& onLine) {
+namespace {
+
+// Bytes in, decoded lines out: the code page is chosen by the first bytes.
+class ManifestDecoder {
+ public:
+  explicit ManifestDecoder(const ManifestLineSink& onLine)
+      : m_splitter([this, &onLine](std::string_view line) {
+          return onLine(Decode(line, m_codePage));
+        }) {}
+  bool Feed(std::string_view chunk) {
+    if (m_first) {
+      ManifestStart start = DetectManifestEncoding(chunk);
+      if (start.encoding == ManifestEncoding::Utf8) m_codePage = CP_UTF8;
+      chunk.remove_prefix(start.skip);
+      m_first = false;
+    }
+    return m_splitter.Feed(chunk);
+  }
+  void Finish() { m_splitter.Finish(); }
+
+ private:
+  UINT m_codePage = CP_ACP;
+  bool m_first = true;
+  ManifestLineSplitter m_splitter;
+};
+
+// Hands a file's bytes over in chunks until `chunk` returns false. False when it cannot be opened.
+bool ReadFileChunks(const std::wstring& path,
+                    const std::function<bool(std::string_view chunk)>& chunk) {
   win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
-  UINT codePage = CP_ACP;
-  ManifestLineSplitter splitter([&](std::string_view line) {
-    return onLine(Decode(line, codePage));
-  });
   std::array<char, 8192> buffer;
-  bool first = true;
   for (;;) {
     DWORD read = 0;
     if (!::ReadFile(file.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
                     nullptr) ||
-        read == 0) {
-      break;
+        read == 0 || !chunk(std::string_view(buffer.data(), read))) {
+      return true;
     }
-    std::string_view chunk(buffer.data(), read);
-    if (first) {
-      ManifestStart start = DetectManifestEncoding(chunk);
-      if (start.encoding == ManifestEncoding::Utf8) codePage = CP_UTF8;
-      chunk.remove_prefix(start.skip);
-      first = false;
-    }
-    if (!splitter.Feed(chunk)) return true;
   }
-  splitter.Finish();
-  return true;
 }
 
-std::optional<std::wstring> FetchPublishedVersion(CKpDownLoadFile& download) {
+struct FileBytes {
+  bool found = false;
+  bool tooLarge = false;
+  std::string bytes;
+};
+
+// A whole file, if it has no more than `limit` bytes.
+FileBytes ReadSmallFile(const std::wstring& path, size_t limit) {
+  FileBytes out;
+  out.found = ReadFileChunks(path, [&](std::string_view chunk) {
+    if (out.bytes.size() + chunk.size() > limit) {
+      out.tooLarge = true;
+      out.bytes.clear();
+      return false;
+    }
+    out.bytes.append(chunk);
+    return true;
+  });
+  return out;
+}
+
+}  // namespace
+
+bool ReadManifestFile(const std::wstring& path, const ManifestLineSink& onLine) {
+  ManifestDecoder decoder(onLine);
+  bool stopped = false;
+  bool found = ReadFileChunks(path, [&](std::string_view chunk) {
+    stopped = !decoder.Feed(chunk);
+    return !stopped;
+  });
+  if (found && !stopped) decoder.Finish();
+  return found;
+}
+
+ManifestReading ReadTrustedManifest(const std::wstring& path,
+                                    const std::optional<P256PublicKey>& key,
+                                    const ManifestLineSink& onLine) {
+  ManifestReading reading;
+  if (!key) {
+    reading.found = ReadManifestFile(path, onLine);
+    return reading;
+  }
+  // One reading: the bytes that are verified are the bytes that are used.
+  FileBytes manifest = ReadSmallFile(path, kMaxSignedManifestBytes);
+  reading.found = manifest.found;
+  if (!manifest.found) return reading;
+  std::wstring signaturePath = path + L".sig";
+  FileBytes signature = ReadSmallFile(signaturePath, kMaxSignatureFileBytes);
+  if (manifest.tooLarge) {
+    reading.signature = SignatureStatus::Invalid;
+  } else if (!signature.found) {
+    reading.signature = SignatureStatus::Missing;
+  } else if (signature.tooLarge) {
+    reading.signature = SignatureStatus::Malformed;
+  } else {
+    reading.signature = CheckManifestSignature(*key, manifest.bytes, signature.bytes);
+  }
+  reading.trust = TrustOf(true, reading.signature);
+  if (reading.trust == ManifestTrust::Rejected) {
+    win::LogError(L"update: \"" + path + L"\" is not taken: its signature is " +
+                  SignatureStatusName(reading.signature) +
+                  (manifest.tooLarge ? L" (the manifest is too large)" : L""));
+    return reading;
+  }
+  ManifestDecoder decoder(onLine);
+  if (decoder.Feed(manifest.bytes)) decoder.Finish();
+  return reading;
+}
+
+std::optional<std::wstring> FetchPublishedVersion(CKpDownLoadFile& download,
+                                                  const std::optional<P256PublicKey>& key) {
   std::wstring dir = GetTempDir();
   if (dir.empty()) {
     win::LogError(L"update check: no temporary directory");
     return std::nullopt;
   }
   std::wstring manifest = dir + kManifestFileName;
+  std::wstring url = win::CurrentEndpoints().ManifestUrl();
   // The result does not matter: a manifest an earlier run left is the fallback.
-  download.DownLoadFile(win::CurrentEndpoints().ManifestUrl(), manifest, true, false);
+  bool fetched = download.DownLoadFile(url, manifest, true, false);
+  if (key) {
+    std::wstring signature = dir + kSignatureFileName;
+    bool signatureFetched = download.DownLoadFile(url + L".sig", signature, true, false);
+    // A fresh manifest without a signature is unsigned, whatever an earlier run left.
+    if (fetched && !signatureFetched) {
+      ::SetFileAttributesW(signature.c_str(), FILE_ATTRIBUTE_NORMAL);
+      ::DeleteFileW(signature.c_str());
+    }
+  }
   std::optional<std::wstring> version;
-  bool opened = ReadManifestFile(manifest, [&](std::wstring_view line) {
+  ManifestReading reading = ReadTrustedManifest(manifest, key, [&](std::wstring_view line) {
     if (!IsVersionLine(line)) return true;
     version = VersionValueOf(line);
     return false;
   });
-  if (!opened) win::LogInfo(L"update check: no manifest at " + manifest);
+  if (!reading.found) win::LogInfo(L"update check: no manifest at " + manifest);
   return version;
 }
 
@@ -104,7 +197,7 @@ bool HandOffToUpdater() {
 
 void CheckUpdate() {
   CKpDownLoadFile download;
-  std::optional<std::wstring> published = FetchPublishedVersion(download);
+  std::optional<std::wstring> published = FetchPublishedVersion(download, BuiltInUpdateKey());
   if (!published || !IsNewVersion(*published, RunningVersion())) return;
   int answer = ::MessageBoxW(nullptr, kNewVersionQuestion, kUpdateTitle,
                              MB_ICONQUESTION | MB_YESNO);
@@ -121,7 +214,7 @@ UpdateCommand::~UpdateCommand() { *m_alive = false; }
 void UpdateCommand::Run(IUpdateHost& host) {
   std::shared_ptr<bool> alive = m_alive;
   if (!m_download) m_download = std::make_unique<CKpDownLoadFile>();
-  std::optional<std::wstring> published = FetchPublishedVersion(*m_download);
+  std::optional<std::wstring> published = FetchPublishedVersion(*m_download, BuiltInUpdateKey());
   // Messages ran during the download: the window may be gone, and this object with it.
   if (!*alive || !host.UpdateHostLoaded() || !published) return;
   HWND owner = host.UpdateMessageOwner();

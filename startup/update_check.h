@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "startup/update_integrity.h"
+
 namespace qorv {
 
 class CKpDownLoadFile;
@@ -29,15 +31,30 @@ inline constexpr wchar_t kUpdateTitle[] = L"提示";
 inline constexpr wchar_t kNewVersionQuestion[] = L"发现有新版本，是否现在更新！";
 inline constexpr wchar_t kUpToDateText[] = L"当前版本已是最新，无需更新！";
 
+using ManifestLineSink = std::function<bool(std::wstring_view line)>;
+
 // Reads a manifest file line by line, each line decoded from the system's code page (or UTF-8
 // after a byte order mark). onLine returns false to stop. False when the file cannot be opened.
-bool ReadManifestFile(const std::wstring& path,
-                      const std::function<bool(std::wstring_view line)>& onLine);
+bool ReadManifestFile(const std::wstring& path, const ManifestLineSink& onLine);
 
-// Downloads the manifest into the temporary directory (hidden) and returns its version value.
-// A failed download falls back to the manifest an earlier run left; nothing when there is no
-// manifest or it has no version line.
-std::optional<std::wstring> FetchPublishedVersion(CKpDownLoadFile& download);
+// A manifest as a program may use it. With a key, the file is read whole, its signature
+// (`path` + ".sig") checked against exactly those bytes, and only a manifest that verifies
+// reaches onLine; without a key it is read as it always was.
+struct ManifestReading {
+  bool found = false;
+  ManifestTrust trust = ManifestTrust::Unsigned;
+  SignatureStatus signature = SignatureStatus::Missing;  // with a key only
+};
+ManifestReading ReadTrustedManifest(const std::wstring& path,
+                                    const std::optional<P256PublicKey>& key,
+                                    const ManifestLineSink& onLine);
+
+// Downloads the manifest into the temporary directory (hidden) and returns its version value;
+// with a key, its signature beside it too. A failed download falls back to the manifest an
+// earlier run left; nothing when there is no manifest, its signature does not hold, or it has no
+// version line.
+std::optional<std::wstring> FetchPublishedVersion(CKpDownLoadFile& download,
+                                                  const std::optional<P256PublicKey>& key);
 
 // Writes the updater beside the manifest and starts it with the client's directory and path.
 // Returns whether it was started; the callers leave either way.

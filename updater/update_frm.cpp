@@ -12,6 +12,7 @@
 #include "startup/command_line.h"
 #include "startup/public_data.h"
 #include "startup/update_check.h"
+#include "startup/update_signature.h"
 
 namespace qorv {
 namespace {
@@ -30,6 +31,8 @@ const wchar_t* KindName(FileLineKind kind) {
     case FileLineKind::VersionLine: return L"version line";
     case FileLineKind::NoSeparator: return L"no \"|\"";
     case FileLineKind::UnsafeName: return L"unsafe file name";
+    case FileLineKind::BadDigest: return L"third field is no SHA-256";
+    case FileLineKind::NoDigest: return L"no SHA-256 in a signed manifest";
     case FileLineKind::File: break;
   }
   return L"file";
@@ -110,13 +113,19 @@ void UpdateFrm::RunUpdate() {
   std::vector<std::wstring> lines;
   std::wstring tempDir = GetTempDir();
   std::wstring manifest = tempDir.empty() ? std::wstring() : tempDir + kManifestFileName;
-  bool haveManifest = !manifest.empty() && ReadManifestFile(manifest, [&](std::wstring_view line) {
-    lines.emplace_back(line);
-    return true;
-  });
-  if (!haveManifest) win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
+  // The client checked the manifest's signature before it offered the update; the file has lain
+  // in the temporary directory since, so it is checked again, and used as it was checked.
+  ManifestReading reading;
+  if (!manifest.empty()) {
+    reading = ReadTrustedManifest(manifest, BuiltInUpdateKey(), [&](std::wstring_view line) {
+      lines.emplace_back(line);
+      return true;
+    });
+  }
+  bool haveManifest = reading.found && reading.trust != ManifestTrust::Rejected;
+  if (!reading.found) win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
 
-  UpdatePlan plan = PlanUpdate(command, lines);
+  UpdatePlan plan = PlanUpdate(command, lines, reading.trust);
   if (!plan.directoryUsable) {
     win::LogError(L"updater: \"" + command.directory + L"\" is no directory to update");
   }
@@ -153,8 +162,9 @@ void UpdateFrm::ShowFile(const std::wstring& fileName) {
   if (Label1) ::SetWindowTextW(Label1, (std::wstring(kDownloadingPrefix) + fileName).c_str());
 }
 
-bool UpdateFrm::Download(const std::wstring& url, const std::wstring& target) {
-  return m_downfile->DownLoadFile(url, target, false, true);
+bool UpdateFrm::Download(const std::wstring& url, const std::wstring& target,
+                         const std::optional<Sha256Digest>& digest) {
+  return m_downfile->DownLoadFile(url, target, false, true, digest);
 }
 
 void UpdateFrm::m_downfile_QueryFileInfo(uint32_t dwFileTotalLen) {

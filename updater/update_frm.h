@@ -42,7 +42,8 @@ class UpdateFrm : public win::Form, private IUpdateActions {
  private:
   // IUpdateActions
   void ShowFile(const std::wstring& fileName) override;
-  bool Download(const std::wstring& url, const std::wstring& target) override;
+  bool Download(const std::wstring& url, const std::wstring& target,
+                const std::optional<Sha256Digest>& digest) override;
   bool ExitRequested() const override { return m_exit; }
 
   void CreateControls();

@@ -4,19 +4,24 @@
 
 namespace qorv {
 
-UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstring>& lines) {
+UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstring>& lines,
+                      ManifestTrust trust) {
   UpdatePlan plan;
   plan.command = command;
   plan.directoryUsable = IsAbsoluteDirectory(command.directory);
+  plan.trust = trust;
+  if (trust == ManifestTrust::Rejected) return plan;
   for (const auto& line : lines) {
-    FileLine parsed = ParseFileLine(line);
+    FileLine parsed = ParseFileLine(line, trust);
     if (parsed.kind != FileLineKind::File) {
-      if (parsed.kind == FileLineKind::UnsafeName) plan.unsafeLineSkipped = true;
+      if (parsed.kind != FileLineKind::VersionLine && parsed.kind != FileLineKind::NoSeparator) {
+        plan.unsafeLineSkipped = true;
+      }
       plan.skipped.push_back({line, parsed.kind});
       continue;
     }
-    plan.files.push_back(
-        {std::move(parsed.url), parsed.fileName, command.directory + parsed.fileName});
+    plan.files.push_back({std::move(parsed.url), parsed.fileName,
+                          command.directory + parsed.fileName, parsed.digest});
   }
   return plan;
 }
@@ -24,14 +29,16 @@ UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstr
 UpdateOutcome RunUpdatePass(const UpdatePlan& plan, IUpdateActions& actions) {
   UpdateOutcome outcome;
   bool clientReplaced = false;
-  bool anyFailed = !plan.directoryUsable || plan.unsafeLineSkipped;
+  bool anyFailed = !plan.directoryUsable || plan.unsafeLineSkipped ||
+                   plan.trust == ManifestTrust::Rejected;
   if (plan.directoryUsable) {
     for (const auto& file : plan.files) {
       if (actions.ExitRequested()) break;
       actions.ShowFile(file.fileName);
-      if (actions.Download(file.url, file.target)) {
+      if (actions.Download(file.url, file.target, file.digest)) {
         ++outcome.completeCount;
-        outcome.lastComplete = file.target;
+        // A signed update opens only what its signature vouched for.
+        if (MayFetch(plan.trust, file.digest.has_value())) outcome.lastComplete = file.target;
         if (SamePath(file.target, plan.command.clientFile)) clientReplaced = true;
       } else {
         anyFailed = true;

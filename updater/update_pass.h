@@ -7,11 +7,13 @@
 // leaves the installation with the client it had.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "startup/manifest.h"
 #include "startup/update_handoff.h"
+#include "startup/update_integrity.h"
 
 namespace qorv {
 
@@ -24,6 +26,7 @@ struct PlannedFile {
   std::wstring url;
   std::wstring fileName;
   std::wstring target;  // the client's directory followed by the file name
+  std::optional<Sha256Digest> digest;  // what the file must hash to before it replaces the target
 };
 
 struct SkippedLine {
@@ -36,18 +39,25 @@ struct UpdatePlan {
   bool directoryUsable = false;    // field 0 is an absolute directory
   std::vector<PlannedFile> files;  // in the order of the manifest's lines
   std::vector<SkippedLine> skipped;
-  bool unsafeLineSkipped = false;  // a listed file will not be fetched: the update is incomplete
+  // A listed file will not be fetched (unsafe name, bad or missing digest): the update is
+  // incomplete.
+  bool unsafeLineSkipped = false;
+  ManifestTrust trust = ManifestTrust::Unsigned;
 };
 
-UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstring>& lines);
+// A rejected manifest plans nothing: it is as if there were none.
+UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstring>& lines,
+                      ManifestTrust trust = ManifestTrust::Unsigned);
 
 // What the pass asks of its window.
 class IUpdateActions {
  public:
   virtual ~IUpdateActions() = default;
   virtual void ShowFile(const std::wstring& fileName) = 0;
-  // True only when the whole file arrived and replaced the target.
-  virtual bool Download(const std::wstring& url, const std::wstring& target) = 0;
+  // True only when the whole file arrived, matched `digest` when there is one, and replaced the
+  // target.
+  virtual bool Download(const std::wstring& url, const std::wstring& target,
+                        const std::optional<Sha256Digest>& digest) = 0;
   // The player confirmed leaving the update.
   virtual bool ExitRequested() const = 0;
 };

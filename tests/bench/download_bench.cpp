@@ -1,6 +1,7 @@
 // Download benchmark: CKpDownLoadFile's throughput on a 64 MB body from a loopback server,
-// against curl fetching the same body into a file on the same disk in the same run; and the
-// updater's peak memory while it downloads 8 MB and 64 MB (it should not grow with the file).
+// against curl fetching the same body into a file on the same disk in the same run, and with the
+// body checked against its SHA-256 against without; and the updater's peak memory while it
+// downloads 8 MB and 64 MB (it should not grow with the file).
 //
 //   download_bench [Update.exe]     (default: ..\bin\Update.exe beside this program's folder)
 //
@@ -19,6 +20,7 @@
 #include "startup/command_line.h"
 #include "startup/download.h"
 #include "startup/public_data.h"
+#include "startup/update_signature.h"
 #include "win/download_test_server.h"
 
 namespace {
@@ -71,11 +73,12 @@ double CurlSeconds(const std::wstring& url, const ScratchDir& dir, int round) {
   return std::atof(std::string(text.begin(), text.end()).c_str());
 }
 
-double DownLoadFileSeconds(const std::wstring& url, const ScratchDir& dir, uint64_t size) {
+double DownLoadFileSeconds(const std::wstring& url, const ScratchDir& dir, uint64_t size,
+                           const std::optional<qorv::Sha256Digest>& digest = std::nullopt) {
   qorv::CKpDownLoadFile download;
   std::wstring target = dir / L"downloadfile.bin";
   double start = qorv::test::NowSeconds();
-  bool ok = download.DownLoadFile(url, target, false, true);
+  bool ok = download.DownLoadFile(url, target, false, true, digest);
   double seconds = qorv::test::NowSeconds() - start;
   bool whole = ok && qorv::test::ReadWholeFile(target).size() == size;
   ::DeleteFileW(target.c_str());
@@ -86,6 +89,7 @@ struct UpdaterRun {
   double seconds = -1;
   SIZE_T peakWorkingSet = 0;
   SIZE_T peakPagefile = 0;
+  bool whole = false;  // the file arrived and matched its digest
 };
 
 struct FindBoxOf {
@@ -105,15 +109,22 @@ BOOL CALLBACK FindBox(HWND h, LPARAM lp) {
   return TRUE;
 }
 
-// The real updater on a manifest with one file of `size` bytes; its memory read when it shows
-// its closing message (the download is over, the process still there).
+std::string PatternBody(uint64_t size) {
+  std::string body(size, '\0');
+  for (uint64_t i = 0; i < size; ++i) body[i] = static_cast<char>(qorv::test::PatternByte(i));
+  return body;
+}
+
+// The real updater on a manifest with one file of `size` bytes and its SHA-256; its memory read
+// when it shows its closing message (the download is over, the process still there).
 UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl, uint64_t size) {
   UpdaterRun run;
   ScratchDir client(L"bench-client");
   std::wstring manifest = qorv::GetTempDir() + L"update.txt";
+  std::string digest = qorv::WideToUtf8(qorv::DigestHex(*qorv::Sha256Of(PatternBody(size))));
   qorv::test::WriteWholeFile(manifest, "version=0\r\nbig|" +
                                            qorv::WideToUtf8(serverUrl) + "/bytes/" +
-                                           std::to_string(size) + "/big.bin\r\n");
+                                           std::to_string(size) + "/big.bin|" + digest + "\r\n");
   std::wstring dir = client.Path();
   dir.pop_back();
   std::wstring cmd = L"\"" + updater + L"\" " + dir + L"|" + dir + L"\\none.exe";
@@ -132,6 +143,7 @@ UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl
   }
   if (find.found) {
     run.seconds = qorv::test::NowSeconds() - start;
+    run.whole = qorv::test::ReadWholeFile(client / L"big.bin").size() == size;
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
     if (::GetProcessMemoryInfo(pi.hProcess, &counters, sizeof(counters))) {
@@ -168,12 +180,24 @@ int wmain(int, wchar_t**) {
   ScratchDir dir(L"bench");
   std::wstring url = server.Url(L"/bytes/" + std::to_wstring(kLarge));
 
-  std::vector<double> ours, curl;
+  // The server's pattern, hashed once up front (not part of any timing).
+  std::optional<qorv::Sha256Digest> digest = qorv::Sha256Of(PatternBody(kLarge));
+
+  std::vector<double> ours, curl, hashed;
   for (int round = 0; round < kRounds; ++round) {
     ours.push_back(DownLoadFileSeconds(url, dir, kLarge));
     curl.push_back(CurlSeconds(url, dir, round));
+    hashed.push_back(DownLoadFileSeconds(url, dir, kLarge, digest));
   }
-  double oursS = Median(ours), curlS = Median(curl);
+  double oursS = Median(ours), curlS = Median(curl), hashedS = Median(hashed);
+  // The same at the pace of a fast real line (100 MB/s) rather than of memory.
+  std::wstring paced = server.Url(L"/rate/" + std::to_wstring(kLarge) + L"/100");
+  std::vector<double> pacedPlain, pacedHashed;
+  for (int round = 0; round < kRounds; ++round) {
+    pacedPlain.push_back(DownLoadFileSeconds(paced, dir, kLarge));
+    pacedHashed.push_back(DownLoadFileSeconds(paced, dir, kLarge, digest));
+  }
+  double pacedPlainS = Median(pacedPlain), pacedHashedS = Median(pacedHashed);
   double mb = static_cast<double>(kLarge) / (1 << 20);
   Print("download_bytes", static_cast<long long>(kLarge));
   Print("downloadfile_seconds", oursS);
@@ -181,11 +205,18 @@ int wmain(int, wchar_t**) {
   Print("curl_seconds", curlS);
   Print("curl_mb_per_s", curlS > 0 ? mb / curlS : 0);
   Print("throughput_ratio", (oursS > 0 && curlS > 0) ? curlS / oursS : 0);
+  Print("downloadfile_sha256_seconds", hashedS);
+  Print("downloadfile_sha256_mb_per_s", hashedS > 0 ? mb / hashedS : 0);
+  Print("sha256_throughput_ratio", (oursS > 0 && hashedS > 0) ? oursS / hashedS : 0);
+  Print("paced_100mb_downloadfile_seconds", pacedPlainS);
+  Print("paced_100mb_downloadfile_sha256_seconds", pacedHashedS);
+  Print("paced_100mb_sha256_throughput_ratio",
+        (pacedPlainS > 0 && pacedHashedS > 0) ? pacedPlainS / pacedHashedS : 0);
 
   for (uint64_t size : {kSmall, kLarge}) {
     UpdaterRun run = RunUpdater(updater, server.Url(), size);
     std::string prefix = "updater_" + std::to_string(size >> 20) + "mb_";
-    Print((prefix + "seconds").c_str(), run.seconds);
+    Print((prefix + "seconds").c_str(), run.whole ? run.seconds : -1);
     Print((prefix + "peak_working_set_kb").c_str(), static_cast<long long>(run.peakWorkingSet / 1024));
     Print((prefix + "peak_pagefile_kb").c_str(), static_cast<long long>(run.peakPagefile / 1024));
   }

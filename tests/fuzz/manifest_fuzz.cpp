@@ -1,10 +1,12 @@
 // Fuzz target for the update manifest reader and the updater's line handling.
 // fuzz-sources: base/text.cpp base/paths.cpp base/units.cpp startup/manifest.cpp
+// fuzz-sources: startup/update_integrity.cpp
 // fuzz-sources: startup/update_handoff.cpp updater/update_pass.cpp updater/progress_bar_model.cpp
 //
 // Checks, for any bytes: splitting in chunks of any size gives the lines of a one-shot split; a
 // version value is trimmed; every accepted file line names a file directly inside the client's
-// directory; the progress fill stays on its track.
+// directory; in a signed manifest every accepted line has a digest and a rejected one yields no
+// file; a signature file is accepted only in its one shape; the progress fill stays on its track.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include "base/text.h"
 #include "startup/manifest.h"
 #include "startup/update_handoff.h"
+#include "startup/update_integrity.h"
 #include "updater/progress_bar_model.h"
 #include "updater/update_pass.h"
 
@@ -80,6 +83,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(file.fileName.find(L"..") == std::wstring::npos);
     }
 
+    UpdatePlan signedPlan = PlanUpdate(
+        ParseUpdaterCommandLine(L"C:\\Client|C:\\Client\\qorv.exe"), lines, ManifestTrust::Signed);
+    Check(signedPlan.files.size() <= plan.files.size());
+    for (const auto& file : signedPlan.files) Check(file.digest.has_value());
+    Check(PlanUpdate(plan.command, lines, ManifestTrust::Rejected).files.empty());
+
     // The first line as an updater command line: field 0 always ends in a backslash.
     if (!lines.empty()) {
       UpdaterCommand command = ParseUpdaterCommandLine(lines[0]);
@@ -89,6 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(built.find(L'|') != std::wstring::npos);
     }
   }
+
+  if (auto signature = ParseSignatureFile(bytes)) {
+    Check(size >= 128 && size <= kMaxSignatureFileBytes);
+    Check(size == 128 || bytes[128] == '\n' || (bytes[128] == '\r' && bytes[129] == '\n'));
+  }
+  if (auto key = ParsePublicKey(bytes)) Check(size == 128);
 
   int width = static_cast<int>(static_cast<uint16_t>(Int32At(data, size, 1)));
   int32_t min = Int32At(data, size, 3), max = Int32At(data, size, 7), value = Int32At(data, size, 11);

@@ -15,6 +15,7 @@ so a test can give it a file name: /bytes/1000/a.bin.
   /empty                200, Content-Length 0
   /short/N/M            200, Content-Length N, only M bytes, then the connection closes
   /slow/N/MS            200, Content-Length N, one 8192-byte block every MS ms (at most 60 s)
+  /rate/N/MBPS          200, Content-Length N, at MBPS megabytes per second (at most 60 s)
   /redirect/PATH        302 to /PATH
   /__log                the paths requested so far, one per line (this one excluded)
   /__quit               stops the server
@@ -129,6 +130,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self._head(200, n)
             self._pattern(n, block=8192, delay=ms / 1000.0,
                           deadline=time.monotonic() + MAX_SLOW_SECONDS)
+        elif kind == "rate" and len(parts) >= 3:
+            n, rate = min(int(parts[1]), MAX_BODY), max(int(parts[2]), 1) * (1 << 20)
+            self._head(200, n)
+            start, sent = time.monotonic(), 0
+            while sent < n and time.monotonic() - start < MAX_SLOW_SECONDS:
+                k = min(65536, n - sent)
+                self.wfile.write(pattern_bytes(sent, k))
+                sent += k
+                ahead = sent / rate - (time.monotonic() - start)
+                if ahead > 0:
+                    time.sleep(ahead)
+            if sent < n:
+                self.close_connection = True
         elif kind == "redirect":
             self._head(302, 0, {"Location": "/" + "/".join(parts[1:])})
         elif path == "/__log":

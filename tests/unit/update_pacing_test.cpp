@@ -32,5 +32,24 @@ TEST(ReadPacer, AShortReadDoesNotGrow) {
   EXPECT_EQ(p.Next(), 16384u);
 }
 
+TEST(QueueCheckPacer, LooksFirstThenAtMostEveryInterval) {
+  constexpr double kI = QueueCheckPacer::kInterval;
+  QueueCheckPacer pacer;
+  struct Step {
+    double now;
+    bool look;
+  } steps[] = {
+      {100.0, true},                 // the first block always looks
+      {100.0, false},
+      {100.0 + kI * 0.99, false},
+      {100.0 + kI * 1.01, true},     // a whole interval since the last look
+      {100.0 + kI * 1.5, false},
+      {100.0 + kI * 3, true},
+      {50.0, true},                  // the clock went back: look rather than wait for it
+      {50.0 + kI * 0.5, false},
+  };
+  for (const auto& s : steps) EXPECT_EQ(pacer.Due(s.now), s.look) << s.now;
+}
+
 }  // namespace
 }  // namespace qorv

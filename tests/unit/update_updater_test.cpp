@@ -21,7 +21,7 @@ TEST(UpdaterFileLine, AddressAndNameFromField1) {
   } cases[] = {
       {L"qorv|http://h/g/qorv.exe", FileLineKind::File, L"http://h/g/qorv.exe", L"qorv.exe"},
       {L"|http://h/a.dat", FileLineKind::File, L"http://h/a.dat", L"a.dat"},
-      {L"x|http://h/a.dat|more|fields", FileLineKind::File, L"http://h/a.dat", L"a.dat"},
+      {L"x|http://h/a.dat||fields", FileLineKind::File, L"http://h/a.dat", L"a.dat"},
       {L"x| http://h/a.dat  ", FileLineKind::File, L"http://h/a.dat", L"a.dat"},
       {L"x|plainname.txt", FileLineKind::File, L"plainname.txt", L"plainname.txt"},
       {L"x|http://h/游戏.exe", FileLineKind::File, L"http://h/游戏.exe", L"游戏.exe"},
@@ -150,10 +150,13 @@ class ScriptedActions : public IUpdateActions {
   std::map<std::wstring, bool> results;  // by file name; absent = success
   int exitAfterDownloads = -1;            // -1: never
   std::vector<std::wstring> shown, downloaded;
+  std::vector<std::optional<Sha256Digest>> digests;
 
   void ShowFile(const std::wstring& name) override { shown.push_back(name); }
-  bool Download(const std::wstring& url, const std::wstring& target) override {
+  bool Download(const std::wstring& url, const std::wstring& target,
+                const std::optional<Sha256Digest>& digest) override {
     downloaded.push_back(target);
+    digests.push_back(digest);
     auto it = results.find(target.substr(target.rfind(L'\\') + 1));
     (void)url;
     return it == results.end() ? true : it->second;

@@ -206,4 +206,24 @@ class TestHttpServer {
   std::unique_ptr<ScratchDir> m_portDir;
 };
 
+// A file server with the manifest's folder (gamehome\qorv), aimed at by QORV_FILE_SERVER, and a
+// temporary directory of its own that TMP and TEMP point into: the update check runs against both.
+struct UpdateSite {
+  ScratchDir site{L"site"};
+  ScratchDir temp{L"temp"};  // made before TMP points into it
+  std::unique_ptr<TestHttpServer> server;
+
+  UpdateSite() {
+    ::CreateDirectoryW((site / L"gamehome").c_str(), nullptr);
+    ::CreateDirectoryW((site / L"gamehome\\qorv").c_str(), nullptr);
+    server = std::make_unique<TestHttpServer>(site.Path());
+    ::SetEnvironmentVariableW(L"QORV_FILE_SERVER", server->Url().c_str());
+    std::wstring dir = temp.Path();
+    dir.pop_back();
+    ::SetEnvironmentVariableW(L"TMP", dir.c_str());
+    ::SetEnvironmentVariableW(L"TEMP", dir.c_str());
+  }
+  std::wstring Published() const { return site / L"gamehome\\qorv\\update.txt"; }
+};
+
 }  // namespace qorv::test

@@ -30,24 +30,19 @@ ScratchDir* g_site = nullptr;
 ScratchDir* g_temp = nullptr;
 TestHttpServer* g_server = nullptr;
 
+test::UpdateSite* g_update = nullptr;
+
 class CheckEnvironment : public testing::Environment {
  public:
   void SetUp() override {
-    g_site = new ScratchDir(L"site");
-    g_temp = new ScratchDir(L"temp");
-    ::CreateDirectoryW((*g_site / L"gamehome").c_str(), nullptr);
-    ::CreateDirectoryW((*g_site / L"gamehome\\qorv").c_str(), nullptr);
-    g_server = new TestHttpServer(g_site->Path());
-    ::SetEnvironmentVariableW(L"QORV_FILE_SERVER", g_server->Url().c_str());
-    std::wstring temp = g_temp->Path();
-    temp.pop_back();
-    ::SetEnvironmentVariableW(L"TMP", temp.c_str());
-    ::SetEnvironmentVariableW(L"TEMP", temp.c_str());
+    g_update = new test::UpdateSite();
+    g_site = &g_update->site;
+    g_temp = &g_update->temp;
+    g_server = g_update->server.get();
   }
   void TearDown() override {
-    delete g_server;
-    delete g_temp;
-    delete g_site;
+    delete g_update;
+    g_update = nullptr;
   }
 };
 [[maybe_unused]] const auto* const kEnv = testing::AddGlobalTestEnvironment(new CheckEnvironment);
