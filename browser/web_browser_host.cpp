@@ -464,6 +464,15 @@ void BrowserSite::Focus() {
   if (!busy.Usable() || !m_oleObject) return;
   HRESULT hr = m_oleObject->DoVerb(OLEIVERB_UIACTIVATE, nullptr, ClientSite(), 0, m_parent, &m_rect);
   if (FAILED(hr)) win::LogError(L"web browser: UI activation failed, " + Hex(hr));
+  // The document's window takes the focus on activation; where the control did not move it
+  // (no document yet, or Wine's control), its innermost window gets it, so keys reach the
+  // control and its accelerators.
+  HWND focus = ::GetFocus();
+  if (m_controlWindow && focus != m_controlWindow && !::IsChild(m_controlWindow, focus)) {
+    HWND target = m_controlWindow;
+    for (HWND child; (child = ::GetWindow(target, GW_CHILD)) != nullptr;) target = child;
+    ::SetFocus(target);
+  }
 }
 
 std::optional<std::wstring> BrowserSite::DocumentURL() {

@@ -135,6 +135,13 @@ TEST_F(BrowserHostTest, InPlaceActiveAtTheRequestedRectangleAndMoves) {
   b->Move(-1, -1, 500, 400);
   ExpectRect(RectInHost(control), -1, -1, 499, 399);
 
+  // UI activation takes the keyboard focus into the control.
+  ::SetForegroundWindow(m_host);
+  ::SetFocus(m_host);
+  b->Focus();
+  HWND focus = ::GetFocus();
+  EXPECT_TRUE(focus == control || IsDescendant(control, focus)) << focus;
+
   b.reset();
   EXPECT_FALSE(::IsWindow(control));
   EXPECT_EQ(DescendantWindows(), 0);
@@ -171,6 +178,12 @@ TEST_F(BrowserHostTest, LoopbackPageRaisesDownloadBegin) {
   // transport failure, since the server answered.
   test::PumpFor(500);
   for (int32_t status : rec.errors) EXPECT_FALSE(browser::IsTransportFailure(status)) << status;
+  // Without a document (Wine has no engine; on Windows before it completes) every accessor says
+  // so instead of failing.
+  if (!b->DocumentURL()) {
+    EXPECT_FALSE(b->DocumentInnerHTML());
+    EXPECT_FALSE(b->SetDocumentOverflow(L"hidden"));
+  }
 }
 
 TEST_F(BrowserHostTest, NavigationErrorsTellTransportFailuresFromHttpStatuses) {
