@@ -14,8 +14,8 @@ namespace {
 using win::ComPtr;
 
 // Two interfaces, one of them with a base (IOleWindow) answered through an alias.
-class Probe final
-    : public win::ComObject<IOleInPlaceUIWindow, IDropTarget, win::ComAlias<IOleWindow, IOleInPlaceUIWindow>> {
+class Probe final : public win::ComObject<IOleInPlaceUIWindow, IDropTarget,
+                                          win::ComAlias<IOleWindow, IOleInPlaceUIWindow>> {
  public:
   explicit Probe(bool* destroyed) : m_destroyed(destroyed) {}
   ~Probe() override { *m_destroyed = true; }
