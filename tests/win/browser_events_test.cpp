@@ -126,7 +126,8 @@ struct Seen {
   std::string text;
   browser::BrowserEvents events;
   Seen() {
-    events.DownloadBegin = [this] { text.assign(1, 'D'); };  // not = "D": a false -Wrestrict in GCC 12
+    // Not `= "D"`: GCC 12 warns falsely (-Wrestrict) on that assignment.
+    events.DownloadBegin = [this] { text.assign(1, 'D'); };
     events.BeforeNavigate2 = [this](const std::wstring& url, bool& cancel) {
       text = "B " + Narrow(url);
       cancel = true;
