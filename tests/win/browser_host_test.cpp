@@ -256,7 +256,7 @@ TEST_F(BrowserHostTest, AHundredControlsLeaveNothingBehind) {
   test::PumpFor(100);
   const long objects = win::ComObjectsAlive();
   const long gdi = test::GdiObjectCount();
-  const DWORD user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+  const long user = static_cast<long>(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS));
   DWORD handles = 0;
   ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
 
@@ -265,12 +265,15 @@ TEST_F(BrowserHostTest, AHundredControlsLeaveNothingBehind) {
 
   EXPECT_EQ(win::ComObjectsAlive(), objects);
   EXPECT_EQ(DescendantWindows(), 0);
-  // A leak per control would show as 100 or more; a few are the system's own lazy caches.
-  EXPECT_LE(test::GdiObjectCount(), gdi + 5);
-  EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS), user + 5);
+  // A leak per control shows as 100 or more; the system's own lazy caches add a few (up to 7
+  // GDI objects seen under Wine).
+  constexpr long kSlack = 20;
+  EXPECT_LE(test::GdiObjectCount(), gdi + kSlack);
+  EXPECT_LE(static_cast<long>(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS)),
+            user + kSlack);
   DWORD handlesAfter = 0;
   ::GetProcessHandleCount(::GetCurrentProcess(), &handlesAfter);
-  EXPECT_LE(handlesAfter, handles + 5);
+  EXPECT_LE(static_cast<long>(handlesAfter), static_cast<long>(handles) + kSlack);
 }
 
 }  // namespace
