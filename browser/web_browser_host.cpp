@@ -29,14 +29,10 @@ std::wstring Hex(HRESULT hr) {
 
 class BrowserSite;
 
-// The DWebBrowserEvents2 sink: its own object, so ambient property queries (which go to the
-// site's IDispatch) never reach event code. It holds no reference to the site; the site detaches
-// it before letting go of the control.
-class EventSink final : public win::ComObject<IDispatch, win::ComAlias<DWebBrowserEvents2, IDispatch>> {
+// IDispatch without type information (late binding by DISPID only): just Invoke is the object's.
+template <class... Interfaces>
+class DispatchObject : public win::ComObject<Interfaces...> {
  public:
-  explicit EventSink(BrowserSite* site) : m_site(site) {}
-  void Detach() { m_site = nullptr; }
-
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
     if (count) *count = 0;
     return S_OK;
@@ -46,6 +42,17 @@ class EventSink final : public win::ComObject<IDispatch, win::ComAlias<DWebBrows
     return E_NOTIMPL;
   }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+};
+
+// The DWebBrowserEvents2 sink: its own object, so ambient property queries (which go to the
+// site's IDispatch) never reach event code. It holds no reference to the site; the site detaches
+// it before letting go of the control.
+class EventSink final
+    : public DispatchObject<IDispatch, win::ComAlias<DWebBrowserEvents2, IDispatch>> {
+ public:
+  explicit EventSink(BrowserSite* site) : m_site(site) {}
+  void Detach() { m_site = nullptr; }
+
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                       UINT*) override;
 
@@ -70,7 +77,7 @@ const BrowserEvents& RefusingEvents() {
 // owns one reference, and every call into the control or from it holds one more, so teardown
 // never runs underneath the control's own code.
 class BrowserSite final
-    : public win::ComObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IDocHostUIHandler,
+    : public DispatchObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame, IDocHostUIHandler,
                             IDispatch, win::ComAlias<IOleWindow, IOleInPlaceSite>,
                             win::ComAlias<IOleInPlaceUIWindow, IOleInPlaceFrame>> {
  public:
@@ -193,15 +200,6 @@ class BrowserSite final
   }
 
   // IDispatch: ambient properties only.
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    if (count) *count = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info) *info = nullptr;
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
                       EXCEPINFO*, UINT*) override;
 
@@ -219,7 +217,7 @@ class BrowserSite final
   RECT m_rect;
   ComPtr<IOleObject> m_oleObject;
   ComPtr<IOleInPlaceObject> m_inPlace;
-  ComPtr<IOleInPlaceActiveObject> m_controlActive;  // the control's own, for keys before UI activation
+  ComPtr<IOleInPlaceActiveObject> m_controlActive;  // the control's own: keys before UI activation
   ComPtr<IOleInPlaceActiveObject> m_uiActive;       // the one SetActiveObject passes
   ComPtr<IWebBrowser2> m_browser;
   ComPtr<IUnknown> m_identity;
@@ -439,7 +437,8 @@ void BrowserSite::Navigate(const std::wstring& url) {
   if (!busy.Usable() || !m_browser) return;
   win::Variant address(url);
   win::Variant empty;
-  HRESULT hr = m_browser->Navigate2(address.Get(), empty.Get(), empty.Get(), empty.Get(), empty.Get());
+  HRESULT hr =
+      m_browser->Navigate2(address.Get(), empty.Get(), empty.Get(), empty.Get(), empty.Get());
   if (FAILED(hr)) win::LogError(L"web browser: Navigate2 failed, " + Hex(hr));
 }
 
@@ -462,8 +461,18 @@ void BrowserSite::Move(int left, int top, int width, int height) {
 void BrowserSite::Focus() {
   BusyScope busy(this);
   if (!busy.Usable() || !m_oleObject) return;
-  HRESULT hr = m_oleObject->DoVerb(OLEIVERB_UIACTIVATE, nullptr, ClientSite(), 0, m_parent, &m_rect);
+  HRESULT hr =
+      m_oleObject->DoVerb(OLEIVERB_UIACTIVATE, nullptr, ClientSite(), 0, m_parent, &m_rect);
   if (FAILED(hr)) win::LogError(L"web browser: UI activation failed, " + Hex(hr));
+  // The document's window takes the focus on activation; where the control did not move it
+  // (no document yet, or Wine's control), its innermost window gets it, so keys reach the
+  // control and its accelerators.
+  HWND focus = ::GetFocus();
+  if (m_controlWindow && focus != m_controlWindow && !::IsChild(m_controlWindow, focus)) {
+    HWND target = m_controlWindow;
+    for (HWND child; (child = ::GetWindow(target, GW_CHILD)) != nullptr;) target = child;
+    ::SetFocus(target);
+  }
 }
 
 std::optional<std::wstring> BrowserSite::DocumentURL() {

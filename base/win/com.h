@@ -30,9 +30,11 @@ class ComPtr {
   ComPtr(const ComPtr& o) : ComPtr(o.m_p) {}
   ComPtr(ComPtr&& o) noexcept : m_p(std::exchange(o.m_p, nullptr)) {}
   ComPtr& operator=(const ComPtr& o) {
-    if (o.m_p) o.m_p->AddRef();  // before the release: o may be owned by what we release
+    // The new reference first: o may be this, or live inside what the release frees.
+    T* p = o.m_p;
+    if (p) p->AddRef();
     Reset();
-    m_p = o.m_p;
+    m_p = p;
     return *this;
   }
   ComPtr& operator=(ComPtr&& o) noexcept {

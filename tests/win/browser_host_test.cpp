@@ -135,6 +135,13 @@ TEST_F(BrowserHostTest, InPlaceActiveAtTheRequestedRectangleAndMoves) {
   b->Move(-1, -1, 500, 400);
   ExpectRect(RectInHost(control), -1, -1, 499, 399);
 
+  // UI activation takes the keyboard focus into the control.
+  ::SetForegroundWindow(m_host);
+  ::SetFocus(m_host);
+  b->Focus();
+  HWND focus = ::GetFocus();
+  EXPECT_TRUE(focus == control || IsDescendant(control, focus)) << focus;
+
   b.reset();
   EXPECT_FALSE(::IsWindow(control));
   EXPECT_EQ(DescendantWindows(), 0);
@@ -171,6 +178,12 @@ TEST_F(BrowserHostTest, LoopbackPageRaisesDownloadBegin) {
   // transport failure, since the server answered.
   test::PumpFor(500);
   for (int32_t status : rec.errors) EXPECT_FALSE(browser::IsTransportFailure(status)) << status;
+  // Without a document (Wine has no engine; on Windows before it completes) every accessor says
+  // so instead of failing.
+  if (!b->DocumentURL()) {
+    EXPECT_FALSE(b->DocumentInnerHTML());
+    EXPECT_FALSE(b->SetDocumentOverflow(L"hidden"));
+  }
 }
 
 TEST_F(BrowserHostTest, NavigationErrorsTellTransportFailuresFromHttpStatuses) {
@@ -243,7 +256,7 @@ TEST_F(BrowserHostTest, AHundredControlsLeaveNothingBehind) {
   test::PumpFor(100);
   const long objects = win::ComObjectsAlive();
   const long gdi = test::GdiObjectCount();
-  const DWORD user = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
+  const long user = static_cast<long>(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS));
   DWORD handles = 0;
   ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
 
@@ -252,12 +265,15 @@ TEST_F(BrowserHostTest, AHundredControlsLeaveNothingBehind) {
 
   EXPECT_EQ(win::ComObjectsAlive(), objects);
   EXPECT_EQ(DescendantWindows(), 0);
-  // A leak per control would show as 100 or more; a few are the system's own lazy caches.
-  EXPECT_LE(test::GdiObjectCount(), gdi + 5);
-  EXPECT_LE(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS), user + 5);
+  // A leak per control shows as 100 or more; the system's own lazy caches add a few (up to 7
+  // GDI objects seen under Wine).
+  constexpr long kSlack = 20;
+  EXPECT_LE(test::GdiObjectCount(), gdi + kSlack);
+  EXPECT_LE(static_cast<long>(::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS)),
+            user + kSlack);
   DWORD handlesAfter = 0;
   ::GetProcessHandleCount(::GetCurrentProcess(), &handlesAfter);
-  EXPECT_LE(handlesAfter, handles + 5);
+  EXPECT_LE(static_cast<long>(handlesAfter), static_cast<long>(handles) + kSlack);
 }
 
 }  // namespace
