@@ -105,4 +105,14 @@ std::wstring TrimSpaces(std::wstring_view text) {
   return std::wstring(text.substr(b, e - b + 1));
 }
 
+std::wstring ForLog(std::wstring_view text) {
+  constexpr size_t kShown = 200;
+  std::wstring s(text.substr(0, kShown));
+  for (wchar_t& c : s) {
+    if (c < 0x20) c = L'?';
+  }
+  if (text.size() > kShown) s += L"... (" + std::to_wstring(text.size()) + L" characters)";
+  return s;
+}
+
 }  // namespace qorv

@@ -14,4 +14,8 @@ std::wstring Utf8ToWide(std::string_view text);
 std::wstring AsciiLower(std::wstring_view text);
 std::wstring TrimSpaces(std::wstring_view text);  // spaces only, as the system's Trim does
 
+// Outside input (an address, a DDE command) as a log line may carry it: cut to its first 200
+// characters with the length noted, control characters (a NUL would end the line) shown as "?".
+std::wstring ForLog(std::wstring_view text);
+
 }  // namespace qorv

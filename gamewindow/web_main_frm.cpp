@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "base/units.h"
+#include "base/text.h"
 #include "base/web_address.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
@@ -71,14 +72,6 @@ HBITMAP CaptionStrip(HDC bar, int barX, int width, int height) {
   ::SelectObject(dc, old);
   ::DeleteDC(dc);
   return strip;
-}
-
-std::wstring ForLog(const std::wstring& text) {
-  std::wstring s = text.substr(0, 200);
-  for (wchar_t& c : s) {
-    if (c < 0x20) c = L'?';
-  }
-  return s;
 }
 
 }  // namespace

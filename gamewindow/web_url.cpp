@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/text.h"
 #include "base/web_address.h"
 #include "base/win/log.h"
 
@@ -10,14 +11,6 @@ namespace {
 
 constexpr UINT kOpenPending = WM_APP + 1;
 constexpr wchar_t kPanelClass[] = L"Qorv.WebUrlPanel";
-
-std::wstring ForLog(const std::wstring& url) {
-  std::wstring s = url.substr(0, 200);
-  for (wchar_t& c : s) {
-    if (c < 0x20) c = L'?';
-  }
-  return s;
-}
 
 }  // namespace
 

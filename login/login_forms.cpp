@@ -1,6 +1,7 @@
 #include "login/login_forms.h"
 
 #include "base/endpoints.h"
+#include "base/text.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
 #include "startup/load_frm.h"
@@ -30,14 +31,6 @@ POINT LoginScreenOrigin() {
 }
 
 // A log line never carries a whole 64 KB address or a NUL that would cut it.
-std::wstring ForLog(const std::wstring& url) {
-  std::wstring s = url.substr(0, 200);
-  for (wchar_t& c : s) {
-    if (c < 0x20) c = L'?';
-  }
-  return url.size() > 200 ? s + L"... (" + std::to_wstring(url.size()) + L" characters)" : s;
-}
-
 void DragByCaption(HWND hwnd) {
   ::ReleaseCapture();
   ::SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);

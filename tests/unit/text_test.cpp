@@ -26,3 +26,16 @@ TEST(Text, LowerAndTrim) {
 }
 
 }  // namespace qorv
+
+namespace qorv {
+namespace {
+
+TEST(ForLog, CutsLongTextAndShowsControlCharacters) {
+  EXPECT_EQ(ForLog(std::wstring(L"a\0b\n", 4)), L"a?b?");
+  EXPECT_EQ(ForLog(L"short"), L"short");
+  std::wstring big(64 * 1024, L'x');
+  EXPECT_EQ(ForLog(big), std::wstring(200, L'x') + L"... (65536 characters)");
+}
+
+}  // namespace
+}  // namespace qorv
