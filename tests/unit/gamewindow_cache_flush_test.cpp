@@ -234,15 +234,5 @@ TEST(CacheFlush, GroupCases) {
   }
 }
 
-TEST(CacheFlush, DescriptionNamesTheEndAndTheCounts) {
-  FlushReport r;
-  r.end = FlushEnd::EntrySearchFailed;
-  r.lastError = 5;
-  r.entriesDeleted = 3;
-  std::wstring text = DescribeFlush(r);
-  EXPECT_NE(text.find(L"entry search failed (error 5)"), std::wstring::npos) << text.c_str();
-  EXPECT_NE(text.find(L"entries deleted 3"), std::wstring::npos);
-}
-
 }  // namespace
 }  // namespace qorv
