@@ -10,11 +10,17 @@ constexpr int kMaxFailedGroupSteps = 16;
 // The same entry asking for more room again and again (it grows between calls).
 constexpr int kMaxGrowthsPerEntry = 4;
 
+// The group search names its end with error 2; the other "nothing more" errors mean the same and
+// must not be taken for a failure, which would leave every entry in place.
+bool IsEndOfGroups(uint32_t error) {
+  return error == kErrorFileNotFound || error == kErrorNoMoreFiles || error == kErrorNoMoreItems;
+}
+
 bool RunGroups(IUrlCache& cache, FlushReport& report) {
   int64_t group = 0;
   CacheCall first = cache.FindFirstGroup(group);
   if (!first.ok) {
-    if (first.error == kErrorFileNotFound) return true;  // no groups
+    if (IsEndOfGroups(first.error)) return true;  // no groups
     report.end = FlushEnd::GroupSearchFailed;
     report.lastError = first.error;
     return false;
@@ -33,7 +39,7 @@ bool RunGroups(IUrlCache& cache, FlushReport& report) {
       failedSteps = 0;
       continue;
     }
-    if (next.error == kErrorFileNotFound) break;
+    if (IsEndOfGroups(next.error)) break;
     if (++failedSteps >= kMaxFailedGroupSteps) break;  // the entries are still cleared
   }
   cache.EndGroups();

@@ -10,6 +10,7 @@
 namespace qorv {
 
 inline constexpr uint32_t kErrorFileNotFound = 2;
+inline constexpr uint32_t kErrorNoMoreFiles = 18;
 inline constexpr uint32_t kErrorInsufficientBuffer = 122;
 inline constexpr uint32_t kErrorNoMoreItems = 259;
 

@@ -183,22 +183,6 @@ TEST_F(BFormTest, PrintformPaintsTheBorderOfA6000By4500TwipsForm) {
   EXPECT_EQ(::GetPixel(img, 5, 150), RGB(0, 255, 0));
 }
 
-// Starts the X server's input tool with a command line (the drag below must be real X input:
-// under Wine the system's move loop follows the X pointer and its buttons). Returns false where
-// the tool is not there.
-bool StartXInput(const std::wstring& args) {
-  std::wstring cmd = L"Z:\\usr\\bin\\xdotool " + args;
-  if (::GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) return false;
-  STARTUPINFOW si{sizeof(si)};
-  PROCESS_INFORMATION pi{};
-  if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
-    return false;
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
-  return true;
-}
-
 // A real drag: the left button goes down over the bar, the pointer moves 50 right and 40 down,
 // and the button comes up; the system's move loop runs inside the bar's button-down handling.
 TEST_F(BFormTest, LeftDragMovesTheFormAndMouseDownComesAfter) {
@@ -220,7 +204,7 @@ TEST_F(BFormTest, LeftDragMovesTheFormAndMouseDownComesAfter) {
                         L" " + std::to_wstring(y + 20) + L" sleep 0.2 mousemove " +
                         std::to_wstring(x + 50) + L" " + std::to_wstring(y + 40) +
                         L" sleep 0.3 mouseup 1";
-  if (!StartXInput(script)) GTEST_SKIP() << "no X input tool";
+  if (!test::StartXInput(script)) GTEST_SKIP() << "no X input tool";
   ASSERT_TRUE(PumpUntil([&] { return downs > 0; }, 5000));
   PumpFor(50);
   RECT end = HostRect();

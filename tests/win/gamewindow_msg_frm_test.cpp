@@ -152,5 +152,42 @@ TEST_F(MsgFrmTest, EachButtonAnswersAndUnloads) {
   }
 }
 
+// A real left-button drag on the title bar (X input): the dialog follows the pointer.
+TEST_F(MsgFrmTest, DraggedByItsTitleBar) {
+  HWND owner = m_owner->Hwnd();
+  RECT start{}, end{};
+  bool started = false;
+  g_whileShown = [&] {
+    MsgFrm* frm = MsgFrm::IfLoaded();
+    ASSERT_NE(frm, nullptr);
+    HWND h = frm->Hwnd();
+    ::GetWindowRect(h, &start);
+    int x = start.left + 100, y = start.top + 15;
+    std::wstring script = L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) +
+                          L" sleep 0.2 mousedown 1 sleep 0.4 mousemove " +
+                          std::to_wstring(x + 30) + L" " + std::to_wstring(y + 20) +
+                          L" sleep 0.2 mousemove " + std::to_wstring(x + 60) + L" " +
+                          std::to_wstring(y + 40) + L" sleep 0.3 mouseup 1";
+    started = test::StartXInput(script);
+    if (started) {
+      PumpUntil([&] {
+        ::GetWindowRect(h, &end);
+        return end.left - start.left == 60 && end.top - start.top == 40;
+      }, 5000);
+      test::PumpFor(300);  // the button comes up; the move loop ends
+      ::GetWindowRect(h, &end);
+    }
+    frm->Unload();
+  };
+  ::SetTimer(nullptr, 0, 50, OnTimer);
+  bool exit = false;
+  MsgFrm::ShowModal(owner, exit);
+  if (!started) GTEST_SKIP() << "no X input tool";
+  EXPECT_EQ(end.left - start.left, 60);
+  EXPECT_EQ(end.top - start.top, 40);
+  EXPECT_EQ(end.right - end.left, 242);
+  EXPECT_FALSE(exit);
+}
+
 }  // namespace
 }  // namespace qorv

@@ -42,6 +42,19 @@ HWND CreateHostWindow(int x, int y, int width, int height, const wchar_t* title,
                            nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
+bool StartXInput(const std::wstring& args) {
+  std::wstring cmd = L"Z:\\usr\\bin\\xdotool " + args;
+  if (::GetFileAttributesW(L"Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES) return false;
+  STARTUPINFOW si{sizeof(si)};
+  PROCESS_INFORMATION pi{};
+  if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+    return false;
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  return true;
+}
+
 double NowSeconds() {
   static const LARGE_INTEGER freq = [] {
     LARGE_INTEGER f;

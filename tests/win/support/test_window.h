@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 namespace qorv::test {
 
@@ -20,6 +21,10 @@ HWND CreateHostWindow(int x, int y, int width, int height, const wchar_t* title 
 
 // Seconds from an arbitrary start, from the high-resolution counter (benchmarks).
 double NowSeconds();
+
+// Starts the X server's input tool with a command line (drags must be real X input: under Wine
+// the system's move loop follows the X pointer and its buttons). False where the tool is not.
+bool StartXInput(const std::wstring& args);
 
 // The colour on the screen at (x, y) in screen pixels (composited, as the user sees it).
 COLORREF ScreenPixel(int x, int y);
