@@ -14,6 +14,7 @@
 #include "gamewindow/msg_frm.h"
 #include "gamewindow/web_main_frm.h"
 #include "gamewindow/web_url.h"
+#include "login/login_forms.h"
 #include "win/support/gdi_count.h"
 #include "win/support/scripted_browser.h"
 #include "win/support/test_window.h"
@@ -202,6 +203,64 @@ TEST_F(GameWindowTest, HotKeyTrayClicksAndTheMenuEntryToggle) {
   EXPECT_FALSE(::IsWindowVisible(h));
   m_main->RunMenuCommand(kCmdHideRestore);
   EXPECT_TRUE(::IsWindowVisible(h));
+}
+
+// WM_INITMENUPOPUP seen on the main window: the tool menu opened (and is closed at once).
+int g_menusOpened = 0;
+LRESULT CALLBACK CloseMenus(int code, WPARAM wParam, LPARAM lParam) {
+  auto* cw = reinterpret_cast<CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && cw->message == WM_INITMENUPOPUP) {
+    ++g_menusOpened;
+    ::PostMessageW(cw->hwnd, WM_CANCELMODE, 0, 0);
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(GameWindowTest, ARightClickOnTheTrayIconOpensTheToolMenu) {
+  m_main->Show();
+  g_menusOpened = 0;
+  HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, CloseMenus, nullptr, ::GetCurrentThreadId());
+  ::SendMessageW(m_main->Hwnd(), kTrayMessage, 1000, WM_RBUTTONUP);
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_EQ(g_menusOpened, 1);
+  EXPECT_TRUE(::IsWindowVisible(m_main->Hwnd()));
+}
+
+TEST_F(GameWindowTest, OtherUserShowsTheLoginAgainAndItsGameAddsATab) {
+  login::RegisterLoginForms();
+  win::Forms().splashIfLoaded = [] { return static_cast<win::ISplashForm*>(nullptr); };
+  m_main->SetURL(L"http://g/first");
+  m_main->Show();
+  ::SendMessageW(m_main->Button(4).hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::SendMessageW(m_main->Button(4).hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  login::LoginFrm* page = login::LoginFormIfLoaded();
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(::IsWindowVisible(page->Hwnd()));  // at once; the background waits for the page
+  auto* browser = static_cast<ScriptedBrowser*>(page->Browser());
+  EXPECT_TRUE(browser->FireBeforeNavigate2(L"app://loadgame|http://g/second"));
+  test::PumpFor(100);
+  EXPECT_EQ(login::LoginFormIfLoaded(), nullptr);
+  ASSERT_EQ(MainFormIfLoaded(), m_main);  // the same window
+  EXPECT_EQ(m_main->WebuTab().TabItems().Count(), 2);
+  EXPECT_TRUE(::IsWindowVisible(m_main->Hwnd()));
+}
+
+TEST(GameWindowAlone, F10HeldByAnotherProgramLeavesTheTrayAndMenuToggles) {
+  HWND other = test::CreateHostWindow(0, 0, 10, 10);
+  ASSERT_TRUE(::RegisterHotKey(other, 7, 0, VK_F10));
+  RegisterGameWindow();
+  ScriptedBrowsers browsers;
+  WebMainFrm& main = MainForm();
+  main.Show();
+  ::SendMessageW(main.Hwnd(), kTrayMessage, 1000, WM_LBUTTONUP);
+  EXPECT_FALSE(::IsWindowVisible(main.Hwnd()));
+  main.RunMenuCommand(kCmdHideRestore);
+  EXPECT_TRUE(::IsWindowVisible(main.Hwnd()));
+  main.m_bExit = true;
+  main.Unload();
+  win::Application::Instance().CollectReleased();
+  EXPECT_FALSE(::RegisterHotKey(other, 8, 0, VK_F10));  // still the other program's
+  ::DestroyWindow(other);
 }
 
 // Messages sent to the main window, recorded on their way in.

@@ -309,7 +309,27 @@ TEST_F(LoginTest, OnlyTheLeftButtonStartsADragAndTheProcedureIsRestoredAtUnload)
   EXPECT_FALSE(LoginBgLoaded());
 }
 
-TEST_F(LoginTest, CloseButtonAndCloseRequestsTakeTheWholeLoginScreen) {
+// A click on one of the page window's images, at a point inside it.
+void ClickImage(HWND page, POINT at) {
+  HWND image = ::ChildWindowFromPointEx(page, at, CWP_SKIPINVISIBLE);
+  ASSERT_NE(image, page);
+  ::SendMessageW(image, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::SendMessageW(image, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
+TEST_F(LoginTest, TheImagesMinimiseAndCloseAndSoDoesACloseRequest) {
+  m_browser->document = ScriptedBrowser::Document{L"http://h/", L"x", L""};
+  m_browser->FireDocumentComplete(L"http://h/");
+  ClickImage(Page(), POINT{1130 + 25, 116 + 5});  // MiniBtn, right of the browser
+  EXPECT_TRUE(test::PumpUntil([&] { return ::IsIconic(Bg()) && !::IsWindowVisible(Page()); }));
+  ::SendMessageW(Bg(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  ClickImage(Page(), POINT{1146 + 20, 147 + 30});  // CloseBtn
+  EXPECT_FALSE(LoginBgLoaded());
+  EXPECT_EQ(LoginFormIfLoaded(), nullptr);
+  EXPECT_EQ(m_splash.unloads, 1);
+}
+
+TEST_F(LoginTest, ACloseRequestOnThePageWindowTakesTheWholeLoginScreen) {
   ::SendMessageW(Page(), WM_CLOSE, 0, 0);  // Alt+F4 on the page window
   EXPECT_FALSE(LoginBgLoaded());
   EXPECT_EQ(LoginFormIfLoaded(), nullptr);
