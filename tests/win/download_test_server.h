@@ -58,8 +58,10 @@ class ScratchDir {
   explicit ScratchDir(const std::wstring& tag) {
     wchar_t temp[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH + 1, temp);
+    // A counter as well as the time: two made within one tick must not share a directory.
+    static int s_made = 0;
     m_path = std::wstring(temp) + L"qorv-" + tag + L"-" + std::to_wstring(::GetCurrentProcessId()) +
-             L"-" + std::to_wstring(::GetTickCount());
+             L"-" + std::to_wstring(::GetTickCount()) + L"-" + std::to_wstring(++s_made);
     ::CreateDirectoryW(m_path.c_str(), nullptr);
     m_path += L"\\";
   }
