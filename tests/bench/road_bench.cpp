@@ -60,8 +60,9 @@ double WorkingSetMB(HANDLE process) {
 void RunAndWait(const std::wstring& cmdLine) {
   std::wstring cmd = cmdLine;
   STARTUPINFOW si{sizeof(si)};
+  si.dwFlags = STARTF_USESTDHANDLES;  // the probe's "ok=1" lines stay out of the report
   PROCESS_INFORMATION pi{};
-  if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+  if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
                         &pi)) {
     return;
   }
