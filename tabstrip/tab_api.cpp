@@ -57,20 +57,24 @@ BOOL DrawSkinImage(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy,
   auto plan = PlanSkinImage(w, h, sx, sy, sw, sh, left, top, right, bottom);
   if (plan.empty()) return FALSE;
   UniqueMemoryDC temp(CreateMemoryDC(w, h));
-  ::SetStretchBltMode(temp.Get(), HALFTONE);
-  ::SetBrushOrgEx(temp.Get(), 0, 0, nullptr);  // halftone needs its brush origin reset
-  for (const SkinBlit& b : plan) {
-    if (b.stretch) {
-      ::StretchBlt(temp.Get(), b.dst.x, b.dst.y, b.dst.w, b.dst.h, src, b.src.x, b.src.y, b.src.w,
-                   b.src.h, SRCCOPY);
-    } else {
-      ::BitBlt(temp.Get(), b.dst.x, b.dst.y, b.dst.w, b.dst.h, src, b.src.x, b.src.y, SRCCOPY);
-    }
-  }
+  ComposeSkinPieces(temp.Get(), src, plan);
   if (transparent) {
     return ::TransparentBlt(dst, x, y, w, h, temp.Get(), 0, 0, w, h, *transparent);
   }
   return ::BitBlt(dst, x, y, w, h, temp.Get(), 0, 0, SRCCOPY);
+}
+
+void ComposeSkinPieces(HDC dst, HDC src, const std::vector<SkinBlit>& plan) {
+  ::SetStretchBltMode(dst, HALFTONE);
+  ::SetBrushOrgEx(dst, 0, 0, nullptr);  // halftone needs its brush origin reset
+  for (const SkinBlit& b : plan) {
+    if (b.stretch) {
+      ::StretchBlt(dst, b.dst.x, b.dst.y, b.dst.w, b.dst.h, src, b.src.x, b.src.y, b.src.w,
+                   b.src.h, SRCCOPY);
+    } else {
+      ::BitBlt(dst, b.dst.x, b.dst.y, b.dst.w, b.dst.h, src, b.src.x, b.src.y, SRCCOPY);
+    }
+  }
 }
 
 BOOL TransparentCopy(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy,
@@ -82,6 +86,16 @@ int DrawTextBox(HDC dc, const std::wstring& text, int count, int x, int y, int w
                 UINT format) {
   RECT rc{x, y, x + w, y + h};
   return ::DrawTextW(dc, text.c_str(), count, &rc, format);
+}
+
+void DrawCaption(HDC hdc, const std::wstring& text, int x, int y, int w, int h) {
+  SIZE size{};
+  ::GetTextExtentPoint32W(hdc, text.c_str(), static_cast<int>(text.size()), &size);
+  CaptionPlan plan = PlanCaption(x, y, w, h, size.cx, size.cy);
+  if (!plan.draw) return;
+  // Captions are page titles, not mnemonics: an "&" is shown as it is.
+  DrawTextBox(hdc, text, -1, plan.box.x, plan.box.y, plan.box.w, plan.box.h,
+              plan.format | DT_NOPREFIX);
 }
 
 }  // namespace qorv::tabstrip

@@ -11,8 +11,10 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "base/win/handles.h"
+#include "tabstrip/tab_layout.h"
 
 namespace qorv::tabstrip {
 
@@ -54,10 +56,18 @@ BOOL DrawSkinImage(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy,
                    int left, int top, int right, int bottom,
                    std::optional<COLORREF> transparent = std::nullopt);
 
+// The copies of a PlanSkinImage plan into `dst`, halftone-stretched, as DrawSkinImage makes its
+// temporary image.
+void ComposeSkinPieces(HDC dst, HDC src, const std::vector<SkinBlit>& plan);
+
 BOOL TransparentCopy(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy,
                      COLORREF transparent);
 
 int DrawTextBox(HDC dc, const std::wstring& text, int count, int x, int y, int w, int h,
                 UINT format);
+
+// One tab caption in its box, with the DC's font and colour: centred when it fits, else from the
+// box's left edge, centred vertically, with an ellipsis.
+void DrawCaption(HDC hdc, const std::wstring& text, int x, int y, int w, int h);
 
 }  // namespace qorv::tabstrip

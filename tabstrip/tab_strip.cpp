@@ -76,6 +76,11 @@ win::UniqueFont MakeGuiFont(LONG weight) {
   return win::UniqueFont(::CreateFontIndirectW(&lf));
 }
 
+bool LeaveTracked(HWND hwnd) {
+  TRACKMOUSEEVENT query{sizeof(query), TME_QUERY, nullptr, 0};
+  return ::TrackMouseEvent(&query) && (query.dwFlags & TME_LEAVE) && query.hwndTrack == hwnd;
+}
+
 void LogFailure(const wchar_t* where, const std::exception& e) {
   win::LogError(std::wstring(L"tab strip: ") + where + L": " + Utf8ToWide(e.what()));
 }
@@ -372,6 +377,7 @@ HitResult uTab::HitTestAt(float x, float y) const {
 HDC uTab::SkinDC() const { return m_tabStyle == 0 ? m_skin0.Get() : m_skin1.Get(); }
 
 void uTab::FreeBuffers() {
+  m_tabLooks.Clear();
   m_composition.Reset();
   m_background.Reset();
   m_tabArea.Reset();
@@ -422,31 +428,14 @@ void uTab::DrawTabs(bool update) {
   HDC area = m_tabArea.Get();
   const bool withTabs = area && A > 0;
   if (withTabs) {
-    ::SetBkMode(area, TRANSPARENT);
-    win::SelectGuard font(area, m_fontNormal.Get());
-    ::SetTextColor(area, RGB(0, 0, 0));
-    ::BitBlt(area, 0, 0, A, H, m_background.Get(), L, 0, SRCCOPY);
-    HDC skin = SkinDC();
-    auto plan = PlanTabPaint(m_tabStyle, Views(), m_selected, m_hoverIndex, m_closeState);
-    for (const TabPaint& p : plan) {
-      if (p.selected) {
-        ::SelectObject(area, m_fontBold.Get());
-        ::SetTextColor(area, kSelectedTextColour);
-      }
-      if (skin) {
-        DrawSkinImage(area, p.frame.x, p.frame.y, p.frame.w, p.frame.h, skin, p.frameSource.x,
-                      p.frameSource.y, p.frameSource.w, p.frameSource.h, kFrameBorder, 0,
-                      kFrameBorder, 0, kSkinTransparent);
-      }
-      if (p.drawCaption) {
-        const PxRect& b = p.captionBox;
-        DrawCaption(area, m_items->Item(p.index)->Caption(), b.x, b.y, b.w, b.h);
-      }
-      if (p.drawClose && skin) {
-        TransparentCopy(area, p.close.x, p.close.y, kCloseSize, kCloseSize, skin, p.closeSourceX,
-                        0, kSkinTransparent);
-      }
+    const TabPieceCache::Fonts fonts{m_fontNormal.Get(), m_fontBold.Get(), RGB(0, 0, 0),
+                                     kSelectedTextColour};
+    m_tabLooks.BeginFrame(area, m_background.Get(), L, A, H);
+    for (const TabPaint& p : PlanTabPaint(m_tabStyle, Views(), m_selected, m_hoverIndex,
+                                          m_closeState)) {
+      m_tabLooks.DrawTab(m_tabStyle, SkinDC(), fonts, p, m_items->Item(p.index)->Caption());
     }
+    m_tabLooks.EndFrame();
   }
   ::BitBlt(m_composition.Get(), 0, 0, W, H, m_background.Get(), 0, 0, SRCCOPY);
   if (withTabs) ::BitBlt(m_composition.Get(), L, 0, A, H, area, 0, 0, SRCCOPY);
@@ -455,16 +444,6 @@ void uTab::DrawTabs(bool update) {
     win::WindowDC dc(Hwnd());
     if (dc) ::BitBlt(dc.Get(), 0, 0, W, H, m_composition.Get(), 0, 0, SRCCOPY);
   }
-}
-
-void uTab::DrawCaption(HDC hdc, const std::wstring& text, int x, int y, int w, int h) {
-  SIZE size{};
-  ::GetTextExtentPoint32W(hdc, text.c_str(), static_cast<int>(text.size()), &size);
-  CaptionPlan plan = PlanCaption(x, y, w, h, size.cx, size.cy);
-  if (!plan.draw) return;
-  // Captions are page titles, not mnemonics: an "&" is shown as it is.
-  DrawTextBox(hdc, text, -1, plan.box.x, plan.box.y, plan.box.w, plan.box.h,
-              plan.format | DT_NOPREFIX);
 }
 
 void uTab::PaintCopy() {
@@ -540,7 +519,9 @@ bool uTab::MouseDown(int16_t Button, int16_t Shift, float X, float Y) {
 bool uTab::MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
   int32_t i = 0;
   if (Button == 0) {
-    c_Subclass->TrackMouseTracking(Hwnd());
+    // Asking again while the system already tracks the leave changes nothing, and under Wine
+    // each request costs more than a whole redraw of the strip.
+    if (!LeaveTracked(Hwnd())) c_Subclass->TrackMouseTracking(Hwnd());
     HitResult hit = HitTestAt(X, Y);
     i = hit.index;
     const int32_t g = hit.close ? 1 : 0;

@@ -4,8 +4,9 @@
 // Owns: its child window; the tab list (TabItems, which owns the items, which own the page
 // forms); a CSubclass hooking its own window (every message, before its own handling) and the
 // container (WM_SIZE, after); both skin bitmaps, each kept selected in a memory DC of its own;
-// a normal and a bold font; three off-screen buffers (background, tab area, composition) re-made
-// on every resize; a tooltip window once ToolTipText is first set.
+// a normal and a bold font; three off-screen buffers (background, tab area, composition) and the
+// composed tab looks (TabPieceCache), all re-made on every resize; a tooltip window once
+// ToolTipText is first set.
 //
 // Events, in the order a gesture raises them:
 //   left press on a tab:   [selection or pressed close button drawn] TabChanged, OnMouseDown
@@ -36,6 +37,7 @@
 #include "tabstrip/tab_api.h"
 #include "tabstrip/tab_layout.h"
 #include "tabstrip/tab_model.h"
+#include "tabstrip/tab_piece_cache.h"
 
 namespace qorv {
 class CSubclass;
@@ -134,7 +136,6 @@ class uTab final : public win::Window, public IuTab {
   bool DrawAll(bool update);
   bool DrawBackground();
   void DrawTabs(bool update);
-  void DrawCaption(HDC hdc, const std::wstring& text, int x, int y, int w, int h);
   void ComputeTabWidth();
   void LayoutTabs();
   void AttachPage(HWND h);
@@ -178,6 +179,7 @@ class uTab final : public win::Window, public IuTab {
   UniqueMemoryDC m_composition;
   UniqueMemoryDC m_background;
   UniqueMemoryDC m_tabArea;
+  TabPieceCache m_tabLooks;  // made again with the buffers
   int32_t m_bufferWidth = 0;
   bool m_propertiesRead = false;
   bool m_ownHooked = false;

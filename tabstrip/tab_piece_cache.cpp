@@ -1,0 +1,342 @@
+#include "tabstrip/tab_piece_cache.h"
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+#include <utility>
+
+#include "base/win/handles.h"
+
+namespace qorv::tabstrip {
+namespace {
+
+// Scratch layout, one band of rows each: the skin's pieces as a direct drawing copies them, the
+// look over black, the look over white. The band height is even, so a caption's vertical
+// centring, which rounds halves to even, lands on the same row in every band as in the strip.
+constexpr int32_t kBand = 32;
+static_assert(kBand % 2 == 0);
+constexpr int32_t kScratchWidthAtFirst = 256;
+constexpr int32_t kLookWidthAtMost = 4096;
+// What the kept looks may hold (4 MB) in pixel words; a strip's frame needs about one per pixel
+// of its tab area.
+constexpr size_t kLookWordsAtMost = size_t{1} << 20;
+constexpr size_t kLooksAtMost = 4096;
+
+const uint32_t kKey = PixelOf(kSkinTransparent);
+
+void Fill(const PixelView& v, uint32_t value) {
+  for (int32_t y = 0; y < v.height; ++y) std::fill_n(&v.At(0, y), v.width, value);
+}
+
+// A 32-bit top-down DIB section selected into a memory DC of its own; nothing when refused.
+UniqueMemoryDC MakeDibDC(int32_t w, int32_t h, PixelView& view) {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP dib = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib) return {};
+  UniqueMemoryDC dc;
+  try {
+    dc.Reset(CreateBitmapDC(dib));
+  } catch (const TabApiError&) {
+    ::DeleteObject(dib);
+    return {};
+  }
+  view = {static_cast<uint32_t*>(bits), w, h, w};
+  return dc;
+}
+
+void HashIn(size_t& h, int64_t v) { h = h * 1000003u ^ std::hash<int64_t>{}(v); }
+void HashIn(size_t& h, const PxRect& r) {
+  HashIn(h, r.x);
+  HashIn(h, r.y);
+  HashIn(h, r.w);
+  HashIn(h, r.h);
+}
+
+}  // namespace
+
+size_t TabPieceCache::LookHash::operator()(const Look& look) const {
+  size_t h = std::hash<std::wstring>{}(look.text);
+  HashIn(h, look.style);
+  HashIn(h, look.width);
+  HashIn(h, look.height);
+  HashIn(h, (look.frame ? 1 : 0) | (look.caption ? 2 : 0) | (look.close ? 4 : 0) |
+                (look.selected ? 8 : 0));
+  HashIn(h, look.frameRect);
+  HashIn(h, look.frameSource);
+  HashIn(h, look.box);
+  HashIn(h, look.closeRect);
+  HashIn(h, look.closeSourceX);
+  return h;
+}
+
+void TabPieceCache::BeginFrame(HDC area, HDC background, int32_t left, int32_t width,
+                               int32_t height) {
+  m_area = area;
+  m_forgotThisFrame = false;
+  if (MakeLayer(width, height)) {
+    ::BitBlt(m_layer.Get(), 0, 0, width, height, background, left, 0, SRCCOPY);
+    ::GdiFlush();
+    m_latest = Latest::Layer;
+  } else {
+    ::BitBlt(area, 0, 0, width, height, background, left, 0, SRCCOPY);
+    m_latest = Latest::Area;
+  }
+}
+
+void TabPieceCache::DrawTab(int32_t tabStyle, HDC skin, const Fonts& fonts, const TabPaint& tab,
+                            const std::wstring& caption) {
+  unsigned parts = 0;
+  if (skin) parts |= kFrame;
+  if (tab.drawCaption) parts |= kCaption;
+  if (skin && tab.drawClose) parts |= kClose;
+  if (!parts) return;
+  const Source src{tabStyle, skin, fonts};
+  if (Replay(src, tab, caption, parts)) return;
+  // Part by part, in the order of a direct drawing: what can be replayed is, the rest is drawn.
+  for (Part part : {kFrame, kCaption, kClose}) {
+    if (!(parts & part)) continue;
+    if (part != kCaption && Replay(src, tab, caption, part)) continue;
+    DrawDirectly(src, tab, caption, part);
+  }
+}
+
+void TabPieceCache::EndFrame() {
+  Latest(Latest::Area);
+  m_area = nullptr;
+}
+
+void TabPieceCache::Clear() {
+  m_looks.clear();
+  m_lookWords = 0;
+  m_unusable = false;
+  m_layer.Reset();
+  m_layerPixels = {};
+  m_scratch.Reset();
+  m_scratchPixels.Reset();
+  m_scratchView = {};
+}
+
+TabPieceCache::Look TabPieceCache::LookOf(const Source& src, const TabPaint& tab,
+                                          const std::wstring& caption, unsigned parts,
+                                          int32_t& x) {
+  int32_t left = INT32_MAX, right = INT32_MIN;
+  auto span = [&](const PxRect& r) {
+    left = std::min(left, r.x);
+    right = std::max(right, r.x + r.w);
+  };
+  if (parts & kFrame) span(tab.frame);
+  if (parts & kCaption) span(tab.captionBox);
+  if (parts & kClose) span(tab.close);
+  auto relative = [left](PxRect r) {
+    r.x -= left;
+    return r;
+  };
+  Look look;
+  look.style = src.style;
+  look.width = right - left;
+  look.height = StripHeight(src.style);
+  if (parts & kFrame) {
+    look.frame = true;
+    look.frameRect = relative(tab.frame);
+    look.frameSource = tab.frameSource;
+  }
+  if (parts & kCaption) {
+    look.caption = true;
+    look.selected = tab.selected;
+    look.box = relative(tab.captionBox);
+    look.text = caption;
+  }
+  if (parts & kClose) {
+    look.close = true;
+    look.closeRect = relative(tab.close);
+    look.closeSourceX = tab.closeSourceX;
+  }
+  x = left;
+  return look;
+}
+
+size_t TabPieceCache::Piece::Words() const {
+  return (cover ? cover->pixels.size() + 4 * cover->runs.size() : 0) + under.size() +
+         result.size();
+}
+
+bool TabPieceCache::Replay(const Source& src, const TabPaint& tab, const std::wstring& caption,
+                           unsigned parts) {
+  if (!m_layer) return false;
+  int32_t x = 0;
+  Look wanted = LookOf(src, tab, caption, parts, x);
+  auto it = m_looks.find(wanted);
+  if (it == m_looks.end()) {
+    if (wanted.width <= 0 || wanted.width > kLookWidthAtMost || wanted.height > kBand) return false;
+    if (!MakeScratch(wanted.width + wanted.frameRect.w + kCloseSize)) return false;
+    Piece piece = Compose(wanted, src);
+    // Over budget: forget every look, once a frame, so that the looks of one frame fit again.
+    if ((m_lookWords + piece.Words() > kLookWordsAtMost || m_looks.size() >= kLooksAtMost) &&
+        !m_forgotThisFrame) {
+      m_forgotThisFrame = true;
+      m_looks.clear();
+      m_lookWords = 0;
+    }
+    m_lookWords += piece.Words();
+    it = m_looks.emplace(std::move(wanted), std::move(piece)).first;
+  }
+  const Look& look = it->first;
+  Piece& piece = it->second;
+  if (piece.cover) {
+    Latest(Latest::Layer);
+    PutCover(m_layerPixels, x, 0, *piece.cover);
+    return true;
+  }
+  if (x < 0 || x + look.width > m_layerPixels.width || look.height > m_layerPixels.height) {
+    return false;
+  }
+  Latest(Latest::Layer);
+  const PixelView below = m_layerPixels.Sub(x, 0, look.width, look.height);
+  if (!HoldsPixels(below, piece.under)) {
+    m_lookWords -= piece.Words();
+    piece.under = PixelsOf(below);
+    piece.result = ComposeOver(look, src, below);
+    m_lookWords += piece.Words();
+  }
+  PutPixels(below, piece.result);
+  return true;
+}
+
+TabPieceCache::Piece TabPieceCache::Compose(const Look& look, const Source& src) {
+  const PixelView black = m_scratchView.Sub(0, kBand, look.width, look.height);
+  const PixelView white = m_scratchView.Sub(0, 2 * kBand, look.width, look.height);
+  Fill(black, kPixelBlack);
+  Fill(white, kPixelWhite);
+  DrawLook(look, src, {kBand, 2 * kBand});
+  return Piece{CoverOf(black, white), {}, {}};
+}
+
+std::vector<uint32_t> TabPieceCache::ComposeOver(const Look& look, const Source& src,
+                                                 const PixelView& below) {
+  const PixelView band = m_scratchView.Sub(0, kBand, look.width, look.height);
+  PutPixels(band, PixelsOf(below));
+  DrawLook(look, src, {kBand});
+  return PixelsOf(band);
+}
+
+// Draws a look with the calls of a direct drawing into scratch bands that already hold what lies
+// below it: frame and close image as colour-keyed copies, the caption as text.
+void TabPieceCache::DrawLook(const Look& look, const Source& src,
+                             std::initializer_list<int32_t> bands) {
+  const int32_t w = look.width, h = look.height;
+  const PxRect& f = look.frameRect;
+  const int32_t closeAt = look.frame ? f.w : 0;  // in band 0, beside the frame
+  HDC scratch = m_scratch.Get();
+  HDC pixels = m_scratchPixels.Get();
+  const PixelView& all = m_scratchView;
+  if (look.frame) {
+    // The temporary image of a direct drawing starts as a new bitmap does: black.
+    ::PatBlt(scratch, 0, 0, f.w, f.h, BLACKNESS);
+    const PxRect& s = look.frameSource;
+    ComposeSkinPieces(scratch, src.skin,
+                      PlanSkinImage(f.w, f.h, s.x, s.y, s.w, s.h, kFrameBorder, 0, kFrameBorder, 0));
+    ::BitBlt(pixels, 0, 0, f.w, f.h, scratch, 0, 0, SRCCOPY);
+  }
+  if (look.close) {
+    ::BitBlt(pixels, closeAt, 0, kCloseSize, kCloseSize, src.skin, look.closeSourceX, 0, SRCCOPY);
+  }
+  ::GdiFlush();
+  if (look.frame) {
+    for (int32_t band : bands) KeyedCopy(all.Sub(0, band, w, h), f.x, f.y, all.Sub(0, 0, f.w, f.h), kKey);
+  }
+  if (look.caption) {
+    // Text goes onto a screen-compatible bitmap, as in the tab area.
+    win::SelectGuard font(scratch, look.selected ? src.fonts.bold : src.fonts.normal);
+    ::SetTextColor(scratch, look.selected ? src.fonts.boldColour : src.fonts.normalColour);
+    ::SetBkMode(scratch, TRANSPARENT);
+    for (int32_t band : bands) {
+      ::BitBlt(scratch, 0, band, w, h, pixels, 0, band, SRCCOPY);
+      ::IntersectClipRect(scratch, 0, band, w, band + h);  // the strip's own bottom edge
+      DrawCaption(scratch, look.text, look.box.x, band + look.box.y, look.box.w, look.box.h);
+      ::SelectClipRgn(scratch, nullptr);
+      ::BitBlt(pixels, 0, band, w, h, scratch, 0, band, SRCCOPY);
+    }
+    ::GdiFlush();
+  }
+  if (look.close) {
+    const PixelView image = all.Sub(closeAt, 0, kCloseSize, kCloseSize);
+    for (int32_t band : bands) {
+      KeyedCopy(all.Sub(0, band, w, h), look.closeRect.x, look.closeRect.y, image, kKey);
+    }
+  }
+}
+
+// The layer of a width x height tab area. False when looks cannot be replayed here; the tabs are
+// then drawn directly.
+bool TabPieceCache::MakeLayer(int32_t width, int32_t height) {
+  if (m_unusable || width <= 0 || height <= 0) return false;
+  if (m_layer && m_layerPixels.width == width && m_layerPixels.height == height) return true;
+  m_layer.Reset();
+  // A replayed mask reproduces a colour-keyed copy only where every colour has a pixel value of
+  // its own; with fewer bits the key would match its neighbours too.
+  win::WindowDC screen(nullptr);
+  if (!screen || ::GetDeviceCaps(screen.Get(), BITSPIXEL) != 32) {
+    m_unusable = true;
+    return false;
+  }
+  m_layer = MakeDibDC(width, height, m_layerPixels);
+  return static_cast<bool>(m_layer);
+}
+
+bool TabPieceCache::MakeScratch(int32_t width) {
+  if (m_scratch && m_scratchView.width >= width) return true;
+  width = std::max(width, kScratchWidthAtFirst);
+  try {
+    UniqueMemoryDC scratch(CreateMemoryDC(width, 3 * kBand));
+    PixelView view;
+    UniqueMemoryDC pixels = MakeDibDC(width, 3 * kBand, view);
+    if (!pixels) return false;
+    m_scratch = std::move(scratch);
+    m_scratchPixels = std::move(pixels);
+    m_scratchView = view;
+  } catch (const TabApiError&) {
+    return false;  // the direct drawing meets the same refusal and reports it
+  }
+  return true;
+}
+
+void TabPieceCache::Latest(enum Latest where) {
+  if (m_latest == where) return;
+  const int32_t w = m_layerPixels.width, h = m_layerPixels.height;
+  if (where == Latest::Area) {
+    ::BitBlt(m_area, 0, 0, w, h, m_layer.Get(), 0, 0, SRCCOPY);
+  } else {
+    ::BitBlt(m_layer.Get(), 0, 0, w, h, m_area, 0, 0, SRCCOPY);
+    ::GdiFlush();
+  }
+  m_latest = where;
+}
+
+void TabPieceCache::DrawDirectly(const Source& src, const TabPaint& tab,
+                                 const std::wstring& caption, Part part) {
+  Latest(Latest::Area);
+  HDC area = m_area;
+  switch (part) {
+    case kFrame:
+      DrawSkinImage(area, tab.frame.x, tab.frame.y, tab.frame.w, tab.frame.h, src.skin,
+                    tab.frameSource.x, tab.frameSource.y, tab.frameSource.w, tab.frameSource.h,
+                    kFrameBorder, 0, kFrameBorder, 0, kSkinTransparent);
+      break;
+    case kCaption: {
+      win::SelectGuard font(area, tab.selected ? src.fonts.bold : src.fonts.normal);
+      ::SetTextColor(area, tab.selected ? src.fonts.boldColour : src.fonts.normalColour);
+      ::SetBkMode(area, TRANSPARENT);
+      const PxRect& b = tab.captionBox;
+      DrawCaption(area, caption, b.x, b.y, b.w, b.h);
+      break;
+    }
+    case kClose:
+      TransparentCopy(area, tab.close.x, tab.close.y, kCloseSize, kCloseSize, src.skin,
+                      tab.closeSourceX, 0, kSkinTransparent);
+      break;
+  }
+}
+
+}  // namespace qorv::tabstrip
