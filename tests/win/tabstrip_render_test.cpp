@@ -1,9 +1,11 @@
 // The rendered strip: frames and close images per state against the skins, the selected
-// caption's bold colour, caption fitting, the copy to the screen, a host-drawn background, and no
-// GDI object leaked over thousands of redraws and resizes.
+// caption's bold colour, caption fitting, the copy to the screen, a host-drawn background, every
+// redraw identical pixel for pixel to drawing each tab directly, and no GDI object leaked over
+// thousands of redraws and resizes.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "tests/win/tabstrip_fixture.h"
 
@@ -334,6 +336,151 @@ TEST(TabStripRender, TabsThatNoLongerFitAndControlsNarrowerThanTheirMargins) {
   r.strip->Move(10, 10, 0);
   EXPECT_EQ(r.strip->CompositionDC(), nullptr);
   ::SendMessageW(r.Strip(), WM_PAINT, 0, 0);
+}
+
+// The RGB pixels of a DC's rectangle, row after row.
+std::vector<uint32_t> PixelsOf(HDC dc, int x, int y, int w, int h) {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP dib = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC copy = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ old = ::SelectObject(copy, dib);
+  ::BitBlt(copy, 0, 0, w, h, dc, x, y, SRCCOPY);
+  ::GdiFlush();
+  std::vector<uint32_t> out(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + w * h);
+  for (auto& p : out) p &= 0x00FFFFFF;
+  ::SelectObject(copy, old);
+  ::DeleteDC(copy);
+  ::DeleteObject(dib);
+  return out;
+}
+
+// The tab area as drawing every tab directly makes it, over the strip's own background: per tab
+// the frame through a temporary image keyed onto the area, the caption, the keyed close image.
+std::vector<uint32_t> DirectlyDrawnTabArea(uTab& strip, const Skin& skin) {
+  RECT rc{};
+  ::GetClientRect(strip.Hwnd(), &rc);
+  const int L = strip.TabLeftSize(), A = rc.right - L - strip.TabRightSize();
+  const int H = StripHeight(strip.TabStyle());
+  UniqueMemoryDC area(CreateMemoryDC(A, H));
+  ::BitBlt(area.Get(), 0, 0, A, H, strip.BackgroundDC(), L, 0, SRCCOPY);
+  LOGFONTW lf{};
+  ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+  lf.lfWeight = 100;
+  qorv::win::UniqueFont normal(::CreateFontIndirectW(&lf));
+  lf.lfWeight = 700;
+  qorv::win::UniqueFont bold(::CreateFontIndirectW(&lf));
+  std::vector<TabView> views;
+  CTabItems& items = strip.TabItems();
+  for (int i = 0; i < items.Count(); ++i) {
+    auto item = items.Item(i);
+    views.push_back({item->Left(), item->Width(), item->HideButton()});
+  }
+  {
+    qorv::win::SelectGuard font(area.Get(), normal.Get());
+    ::SetBkMode(area.Get(), TRANSPARENT);
+    ::SetTextColor(area.Get(), RGB(0, 0, 0));
+    for (const TabPaint& p : PlanTabPaint(strip.TabStyle(), views, strip.Selected(),
+                                          strip.HoverIndex(), strip.CloseState())) {
+      if (p.selected) {
+        ::SelectObject(area.Get(), bold.Get());
+        ::SetTextColor(area.Get(), uTab::kSelectedTextColour);
+      }
+      DrawSkinImage(area.Get(), p.frame.x, p.frame.y, p.frame.w, p.frame.h, skin.dc,
+                    p.frameSource.x, p.frameSource.y, p.frameSource.w, p.frameSource.h,
+                    kFrameBorder, 0, kFrameBorder, 0, kMagenta);
+      if (p.drawCaption) {
+        DrawCaption(area.Get(), items.Item(p.index)->Caption(), p.captionBox.x, p.captionBox.y,
+                    p.captionBox.w, p.captionBox.h);
+      }
+      if (p.drawClose) {
+        TransparentCopy(area.Get(), p.close.x, p.close.y, kCloseSize, kCloseSize, skin.dc,
+                        p.closeSourceX, 0, kMagenta);
+      }
+    }
+  }
+  return PixelsOf(area.Get(), 0, 0, A, H);
+}
+
+TEST_P(RenderBothStyles, EveryRedrawEqualsDrawingEachTabDirectly) {
+  const int style = GetParam();
+  Skin skin(style);
+  Render r(style, 700, 30, 12);
+  const wchar_t* captions[] = {L"", L"ab", L"页面标题 1", L"A & B",
+                               L"a caption far too long for any tab, cut with an ellipsis",
+                               L"WMWMWMWM", L"x"};
+  for (const wchar_t* c : captions) r.AddPage(c);
+  r.strip->TabItems().Item(4)->SetHideButton(true);
+  r.strip->TabItems().Item(5)->SetLockSize(true);
+  r.strip->Move(10, 10, 701);  // lays the locked tab out
+  auto expectSame = [&](const std::string& step) {
+    RECT rc{};
+    ::GetClientRect(r.Strip(), &rc);
+    const int L = r.strip->TabLeftSize(), A = rc.right - L - r.strip->TabRightSize();
+    const int H = StripHeight(style);
+    std::vector<uint32_t> drawn = PixelsOf(r.strip->CompositionDC(), L, 0, A, H);
+    std::vector<uint32_t> direct = DirectlyDrawnTabArea(*r.strip, skin);
+    int differ = 0, first = -1;
+    for (size_t i = 0; i < drawn.size(); ++i) {
+      if (drawn[i] != direct[i]) {
+        ++differ;
+        if (first < 0) first = static_cast<int>(i);
+      }
+    }
+    EXPECT_EQ(differ, 0) << step << ": first at x " << first % A << " y " << first / A;
+  };
+  // A host background that differs from column to column: text blended into a transparent part
+  // then meets other pixels wherever its tab goes.
+  auto stripes = [&](HDC hdc, int32_t cx, int32_t cy, bool& skip) {
+    for (int x = 0; x < cx; ++x) {
+      RECT col{x, 0, x + 1, cy};
+      HBRUSH b = ::CreateSolidBrush(RGB(x * 7 % 256, 255 - x % 256, x * 3 % 200));
+      ::FillRect(hdc, &col, b);
+      ::DeleteObject(b);
+    }
+    skip = true;
+  };
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+  } steps[] = {
+      {"first drawing", [] {}},
+      {"hover a body", [&] { r.Move(r.BodyOf(2).x, 20); }},
+      {"hover a close button", [&] { r.Move(r.CloseOf(1).x, r.CloseOf(1).y); }},
+      {"press it", [&] { r.Press(r.CloseOf(1).x, r.CloseOf(1).y); }},
+      {"release elsewhere", [&] { r.Release(r.BodyOf(3).x, 20); }},
+      {"select by property", [&] { r.strip->SetSelected(2); }},
+      {"selected caption changes", [&] { r.strip->TabItems().Item(2)->SetCaption(L"新的标题"); }},
+      {"hover the selected close button", [&] { r.Move(r.CloseOf(2).x, r.CloseOf(2).y); }},
+      {"mouse leaves", [&] { ::SendMessageW(r.Strip(), WM_MOUSELEAVE, 0, 0); }},
+      {"narrow: the buffers are made again", [&] { r.strip->Move(10, 10, 420); }},
+      {"narrow, hover", [&] { r.Move(r.BodyOf(1).x, 20); }},
+      {"narrow, select the last", [&] { r.strip->SetSelected(6); }},
+      {"host background", [&] {
+         r.strip->OnDrawBackground = stripes;
+         r.strip->refresh();
+       }},
+      {"host background, select another", [&] { r.strip->SetSelected(0); }},
+      {"host background, select back", [&] { r.strip->SetSelected(6); }},
+      {"many tabs", [&] {
+         r.strip->Move(10, 10, 985);  // unlocked tabs about 11 wide in style 1
+         for (int i = 0; i < 40; ++i) r.AddPage(L"页面标题 " + std::to_wstring(i));
+       }},
+      {"many tabs, hover", [&] { r.Move(r.BodyOf(20).x, 20); }},
+      {"many tabs, select", [&] { r.strip->SetSelected(30); }},
+      // The same selected look one place further left, over other pixels.
+      {"a tab before the selected one goes", [&] { r.strip->TabItems().Remove(int32_t{0}); }},
+      {"wide again", [&] { r.strip->Move(10, 10, 700); }},
+      {"default background", [&] {
+         r.strip->OnDrawBackground = nullptr;
+         r.strip->refresh();
+       }},
+  };
+  for (auto& step : steps) {
+    step.act();
+    expectSame(step.name);
+  }
 }
 
 TEST(TabStripRender, NoGdiObjectLeakedOverThousandsOfRedrawsAndResizes) {
