@@ -333,6 +333,33 @@ TEST(TabStripMouse, LeaveAndDoubleClick) {
   EXPECT_EQ(h.strip->Selected(), 2);
 }
 
+TEST(TabStripMouse, RealInputHoveringManyTimesStillEndsInOneLeave) {
+  StripHarness h;
+  for (int i = 0; i < 3; ++i) h.AddPage(L"tab");
+  ::SetForegroundWindow(h.host);
+  qorv::test::PumpFor(100);
+  auto moveTo = [&](POINT p) {
+    ::ClientToScreen(h.Strip(), &p);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = p.x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = p.y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &in, sizeof(in));
+    qorv::test::PumpFor(60);
+  };
+  // Moves over the strip after the first one find the leave already tracked.
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 3; ++i) moveTo(h.BodyOf(i));
+  }
+  ASSERT_TRUE(qorv::test::PumpUntil([&] { return h.strip->HoverIndex() == 2; }, 2000));
+  h.Events();
+  moveTo({300, 400});  // below the strip, over the container
+  ASSERT_TRUE(qorv::test::PumpUntil([&] { return h.strip->HoverIndex() == -1; }, 2000));
+  qorv::test::PumpFor(100);
+  EXPECT_EQ(h.Events(), "Leave");
+}
+
 TEST(TabStripMouse, RealInputReleaseOutsideTheWindowEndsThePress) {
   StripHarness h;
   for (int i = 0; i < 2; ++i) h.AddPage(L"tab");
