@@ -437,12 +437,21 @@ void uTab::DrawTabs(bool update) {
     }
     m_tabLooks.EndFrame();
   }
-  ::BitBlt(m_composition.Get(), 0, 0, W, H, m_background.Get(), 0, 0, SRCCOPY);
-  if (withTabs) ::BitBlt(m_composition.Get(), L, 0, A, H, area, 0, 0, SRCCOPY);
+  HDC composition = m_composition.Get();
+  if (withTabs && L >= 0 && m_tabRightSize >= 0) {
+    // The margins from the background, the rest from the tab area: the same pixels as the whole
+    // background overdrawn by the tab area, with less copied.
+    ::BitBlt(composition, 0, 0, L, H, m_background.Get(), 0, 0, SRCCOPY);
+    ::BitBlt(composition, L + A, 0, m_tabRightSize, H, m_background.Get(), L + A, 0, SRCCOPY);
+    ::BitBlt(composition, L, 0, A, H, area, 0, 0, SRCCOPY);
+  } else {
+    ::BitBlt(composition, 0, 0, W, H, m_background.Get(), 0, 0, SRCCOPY);
+    if (withTabs) ::BitBlt(composition, L, 0, A, H, area, 0, 0, SRCCOPY);
+  }
   // A destroyed window would make GetDC hand out the screen.
   if (update && Hwnd() && ::IsWindow(Hwnd())) {
     win::WindowDC dc(Hwnd());
-    if (dc) ::BitBlt(dc.Get(), 0, 0, W, H, m_composition.Get(), 0, 0, SRCCOPY);
+    if (dc) ::BitBlt(dc.Get(), 0, 0, W, H, composition, 0, 0, SRCCOPY);
   }
 }
 
