@@ -339,8 +339,10 @@ TEST_F(IButtonTest, CaptionIsCentredAndShiftsWhenPressed) {
   };
   RECT normal = redBox();
   ASSERT_LT(normal.left, normal.right) << "caption not drawn";
-  // Centred: as much room left as right, within a pixel of rounding and glyph bearings.
-  EXPECT_NEAR(normal.left, 119 - normal.right, 3);
+  // Centred: as much room left as right, within rounding and glyph bearings. With a smoothed
+  // face (the test prefixes map the dialog font to one) only the glyphs' stems come out pure
+  // red, so the box found is a little off the glyphs' own.
+  EXPECT_NEAR(normal.left, 119 - normal.right, 7);
   Hover(b);
   LeftDown(b);
   RECT pressed = redBox();
