@@ -2,6 +2,10 @@
 // fuzz-sources: base/text.cpp base/paths.cpp base/units.cpp startup/manifest.cpp
 // fuzz-sources: startup/update_integrity.cpp
 // fuzz-sources: startup/update_handoff.cpp updater/update_pass.cpp updater/progress_bar_model.cpp
+// fuzz-seed: version=1.1.0\r\nq|http://h/g/qorv.exe\r\n
+// fuzz-seed: VERSION = 2\nq|http://h/a\nr|http://h/..\\x\n
+// fuzz-seed: \xef\xbb\xbfversion=1\rq|x|y\r
+// fuzz-seed-files: demo/site/gamehome/qorv/update*.txt
 //
 // Checks, for any bytes: splitting in chunks of any size gives the lines of a one-shot split; a
 // version value is trimmed; every accepted file line names a file directly inside the client's
@@ -21,12 +25,11 @@
 #include "startup/update_integrity.h"
 #include "updater/progress_bar_model.h"
 #include "updater/update_pass.h"
+#include "tests/fuzz/fuzz_input.h"
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) __builtin_trap();
-}
+using qorv::fuzz::Check;
 
 std::wstring Latin1(std::string_view bytes) {
   std::wstring out;
