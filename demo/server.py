@@ -2,6 +2,13 @@
 """The local demo site: publisher home page, game site and static file server in one, on
 127.0.0.1 only.
 
+  /                  the home page, which is also the game site's root ("游戏官网")
+  /index.aspx        the login page: "登录游戏" hands the client "app://loadgame|<site>/game/";
+                     its links send "app://minimize" and "app://exitgame"
+  /game/             the game: catch the gems; the score is the page title (the tab's caption);
+                     a link with a blank target and a window.open, both for the default browser
+  /gamehome/qorv/update.txt   the update manifest
+
 usage: demo/server.py [--port 8470] [--offer-update] [--signed DIR]
 
 --offer-update serves gamehome/qorv/update-offer.txt (a manifest naming another version) in place
@@ -29,6 +36,9 @@ BUILT_CLIENT = os.path.join(HERE, "..", "build", "win", "bin", "qorv.exe")
 class DemoHandler(http.server.SimpleHTTPRequestHandler):
     offer_update = False
     signed_dir = None
+    extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
+                          **{".aspx": "text/html; charset=utf-8",
+                             ".html": "text/html; charset=utf-8"})
 
     def translate_path(self, path):
         route = path.split("?", 1)[0]
