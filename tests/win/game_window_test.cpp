@@ -15,6 +15,7 @@
 #include "gamewindow/web_main_frm.h"
 #include "gamewindow/web_url.h"
 #include "login/login_forms.h"
+#include "win/support/exit_question.h"
 #include "win/support/gdi_count.h"
 #include "win/support/scripted_browser.h"
 #include "win/support/test_window.h"
@@ -24,22 +25,6 @@ namespace {
 
 using test::ScriptedBrowser;
 using test::ScriptedBrowsers;
-
-// Windows of this thread, children included: USER objects as Wine lets them be counted.
-long ThreadWindowCount() {
-  long n = 0;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND h, LPARAM lp) -> BOOL {
-        auto* count = reinterpret_cast<long*>(lp);
-        ++*count;
-        ::EnumChildWindows(
-            h, [](HWND, LPARAM c) -> BOOL { return ++*reinterpret_cast<long*>(c), TRUE; }, lp);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&n));
-  return n;
-}
 
 class GameWindowTest : public ::testing::Test {
  protected:
@@ -60,19 +45,6 @@ class GameWindowTest : public ::testing::Test {
   ScriptedBrowser* PageBrowser(int index) {
     auto item = m_main->WebuTab().TabItems().Item(index);
     return static_cast<ScriptedBrowser*>(static_cast<WebUrl*>(item->Form().get())->Browser());
-  }
-  // Answers the exit question with "是" (true) or "否" once it is up.
-  void AnswerLater(bool yes) {
-    static bool s_yes;
-    s_yes = yes;
-    ::SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
-      MsgFrm* dialog = MsgFrm::IfLoaded();
-      if (!dialog) return;
-      ::KillTimer(nullptr, id);
-      HWND button = s_yes ? dialog->YesButton().hWnd() : dialog->NoButton().hWnd();
-      ::SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-      ::SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    });
   }
 
   ScriptedBrowsers m_browsers;
@@ -307,7 +279,7 @@ TEST_F(GameWindowTest, TheStripsEmptyPartDragsOnlyARestoredWindowAndHoverShowsCa
 TEST_F(GameWindowTest, ClosingAsksUnlessConfirmedAndTheLastTabCloseIsTheWindowClose) {
   m_main->SetURL(L"http://g/");
   m_main->Show();
-  AnswerLater(false);
+  test::AnswerExitQuestionLater(false);
   bool cancel = false;
   m_main->WebuTab().OnItemColose(0, cancel);
   EXPECT_TRUE(cancel);
@@ -315,7 +287,7 @@ TEST_F(GameWindowTest, ClosingAsksUnlessConfirmedAndTheLastTabCloseIsTheWindowCl
   EXPECT_FALSE(m_main->m_bExit);
   EXPECT_EQ(m_main->WebuTab().TabItems().Count(), 1);
 
-  AnswerLater(true);
+  test::AnswerExitQuestionLater(true);
   ::SendMessageW(m_main->Hwnd(), WM_CLOSE, 0, 0);
   EXPECT_EQ(MainFormIfLoaded(), nullptr);
 }
@@ -361,10 +333,10 @@ TEST_F(GameWindowTest, ResizesAndTabCyclesKeepHandleCountsFlat) {
   };
   cycle(20, 5);  // warm-up: caches, first-use allocations
   const long gdi = test::GdiObjectCount();
-  const long windows = ThreadWindowCount();
+  const long windows = test::ThreadWindowCount();
   cycle(500, 100);
   EXPECT_LE(test::GdiObjectCount(), gdi + 2);
-  EXPECT_EQ(ThreadWindowCount(), windows);
+  EXPECT_EQ(test::ThreadWindowCount(), windows);
   EXPECT_EQ(m_main->WebuTab().TabItems().Count(), 1);
 }
 

@@ -73,4 +73,19 @@ COLORREF ScreenPixel(int x, int y) {
   return c;
 }
 
+long ThreadWindowCount() {
+  long n = 0;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* count = reinterpret_cast<long*>(lp);
+        ++*count;
+        ::EnumChildWindows(
+            h, [](HWND, LPARAM c) -> BOOL { return ++*reinterpret_cast<long*>(c), TRUE; }, lp);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
 }  // namespace qorv::test

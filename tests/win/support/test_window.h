@@ -29,4 +29,8 @@ bool StartXInput(const std::wstring& args);
 // The colour on the screen at (x, y) in screen pixels (composited, as the user sees it).
 COLORREF ScreenPixel(int x, int y);
 
+// Windows of this thread, children included: USER objects as Wine lets them be counted
+// (GetGuiResources gives 0 there).
+long ThreadWindowCount();
+
 }  // namespace qorv::test
