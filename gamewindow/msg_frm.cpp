@@ -61,9 +61,11 @@ void MsgFrm::OnLoad() {
   BForm1.MouseDown = [this](int16_t&, int16_t&, float&, float&) { BForm1_MouseDown(); };
 
   m_labelBrush.Reset(::CreateSolidBrush(kFormColour));
+  // 32 pixels high, not the design's 41: a label window reaching into the buttons' row paints
+  // over their tops (a windowless label lay beneath them), and two lines of the question fit.
   Label1 = ::CreateWindowExW(0, L"STATIC", kMsgFrmQuestion, WS_CHILD | WS_VISIBLE | SS_LEFT |
                                  SS_NOPREFIX,
-                             24, 56, 209, 41, Hwnd(), nullptr, win::ThisModule(), nullptr);
+                             24, 56, 209, 32, Hwnd(), nullptr, win::ThisModule(), nullptr);
   m_labelFont.Reset(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                   DEFAULT_PITCH | FF_DONTCARE, controls::kBFormCaptionFace));

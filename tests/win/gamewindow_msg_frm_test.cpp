@@ -101,7 +101,8 @@ TEST_F(MsgFrmTest, ModalOverTheOwnerWithItsControlsInPlace) {
 
     ExpectAt(frm->Frame().hWnd(), h, {0, 0, 242, 33}, "BForm1");
     EXPECT_EQ(frm->Frame().Caption(), L"BrindleQorvane客户端");
-    ExpectAt(frm->Label(), h, {24, 56, 209, 41}, "Label1");
+    // Ends above the buttons' row: a label window over them would paint over their captions.
+    ExpectAt(frm->Label(), h, {24, 56, 209, 32}, "Label1");
     wchar_t text[64] = {};
     ::GetWindowTextW(frm->Label(), text, 64);
     EXPECT_STREQ(text, L"窗口即将关闭，确定要退出游戏？");
