@@ -6,7 +6,8 @@
 //   probe msgbox [--title T] [--timeout MS] [--press ok|yes|no|cancel|retry|none]
 //   probe close  --class C [--title T]
 //   probe key    --class C [--title T] --vk N
-//   probe click  --class C [--title T] --x X --y Y      (client coordinates)
+//   probe click  --class C [--title T] --x X --y Y      (client coordinates; the deepest child
+//                                                       window there gets the press)
 //   probe pixel  --x X --y Y                            (screen coordinates)
 //   probe list
 //   probe count  --class C --child K                    (descendants of class K)
@@ -197,7 +198,14 @@ int CmdKey() {
 int CmdClick() {
   HWND h = Target();
   if (!h) return 1;
-  LPARAM pos = MAKELPARAM(IntOpt(L"x", 0), IntOpt(L"y", 0));
+  POINT pt{IntOpt(L"x", 0), IntOpt(L"y", 0)};
+  for (;;) {
+    HWND child = ::ChildWindowFromPointEx(h, pt, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (!child || child == h) break;
+    ::MapWindowPoints(h, child, &pt, 1);
+    h = child;
+  }
+  LPARAM pos = MAKELPARAM(pt.x, pt.y);
   ::PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, pos);
   ::PostMessageW(h, WM_LBUTTONUP, 0, pos);
   Print(L"sent");
