@@ -15,6 +15,7 @@
 #include "gamewindow/web_main_frm.h"
 #include "gamewindow/web_url.h"
 #include "login/login_forms.h"
+#include "startup/public_data.h"
 #include "win/support/exit_question.h"
 #include "win/support/gdi_count.h"
 #include "win/support/scripted_browser.h"
@@ -29,6 +30,8 @@ using test::ScriptedBrowsers;
 class GameWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The login page window writes the icon file before the game window loads.
+    SaveResFile(101, L"ICON", GetTempDir() + L"qorv.ico");
     RegisterGameWindow();
     win::Forms().login = nullptr;
     DefaultBrowserLauncher() = [this](const std::wstring& url) { m_launched.push_back(url); };
