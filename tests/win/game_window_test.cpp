@@ -30,7 +30,7 @@ using test::ScriptedBrowsers;
 class GameWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // The icon file is the login page window's to write; the main window only reads it.
+    // The login page window writes the icon file before the game window loads.
     SaveResFile(101, L"ICON", GetTempDir() + L"qorv.ico");
     RegisterGameWindow();
     win::Forms().login = nullptr;
