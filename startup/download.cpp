@@ -16,16 +16,34 @@
 namespace qorv {
 namespace {
 
+constexpr std::wstring_view kPartExtension = L".part";
+
+struct FindTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+using UniqueFind = win::Unique<FindTraits>;
+
+// Up to 8 lower-case hexadecimal digits, as "%x" writes a 32-bit number.
+bool IsHexNumber(std::wstring_view text) {
+  if (text.empty() || text.size() > 8) return false;
+  return std::all_of(text.begin(), text.end(),
+                     [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); });
+}
+
 // The body's home until it is whole: a file beside the target (a rename within one directory
-// cannot half-happen), removed on every way out that does not hand it over.
+// cannot half-happen), removed on every way out that does not hand it over. Only a process ended
+// from outside leaves it; RemoveLeftoverPartFiles takes care of that.
 class PartialFile {
  public:
   PartialFile(const std::wstring& target, DWORD attributes) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 16 && !m_file; ++attempt) {
       wchar_t suffix[48];
-      ::wsprintfW(suffix, L".%lx-%x.part", ::GetCurrentProcessId(), counter.fetch_add(1));
-      m_path = target + suffix;
+      ::wsprintfW(suffix, L".%lx-%x", ::GetCurrentProcessId(), counter.fetch_add(1));
+      m_path = target + suffix + std::wstring(kPartExtension);
       // CREATE_NEW: never reuse (and so never truncate) a file someone else is writing.
       m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                  CREATE_NEW, attributes, nullptr));
@@ -46,9 +64,11 @@ class PartialFile {
     return ::WriteFile(m_file.Get(), data, size, &written, nullptr) && written == size;
   }
   // Closes the file and moves it over the target; on failure it is removed and the target kept.
+  // The rename is one step: a process ended at any moment leaves the old target or the new one.
   bool Commit(const std::wstring& target) {
     m_file.Reset();
-    if (!::MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!::MoveFileExW(m_path.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       win::LogError(L"download: cannot replace \"" + target + L"\" (error " +
                     std::to_wstring(::GetLastError()) + L")");
       return false;
@@ -90,6 +110,40 @@ bool QueryNumber(HINTERNET request, DWORD query, DWORD& value) {
 }
 
 }  // namespace
+
+bool IsPartFileName(std::wstring_view name) {
+  if (name.size() <= kPartExtension.size() || !name.ends_with(kPartExtension)) return false;
+  name.remove_suffix(kPartExtension.size());
+  size_t dash = name.rfind(L'-');
+  if (dash == std::wstring_view::npos || !IsHexNumber(name.substr(dash + 1))) return false;
+  name = name.substr(0, dash);
+  size_t dot = name.rfind(L'.');
+  // A target name before the process id: never a bare ".<pid>-<n>.part".
+  return dot != std::wstring_view::npos && dot > 0 && IsHexNumber(name.substr(dot + 1));
+}
+
+int RemoveLeftoverPartFiles(const std::wstring& directory) {
+  int removed = 0;
+  WIN32_FIND_DATAW found{};
+  std::wstring pattern = directory + L"*" + std::wstring(kPartExtension);
+  UniqueFind find(::FindFirstFileW(pattern.c_str(), &found));
+  if (!find) return 0;
+  do {
+    // The pattern also matches short names: the long one decides.
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsPartFileName(found.cFileName)) {
+      continue;
+    }
+    std::wstring path = directory + found.cFileName;
+    if (::DeleteFileW(path.c_str())) {
+      ++removed;
+      win::LogInfo(L"download: removed the leftover \"" + path + L"\"");
+    } else {
+      win::LogInfo(L"download: leftover \"" + path + L"\" stays (error " +
+                   std::to_wstring(::GetLastError()) + L")");
+    }
+  } while (::FindNextFileW(find.Get(), &found));
+  return removed;
+}
 
 CKpDownLoadFile::CKpDownLoadFile() : m_state(std::make_shared<State>()) {}
 

@@ -8,6 +8,10 @@
 // milliseconds), so the window that started the download stays responsive and can call
 // StopDownLoad.
 //
+// While the body arrives it lives in "<target>.<pid>-<n>.part" (hexadecimal), beside the target.
+// A process that is ended from outside leaves that file behind; RemoveLeftoverPartFiles clears
+// such files from a directory before a new round of downloads into it.
+//
 // Events, raised only when bRaiseEvent is true: QueryFileInfo once before the body is read,
 // Loading after every block written, Complete once at the end of every call, failed or not.
 // A handler (or a message dispatched between blocks) may destroy this object: the running call
@@ -19,10 +23,18 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "startup/update_integrity.h"
 
 namespace qorv {
+
+// Whether `name` (a file name, no directory) has the form DownLoadFile gives its part files.
+bool IsPartFileName(std::wstring_view name);
+
+// Deletes the part files in `directory` (ending in "\") that no running download holds open
+// (the writer shares no delete access, so its own file survives); returns how many went.
+int RemoveLeftoverPartFiles(const std::wstring& directory);
 
 class CKpDownLoadFile {
  public:

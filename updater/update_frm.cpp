@@ -135,6 +135,10 @@ void UpdateFrm::RunUpdate() {
                   L"): " + skipped.line);
   }
 
+  // An updater ended from outside (task manager, log-off, power) leaves its download's part
+  // file beside the client; this run clears what earlier ones left before it adds its own.
+  if (plan.directoryUsable) RemoveLeftoverPartFiles(plan.command.directory);
+
   UpdateOutcome outcome = RunUpdatePass(plan, *this);
   if (!haveManifest) outcome.allComplete = false;
   m_finishing = true;

@@ -16,6 +16,8 @@ so a test can give it a file name: /bytes/1000/a.bin.
   /short/N/M            200, Content-Length N, only M bytes, then the connection closes
   /slow/N/MS            200, Content-Length N, one 8192-byte block every MS ms (at most 60 s)
   /rate/N/MBPS          200, Content-Length N, at MBPS megabytes per second (at most 60 s)
+  /paced/KBPS/PATH      the file PATH under --root at KBPS kilobytes (1024 bytes) per second
+                        (at most 60 s), in pieces of at most 8192 bytes
   /redirect/PATH        302 to /PATH
   /__log                the paths requested so far, one per line (this one excluded)
   /__quit               stops the server
@@ -143,6 +145,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     time.sleep(ahead)
             if sent < n:
                 self.close_connection = True
+        elif kind == "paced" and len(parts) >= 3:
+            self._static("/" + "/".join(parts[2:]), rate=max(int(parts[1]), 1) * 1024)
         elif kind == "redirect":
             self._head(302, 0, {"Location": "/" + "/".join(parts[1:])})
         elif path == "/__log":
@@ -156,7 +160,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         else:
             self._static(path)
 
-    def _static(self, path):
+    def _static(self, path, rate=None):
         root = self.server.root
         full = os.path.realpath(os.path.join(root, *[p for p in path.split("/") if p])) if root else ""
         if not root or not full.startswith(os.path.realpath(root) + os.sep) or not os.path.isfile(full):
@@ -166,12 +170,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         size = os.path.getsize(full)
         self._head(200, size)
+        start, sent = time.monotonic(), 0
         with open(full, "rb") as f:
             while True:
-                chunk = f.read(65536)
+                chunk = f.read(65536 if rate is None else 8192)
                 if not chunk:
                     break
                 self.wfile.write(chunk)
+                sent += len(chunk)
+                if rate is None:
+                    continue
+                self.wfile.flush()
+                elapsed = time.monotonic() - start
+                if elapsed > MAX_SLOW_SECONDS:
+                    self.close_connection = True
+                    return
+                ahead = sent / rate - elapsed
+                if ahead > 0:
+                    time.sleep(ahead)
 
 
 class Server(http.server.ThreadingHTTPServer):
@@ -182,6 +198,12 @@ class Server(http.server.ThreadingHTTPServer):
         self.root = root
         self.lock = threading.Lock()
         self.requests = []
+
+    def handle_error(self, request, client_address):
+        # A client ended mid-answer (a killed download) is an outcome tests cause on purpose.
+        if isinstance(sys.exc_info()[1], (BrokenPipeError, ConnectionResetError)):
+            return
+        super().handle_error(request, client_address)
 
     @property
     def url(self):
