@@ -33,6 +33,18 @@ bool IsHexNumber(std::wstring_view text) {
                      [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); });
 }
 
+// Whether a file name has the form PartialFile gives its files: "<target>.<pid>-<n>.part".
+bool IsPartFileName(std::wstring_view name) {
+  if (name.size() <= kPartExtension.size() || !name.ends_with(kPartExtension)) return false;
+  name.remove_suffix(kPartExtension.size());
+  size_t dash = name.rfind(L'-');
+  if (dash == std::wstring_view::npos || !IsHexNumber(name.substr(dash + 1))) return false;
+  name = name.substr(0, dash);
+  size_t dot = name.rfind(L'.');
+  // A target name before the process id: never a bare ".<pid>-<n>.part".
+  return dot != std::wstring_view::npos && dot > 0 && IsHexNumber(name.substr(dot + 1));
+}
+
 // The body's home until it is whole: a file beside the target (a rename within one directory
 // cannot half-happen), removed on every way out that does not hand it over. Only a process ended
 // from outside leaves it; RemoveLeftoverPartFiles takes care of that.
@@ -110,17 +122,6 @@ bool QueryNumber(HINTERNET request, DWORD query, DWORD& value) {
 }
 
 }  // namespace
-
-bool IsPartFileName(std::wstring_view name) {
-  if (name.size() <= kPartExtension.size() || !name.ends_with(kPartExtension)) return false;
-  name.remove_suffix(kPartExtension.size());
-  size_t dash = name.rfind(L'-');
-  if (dash == std::wstring_view::npos || !IsHexNumber(name.substr(dash + 1))) return false;
-  name = name.substr(0, dash);
-  size_t dot = name.rfind(L'.');
-  // A target name before the process id: never a bare ".<pid>-<n>.part".
-  return dot != std::wstring_view::npos && dot > 0 && IsHexNumber(name.substr(dot + 1));
-}
 
 int RemoveLeftoverPartFiles(const std::wstring& directory) {
   int removed = 0;

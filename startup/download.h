@@ -23,14 +23,10 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "startup/update_integrity.h"
 
 namespace qorv {
-
-// Whether `name` (a file name, no directory) has the form DownLoadFile gives its part files.
-bool IsPartFileName(std::wstring_view name);
 
 // Deletes the part files in `directory` (ending in "\") that no running download holds open
 // (the writer shares no delete access, so its own file survives); returns how many went.
