@@ -3,8 +3,8 @@
 // to the window manager with UpdateLayeredWindow; the window is never repainted afterwards.
 //
 // Each window starts GDI+ itself and shuts it down with its own token, so two such windows may
-// overlap in time. Release order: image, graphics, GDI+, bitmap back out of the DC, bitmap, DC,
-// stream, memory block.
+// overlap in time. Release order: image, GDI+, bitmap back out of the DC, bitmap, DC, stream,
+// memory block.
 #pragma once
 
 #include <windows.h>
@@ -31,8 +31,6 @@ class LayeredImage {
 
   ULONG_PTR m_gdiplusToken = 0;
   void* m_image = nullptr;     // GpImage*
-  void* m_graphics = nullptr;  // GpGraphics*
-  void* m_surface = nullptr;   // GpBitmap* over the DIB's pixels
   HDC m_memDC = nullptr;
   HBITMAP m_bitmap = nullptr;
   HGDIOBJ m_previousBitmap = nullptr;

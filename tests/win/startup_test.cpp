@@ -2,7 +2,11 @@
 // on screen, and the window that drags another along.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+#include <shlwapi.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -121,6 +125,70 @@ TEST_F(SplashOnScreen, TransparentPixelsShowWhatIsBehind) {
   ::SetWindowPos(splash, nullptr, 220, 160, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   test::PumpFor(300);
   EXPECT_EQ(test::ScreenPixel(220 + 178, 160 + 61), centre);
+}
+
+// The resource's own pixels (straight alpha), decoded apart from the code under test.
+struct DecodedPixel {
+  int x, y;
+  Gdiplus::ARGB argb;
+};
+
+std::vector<DecodedPixel> SamplePixels(int id) {
+  namespace gp = Gdiplus::DllExports;
+  std::vector<DecodedPixel> out;
+  auto bytes = ResourceBytes(id, L"PNG");
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartupInput input;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return out;
+  IStream* stream = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                        static_cast<UINT>(bytes.size()));
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  if (stream && gp::GdipCreateBitmapFromStream(stream, &bitmap) == Gdiplus::Ok) {
+    UINT w = 0, h = 0;
+    gp::GdipGetImageWidth(bitmap, &w);
+    gp::GdipGetImageHeight(bitmap, &h);
+    // Partly transparent edge pixels (where a missing or doubled premultiplication shows), and
+    // opaque ones (where swapped channels show).
+    int partial = 0, opaque = 0;
+    for (UINT y = 0; y < h; y += 3) {
+      for (UINT x = 0; x < w; x += 5) {
+        Gdiplus::ARGB argb = 0;
+        gp::GdipBitmapGetPixel(bitmap, static_cast<INT>(x), static_cast<INT>(y), &argb);
+        BYTE a = argb >> 24;
+        bool isPartial = a > 40 && a < 215 && partial < 12;
+        bool isOpaque = a == 255 && opaque < 4 && (x + y) % 7 == 0;
+        if (isPartial || isOpaque) out.push_back({static_cast<int>(x), static_cast<int>(y), argb});
+        partial += isPartial;
+        opaque += isOpaque;
+      }
+    }
+    gp::GdipDisposeImage(bitmap);
+  }
+  if (stream) stream->Release();
+  Gdiplus::GdiplusShutdown(token);
+  return out;
+}
+
+TEST_F(SplashOnScreen, EdgePixelsBlendWithWhatIsBehind) {
+  ASSERT_TRUE(image.SetUp(splash, 102, false));
+  ::ShowWindow(splash, SW_SHOWNOACTIVATE);
+  test::PumpFor(500);
+  std::vector<DecodedPixel> samples = SamplePixels(102);
+  ASSERT_GE(samples.size(), 8u);
+  const COLORREF behind = RGB(0, 200, 0);
+  for (const DecodedPixel& p : samples) {
+    double a = (p.argb >> 24) / 255.0;
+    auto blend = [&](int source, int back) { return source * a + back * (1 - a); };
+    COLORREF seen = test::ScreenPixel(200 + p.x, 150 + p.y);
+    int expected[3] = {static_cast<int>(blend((p.argb >> 16) & 0xFF, GetRValue(behind)) + 0.5),
+                       static_cast<int>(blend((p.argb >> 8) & 0xFF, GetGValue(behind)) + 0.5),
+                       static_cast<int>(blend(p.argb & 0xFF, GetBValue(behind)) + 0.5)};
+    int actual[3] = {GetRValue(seen), GetGValue(seen), GetBValue(seen)};
+    for (int c = 0; c < 3; ++c) {
+      EXPECT_NEAR(actual[c], expected[c], 3)
+          << "pixel (" << p.x << ", " << p.y << ") channel " << c << " alpha " << (p.argb >> 24);
+    }
+  }
 }
 
 TEST_F(SplashOnScreen, StrippingTheFrameClearsCaptionAndSizingBorder) {
