@@ -565,11 +565,19 @@ bool EnsureBrowserEmulation() {
     if (n == 0 || n >= path.size()) return false;
     path.resize(n);
     std::wstring exe = path.substr(path.find_last_of(L"\\/") + 1);
+    const wchar_t* subKey =
+        L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
+    // Set by an earlier start (or the installer) as a rule: a reading spares the start-up a write.
+    DWORD current = 0;
+    DWORD size = sizeof(current);
+    if (::RegGetValueW(HKEY_CURRENT_USER, subKey, exe.c_str(), RRF_RT_REG_DWORD, nullptr, &current,
+                       &size) == ERROR_SUCCESS &&
+        current == kBrowserEmulationMode) {
+      return true;
+    }
     HKEY key = nullptr;
-    LONG rc = ::RegCreateKeyExW(
-        HKEY_CURRENT_USER,
-        L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION",
-        0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    LONG rc = ::RegCreateKeyExW(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                &key, nullptr);
     if (rc == ERROR_SUCCESS) {
       DWORD mode = kBrowserEmulationMode;
       rc = ::RegSetValueExW(key, exe.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode),

@@ -8,7 +8,7 @@
 // client's time goes (first calls included: each step pays for the libraries it is first to use).
 //
 //   startup_bench <client.exe> <bare.exe> [<update.exe>]
-//   startup_bench --phases <launch time>   (the child)
+//   startup_bench --phases|--bare-phases <launch time>   (the children)
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
@@ -81,13 +81,14 @@ double TimeToWindow(const std::wstring& exe, const wchar_t* cls) {
 }
 
 // One child run: each step's end in ms after the launch, in the order of the steps.
-std::vector<std::pair<std::string, double>> RunPhaseChild(const std::wstring& self) {
+std::vector<std::pair<std::string, double>> RunPhaseChild(const std::wstring& self,
+                                                          const wchar_t* mode) {
   std::vector<std::pair<std::string, double>> ends;
   PROCESS_INFORMATION pi{};
   HANDLE output = nullptr;
   wchar_t start[64];
   std::swprintf(start, 64, L"%.9f", qorv::test::NowSeconds());
-  if (!Launch(self, L"\"" + self + L"\" --phases " + start, pi, &output)) return ends;
+  if (!Launch(self, L"\"" + self + L"\" " + mode + L" " + start, pi, &output)) return ends;
   std::string text;
   char buffer[4096];
   DWORD read = 0;
@@ -146,6 +147,19 @@ HWND CreatePlainWindow(const wchar_t* cls, DWORD exStyle, DWORD style, int w, in
   }
   return ::CreateWindowExW(exStyle, cls, L"", style, 0, 0, w, h, parent, nullptr,
                            ::GetModuleHandleW(nullptr), nullptr);
+}
+
+// The bare program's steps in this same program: what of the breakdown the bare one pays too.
+int RunBarePhases(double launched) {
+  PhaseClock clock(launched);
+  clock.End("process_start_crt");
+  HWND window = CreatePlainWindow(L"Qorv.PhaseBare", WS_EX_TOOLWINDOW, WS_POPUP, 356, 122, nullptr);
+  clock.End("window");
+  ::ShowWindow(window, SW_SHOWNORMAL);
+  clock.End("show");
+  std::fflush(stdout);
+  ::TerminateProcess(::GetCurrentProcess(), 0);
+  return 0;
 }
 
 int RunPhases(double launched) {
@@ -223,6 +237,9 @@ int RunPhases(double launched) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"--phases") == 0) return RunPhases(std::wcstod(argv[2], nullptr));
+  if (argc == 3 && std::wcscmp(argv[1], L"--bare-phases") == 0) {
+    return RunBarePhases(std::wcstod(argv[2], nullptr));
+  }
   if (argc < 3) return 2;
   std::wstring client = argv[1], bare = argv[2];
   wchar_t self[MAX_PATH];
@@ -230,8 +247,28 @@ int wmain(int argc, wchar_t** argv) {
   TimeToWindow(bare, L"Qorv.BareWindow");  // warm the file cache once
   TimeToWindow(client, L"Qorv.LoadFrm");
   std::vector<double> bares, clients, ratios;
-  std::vector<std::string> order;
-  std::map<std::string, std::vector<double>> durations;
+  struct Breakdown {
+    std::vector<std::string> order;
+    std::map<std::string, std::vector<double>> durations;
+    void Add(const std::vector<std::pair<std::string, double>>& ends) {
+      double previous = 0;
+      for (auto& [phase, end] : ends) {
+        if (!durations.count(phase)) order.push_back(phase);
+        durations[phase].push_back(end - previous);
+        previous = end;
+      }
+    }
+    void Print(const char* prefix) {
+      double total = 0;
+      for (const auto& phase : order) total += Median(durations[phase]);
+      for (const auto& phase : order) {
+        double ms = Median(durations[phase]);
+        std::printf("%s%s_ms=%.1f (%.0f%%)\n", prefix, phase.c_str(), ms,
+                    total > 0 ? 100 * ms / total : 0.0);
+      }
+      std::printf("%stotal_ms=%.1f\n", prefix, total);
+    }
+  } clientPhases, barePhases;
   for (int round = 0; round < kRounds; ++round) {
     double tBare = TimeToWindow(bare, L"Qorv.BareWindow");
     double tClient = TimeToWindow(client, L"Qorv.LoadFrm");
@@ -239,22 +276,12 @@ int wmain(int argc, wchar_t** argv) {
     bares.push_back(tBare * 1000);
     clients.push_back(tClient * 1000);
     ratios.push_back(tClient / tBare);
-    double previous = 0;
-    for (auto& [phase, end] : RunPhaseChild(self)) {
-      if (!durations.count(phase)) order.push_back(phase);
-      durations[phase].push_back(end - previous);
-      previous = end;
-    }
+    barePhases.Add(RunPhaseChild(self, L"--bare-phases"));
+    clientPhases.Add(RunPhaseChild(self, L"--phases"));
   }
-  double total = 0;
-  for (const auto& phase : order) total += Median(durations[phase]);
   std::printf("startup_rounds=%d\n", kRounds);
-  for (const auto& phase : order) {
-    double ms = Median(durations[phase]);
-    std::printf("startup_phase_%s_ms=%.1f (%.0f%%)\n", phase.c_str(), ms,
-                total > 0 ? 100 * ms / total : 0.0);
-  }
-  std::printf("startup_phases_total_ms=%.1f\n", total);
+  barePhases.Print("startup_bare_phase_");
+  clientPhases.Print("startup_phase_");
   std::printf("startup_bare_ms=%.1f\n", Median(bares));
   std::printf("startup_client_splash_ms=%.1f\n", Median(clients));
   std::printf("startup_ratio=%.2f (median of the rounds' ratios)\n", Median(ratios));

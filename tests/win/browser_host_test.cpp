@@ -111,7 +111,11 @@ void ExpectRect(const RECT& r, int l, int t, int rr, int b) {
 TEST_F(BrowserHostTest, WritesTheDocumentModeForItsOwnExecutable) {
   const wchar_t* key =
       L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
-  ::RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"browser_host_test.exe");
+  // Another mode left behind (an older build, another tool): replaced, not taken as ours.
+  const DWORD other = 7000;
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"browser_host_test.exe", REG_DWORD, &other,
+                              sizeof(other)),
+            ERROR_SUCCESS);
   auto b = Create();
   ASSERT_TRUE(b);
   DWORD value = 0;
