@@ -131,6 +131,12 @@ class PhaseClock {
   void End(const char* phase) {
     std::printf("phase %s %.3f\n", phase, (qorv::test::NowSeconds() - m_launched) * 1000);
   }
+  // As the client's own quick ends: no unload handling.
+  [[noreturn]] void EndProcess() {
+    std::fflush(stdout);
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+    ::ExitProcess(0);
+  }
 
  private:
   double m_launched;
@@ -150,19 +156,17 @@ HWND CreatePlainWindow(const wchar_t* cls, DWORD exStyle, DWORD style, int w, in
 }
 
 // The bare program's steps in this same program: what of the breakdown the bare one pays too.
-int RunBarePhases(double launched) {
+[[noreturn]] void RunBarePhases(double launched) {
   PhaseClock clock(launched);
   clock.End("process_start_crt");
   HWND window = CreatePlainWindow(L"Qorv.PhaseBare", WS_EX_TOOLWINDOW, WS_POPUP, 356, 122, nullptr);
   clock.End("window");
   ::ShowWindow(window, SW_SHOWNORMAL);
   clock.End("show");
-  std::fflush(stdout);
-  ::TerminateProcess(::GetCurrentProcess(), 0);
-  return 0;
+  clock.EndProcess();
 }
 
-int RunPhases(double launched) {
+[[noreturn]] void RunPhases(double launched) {
   using namespace qorv;
   PhaseClock clock(launched);
   clock.End("process_start_crt");
@@ -227,18 +231,15 @@ int RunPhases(double launched) {
   clock.End("page_layered_owner");
   ::ShowWindow(splash, SW_SHOWNORMAL);
   clock.End("show_splash");
-  std::fflush(stdout);
-  // As the client's own quick ends: no unload handling.
-  ::TerminateProcess(::GetCurrentProcess(), 0);
-  return 0;
+  clock.EndProcess();
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc == 3 && std::wcscmp(argv[1], L"--phases") == 0) return RunPhases(std::wcstod(argv[2], nullptr));
+  if (argc == 3 && std::wcscmp(argv[1], L"--phases") == 0) RunPhases(std::wcstod(argv[2], nullptr));
   if (argc == 3 && std::wcscmp(argv[1], L"--bare-phases") == 0) {
-    return RunBarePhases(std::wcstod(argv[2], nullptr));
+    RunBarePhases(std::wcstod(argv[2], nullptr));
   }
   if (argc < 3) return 2;
   std::wstring client = argv[1], bare = argv[2];
