@@ -20,28 +20,9 @@
 namespace qorv::gamewindow {
 namespace {
 
-constexpr wchar_t kPanelClass[] = L"Qorv.MainPanel";
-
 win::FormHolder<WebMainFrm> g_main;
 
 int Px(int64_t twips) { return TwipsToPixels(static_cast<double>(twips)); }
-
-HWND MakePanel(HWND parent) {
-  WNDCLASSEXW wc{sizeof(wc)};
-  if (!::GetClassInfoExW(win::ThisModule(), kPanelClass, &wc)) {
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = win::ThisModule();
-    // The arrow over the panels: the window's own pointer shows sizing shapes near its edges.
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kPanelClass;
-    ::RegisterClassExW(&wc);
-  }
-  return ::CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
-                           WS_CLIPSIBLINGS, 4, 33, 100, 100, parent, nullptr, win::ThisModule(),
-                           nullptr);
-}
 
 void PopupFromHook(HWND) {
   if (WebMainFrm* main = g_main.IfLoaded()) main->PopupAppMenu();
@@ -125,8 +106,8 @@ void WebMainFrm::CreateFormWindow() {
   m_minmax.SetStyle(1);
   m_close.Create(form, Px(13680), Px(15), Px(645), Px(270));
 
-  m_pCnt = MakePanel(form);
-  m_picture1 = MakePanel(form);
+  m_pCnt = CreatePanel(form, 4, 33, 100, 100);
+  m_picture1 = CreatePanel(form, 4, 33, 100, 100);
   m_webBrowser1 = browser::CreateBrowser(m_picture1, RECT{-2, -2, 102, 102});
 
   // The frame lies below every control created after it: the title area's controls go on top.

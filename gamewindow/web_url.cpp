@@ -10,9 +10,26 @@ namespace qorv::gamewindow {
 namespace {
 
 constexpr UINT kOpenPending = WM_APP + 1;
-constexpr wchar_t kPanelClass[] = L"Qorv.WebUrlPanel";
+constexpr wchar_t kPanelClass[] = L"Qorv.Panel";
 
 }  // namespace
+
+HWND CreatePanel(HWND parent, int x, int y, int width, int height) {
+  WNDCLASSEXW wc{sizeof(wc)};
+  if (!::GetClassInfoExW(win::ThisModule(), kPanelClass, &wc)) {
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = win::ThisModule();
+    // The arrow over the panels: the main window's own pointer shows sizing shapes near its edges.
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kPanelClass;
+    ::RegisterClassExW(&wc);
+  }
+  return ::CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
+                           WS_CLIPSIBLINGS, x, y, width, height, parent, nullptr,
+                           win::ThisModule(), nullptr);
+}
 
 BrowserLauncher& DefaultBrowserLauncher() {
   static BrowserLauncher launcher = [](const std::wstring& url) {
@@ -33,19 +50,8 @@ void OpenInDefaultBrowser(const std::wstring& url) {
 WebUrl::WebUrl() {
   RegisterClassOnce(kWebUrlClass, 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW),
                     reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-  WNDCLASSEXW panel{sizeof(panel)};
-  if (!::GetClassInfoExW(win::ThisModule(), kPanelClass, &panel)) {
-    panel.cbSize = sizeof(panel);
-    panel.lpfnWndProc = ::DefWindowProcW;
-    panel.hInstance = win::ThisModule();
-    panel.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    panel.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    panel.lpszClassName = kPanelClass;
-    ::RegisterClassExW(&panel);
-  }
   Create(kWebUrlClass, 0, L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 640, 480, nullptr);
-  m_picture1 = ::CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-                                 0, 640, 480, Hwnd(), nullptr, win::ThisModule(), nullptr);
+  m_picture1 = CreatePanel(Hwnd(), 0, 0, 640, 480);
   m_wb = browser::CreateBrowser(m_picture1, RECT{-2, -2, 642, 482});
   if (!m_wb) return;
   browser::BrowserEvents& ev = m_wb->events;

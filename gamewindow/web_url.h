@@ -59,6 +59,9 @@ class WebUrl final : public win::Window, public tabstrip::ITabForm {
 // Opens a web address in the system's default browser; anything else is dropped and logged.
 void OpenInDefaultBrowser(const std::wstring& url);
 
+// A plain child panel (a container of a browser or of the tab pages), arrow pointer.
+HWND CreatePanel(HWND parent, int x, int y, int width, int height);
+
 // What hands an address to the system: ShellExecute "open" unless a test replaces it.
 using BrowserLauncher = std::function<void(const std::wstring& url)>;
 BrowserLauncher& DefaultBrowserLauncher();
