@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "base/win/log.h"
 #include "base/win/resource.h"
@@ -42,16 +43,28 @@ HBITMAP DecodeGifResource(int id, COLORREF matte, SIZE* size) {
       bmi.bmiHeader.biBitCount = 32;
       void* bits = nullptr;
       result = ::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+      // The frame converted to ARGB straight into the DIB in one call: asking for each pixel on
+      // its own cost more than the rest of the login window's buttons together.
+      Gdiplus::GpRect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+      Gdiplus::BitmapData target{};
+      target.Width = w;
+      target.Height = h;
+      target.Stride = static_cast<INT>(w * 4);
+      target.PixelFormat = PixelFormat32bppARGB;
+      target.Scan0 = bits;
+      if (result &&
+          gp::GdipBitmapLockBits(gif, &all,
+                                 Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                                 PixelFormat32bppARGB, &target) != Gdiplus::Ok) {
+        ::DeleteObject(std::exchange(result, nullptr));
+      }
       if (result) {
+        gp::GdipBitmapUnlockBits(gif, &target);
         auto* px = static_cast<uint32_t*>(bits);
         const uint32_t key = (GetRValue(matte) << 16) | (GetGValue(matte) << 8) | GetBValue(matte);
-        for (UINT y = 0; y < h; ++y) {
-          for (UINT x = 0; x < w; ++x) {
-            Gdiplus::ARGB argb = 0;
-            gp::GdipBitmapGetPixel(gif, static_cast<INT>(x), static_cast<INT>(y), &argb);
-            // A GIF's alpha is all or nothing.
-            px[y * w + x] = (argb >> 24) < 128 ? key : (argb & 0x00FFFFFFu);
-          }
+        for (size_t i = 0, n = static_cast<size_t>(w) * h; i < n; ++i) {
+          // A GIF's alpha is all or nothing.
+          px[i] = (px[i] >> 24) < 128 ? key : (px[i] & 0x00FFFFFFu);
         }
         if (size) *size = {static_cast<LONG>(w), static_cast<LONG>(h)};
       }

@@ -3,6 +3,9 @@
 // minimise and go.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+#include <shlwapi.h>
 
 #include <fstream>
 #include <iterator>
@@ -13,6 +16,7 @@
 #include "base/win/form.h"
 #include "base/win/form_registry.h"
 #include "base/win/resource.h"
+#include "login/image_control.h"
 #include "login/login_forms.h"
 #include "startup/load_frm.h"
 #include "startup/public_data.h"
@@ -392,6 +396,54 @@ int RunChild(const std::wstring& name) {
   ::CloseHandle(pi.hThread);
   ::CloseHandle(pi.hProcess);
   return boxSeen ? static_cast<int>(code) : 100 + static_cast<int>(code);
+}
+
+// The buttons' pictures against the frames' own pixels, read one at a time apart from the code
+// under test: transparent ones take the key colour, opaque ones keep their colour.
+TEST(ImageButtons, PicturesAreTheGifFramesOnTheKeyColour) {
+  namespace gp = Gdiplus::DllExports;
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartupInput input;
+  ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
+  for (int id : {kMiniGif, kCloseGif}) {
+    for (COLORREF matte : {kKeyColour, RGB(1, 2, 3)}) {
+      SCOPED_TRACE(testing::Message() << "GIF " << id << " matte " << matte);
+      SIZE size{};
+      HBITMAP picture = DecodeGifResource(id, matte, &size);
+      ASSERT_NE(picture, nullptr);
+      std::vector<uint32_t> got(static_cast<size_t>(size.cx) * size.cy);
+      BITMAPINFO bmi{};
+      bmi.bmiHeader = {sizeof(bmi.bmiHeader), size.cx, -size.cy, 1, 32, BI_RGB};
+      HDC screen = ::GetDC(nullptr);
+      ASSERT_EQ(::GetDIBits(screen, picture, 0, size.cy, got.data(), &bmi, DIB_RGB_COLORS), size.cy);
+      ::ReleaseDC(nullptr, screen);
+      ::DeleteObject(picture);
+
+      auto bytes = win::LoadCustomResource(id, L"GIF");
+      IStream* stream = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                            static_cast<UINT>(bytes.size()));
+      Gdiplus::GpBitmap* gif = nullptr;
+      ASSERT_EQ(gp::GdipCreateBitmapFromStream(stream, &gif), Gdiplus::Ok);
+      const uint32_t key = (GetRValue(matte) << 16) | (GetGValue(matte) << 8) | GetBValue(matte);
+      std::vector<uint32_t> want(got.size());
+      int transparent = 0;
+      for (size_t i = 0; i < want.size(); ++i) {
+        Gdiplus::ARGB argb = 0;
+        gp::GdipBitmapGetPixel(gif, static_cast<INT>(i % size.cx), static_cast<INT>(i / size.cx),
+                               &argb);
+        transparent += (argb >> 24) < 128;
+        want[i] = (argb >> 24) < 128 ? key : (argb & 0x00FFFFFFu);
+        got[i] &= 0x00FFFFFFu;
+      }
+      EXPECT_EQ(got, want);
+      // Both kinds present, or the comparison proves nothing about the matte.
+      EXPECT_GT(transparent, 0);
+      EXPECT_LT(transparent, static_cast<int>(want.size()));
+      gp::GdipDisposeImage(gif);
+      stream->Release();
+    }
+  }
+  Gdiplus::GdiplusShutdown(token);
 }
 
 TEST(LoginEnds, WithTheWarningOnAnEmptyPageOrAnUnreachableOneOnly) {
