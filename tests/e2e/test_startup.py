@@ -26,10 +26,22 @@ class StartupTest(E2ETestCase):
     def tearDownClass(cls):
         cls._server.__exit__(None, None, None)
 
-    def test_splash_is_a_layered_picture_with_transparent_edges(self):
+    def start_to_splash(self):
         client = self.start(CLIENT, env=self.env)
         w = find_window(SPLASH_CLASS, visible=True)
         self.assertIsNotNone(w, "no visible splash")
+        return client, w
+
+    def test_splash_is_a_layered_picture_with_transparent_edges(self):
+        client, w = self.start_to_splash()
+        if (w["x"], w["y"]) == ("0", "0"):
+            # A busy window manager now and then places a newly mapped window in the screen's
+            # corner itself, whatever position the program asked for (3 starts in 24 with both
+            # cores loaded). The client places its splash the same way every time: a second
+            # start tells the two apart.
+            client.kill()
+            self.assertTrue(absent_for(SPLASH_CLASS, 300))
+            client, w = self.start_to_splash()
         self.assertEqual((int(w["w"]), int(w["h"])), (356, 122))
         self.assertTrue(int(w["exstyle"], 16) & WS_EX_LAYERED)
         self.assertFalse(int(w["style"], 16) & WS_CAPTION)
