@@ -91,6 +91,7 @@ struct TabPaint {
   PxRect close;             // destination, 12 x 12
   int32_t closeSourceX = 0; // in the skin, y 0
   CloseImage closeImage = CloseImage::Normal;
+  friend bool operator==(const TabPaint&, const TabPaint&) = default;
 };
 
 // Unselected tabs from last to first (each over its right neighbour), then the selected tab over

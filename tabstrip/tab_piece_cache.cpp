@@ -73,16 +73,9 @@ size_t TabPieceCache::LookHash::operator()(const Look& look) const {
 
 void TabPieceCache::BeginFrame(HDC area, HDC background, int32_t left, int32_t width,
                                int32_t height) {
+  m_setting = {area, background, nullptr, left, width, height, 0, {}};
+  m_planned.clear();
   m_area = area;
-  m_forgotThisFrame = false;
-  if (MakeLayer(width, height)) {
-    ::BitBlt(m_layer.Get(), 0, 0, width, height, background, left, 0, SRCCOPY);
-    ::GdiFlush();
-    m_latest = Latest::Layer;
-  } else {
-    ::BitBlt(area, 0, 0, width, height, background, left, 0, SRCCOPY);
-    m_latest = Latest::Area;
-  }
 }
 
 void TabPieceCache::DrawTab(int32_t tabStyle, HDC skin, const Fonts& fonts, const TabPaint& tab,
@@ -92,19 +85,144 @@ void TabPieceCache::DrawTab(int32_t tabStyle, HDC skin, const Fonts& fonts, cons
   if (tab.drawCaption) parts |= kCaption;
   if (skin && tab.drawClose) parts |= kClose;
   if (!parts) return;
-  const Source src{tabStyle, skin, fonts};
-  if (Replay(src, tab, caption, parts)) return;
-  // Part by part, in the order of a direct drawing: what can be replayed is, the rest is drawn.
-  for (Part part : {kFrame, kCaption, kClose}) {
-    if (!(parts & part)) continue;
-    if (part != kCaption && Replay(src, tab, caption, part)) continue;
-    DrawDirectly(src, tab, caption, part);
-  }
+  m_setting.skin = skin;
+  m_setting.style = tabStyle;
+  m_setting.fonts = fonts;
+  PlannedTab planned{tab, caption, parts, INT32_MAX, INT32_MIN};
+  auto span = [&](const PxRect& r) {
+    planned.left = std::min(planned.left, r.x);
+    planned.right = std::max(planned.right, r.x + r.w);
+  };
+  if (parts & kFrame) span(tab.frame);
+  if (parts & kCaption) span(tab.captionBox);
+  if (parts & kClose) span(tab.close);
+  m_planned.push_back(std::move(planned));
 }
 
 void TabPieceCache::EndFrame() {
-  Latest(Latest::Area);
+  m_forgotThisFrame = false;
+  const bool reuse = m_previousReusable && m_layer && m_setting == m_previousSetting &&
+                     m_planned.size() == m_previousPlanned.size();
+  m_previousReusable = false;  // until this frame is whole
+  if (!reuse || !RedrawChangedColumns()) DrawWhole();
+  m_previousReusable = static_cast<bool>(m_layer);
+  m_previousSetting = m_setting;
+  std::swap(m_previousPlanned, m_planned);
+  std::swap(m_previousUnders, m_unders);
   m_area = nullptr;
+}
+
+void TabPieceCache::DrawWhole() {
+  const FrameSetting& f = m_setting;
+  if (MakeLayer(f.width, f.height)) {
+    ::BitBlt(m_layer.Get(), 0, 0, f.width, f.height, f.background, f.left, 0, SRCCOPY);
+    ::GdiFlush();
+    m_latest = Latest::Layer;
+  } else {
+    ::BitBlt(m_area, 0, 0, f.width, f.height, f.background, f.left, 0, SRCCOPY);
+    m_latest = Latest::Area;
+  }
+  m_changed = {true, 0, f.width};
+  m_unders.assign(m_planned.size(), nullptr);
+  for (size_t i = 0; i < m_planned.size(); ++i) DrawPlanned(m_planned[i], m_unders[i]);
+  m_tabsDrawn = m_planned.size();
+  if (m_layer && m_latest == Latest::Area) {
+    // Tabs drawn directly last: the layer too must hold the frame for the next one to build on.
+    ::BitBlt(m_layer.Get(), 0, 0, f.width, f.height, m_area, 0, 0, SRCCOPY);
+    ::GdiFlush();
+  }
+  Latest(Latest::Area);
+}
+
+void TabPieceCache::DrawPlanned(const PlannedTab& planned, Under& under) {
+  const Source src{m_setting.style, m_setting.skin, m_setting.fonts};
+  if (Replay(src, planned.tab, planned.caption, planned.parts, &under)) return;
+  // Part by part, in the order of a direct drawing: what can be replayed is, the rest is drawn.
+  for (Part part : {kFrame, kCaption, kClose}) {
+    if (!(planned.parts & part)) continue;
+    if (part != kCaption && Replay(src, planned.tab, planned.caption, part)) continue;
+    DrawDirectly(src, planned.tab, planned.caption, part);
+  }
+}
+
+// Outside the columns where tabs changed, every tab and everything below it is as it was, and
+// each pixel of a look depends on the pixel below it alone: the columns are drawn again from the
+// background up, each tab that reaches into them put down there only.
+bool TabPieceCache::RedrawChangedColumns() {
+  int32_t from = INT32_MAX, to = INT32_MIN;
+  for (size_t i = 0; i < m_planned.size(); ++i) {
+    if (m_planned[i] == m_previousPlanned[i]) continue;
+    for (const PlannedTab* p : {&m_planned[i], &m_previousPlanned[i]}) {
+      from = std::min(from, p->left);
+      to = std::max(to, p->right);
+    }
+  }
+  m_unders = m_previousUnders;
+  if (from == INT32_MAX) {  // the tab area holds this very frame
+    m_tabsDrawn = 0;
+    m_changed = {false, 0, 0};
+    return true;
+  }
+  if (from < 0 || to > m_setting.width || from >= to) return false;
+  const int32_t w = to - from, h = m_setting.height;
+  ::BitBlt(m_layer.Get(), from, 0, w, h, m_setting.background, m_setting.left + from, 0, SRCCOPY);
+  ::GdiFlush();
+  m_latest = Latest::Layer;
+  const Source src{m_setting.style, m_setting.skin, m_setting.fonts};
+  size_t drawn = 0;
+  for (size_t i = 0; i < m_planned.size(); ++i) {
+    const PlannedTab& p = m_planned[i];
+    if (p.right <= from || p.left >= to) continue;
+    // Drawn another way, it could reach beyond its columns: the whole frame is drawn instead.
+    if (!ReplayInColumns(src, p, from, to, m_unders[i])) return false;
+    ++drawn;
+  }
+  ::BitBlt(m_area, from, 0, w, h, m_layer.Get(), from, 0, SRCCOPY);
+  m_latest = Latest::Area;
+  m_tabsDrawn = drawn;
+  m_changed = {false, from, to};
+  return true;
+}
+
+bool TabPieceCache::ReplayInColumns(const Source& src, const PlannedTab& planned, int32_t from,
+                                    int32_t to, Under& under) {
+  if (planned.left >= from && planned.right <= to) {
+    return Replay(src, planned.tab, planned.caption, planned.parts, &under);
+  }
+  int32_t x = 0;
+  auto it = m_looks.find(LookOf(src, planned.tab, planned.caption, planned.parts, x));
+  if (it == m_looks.end()) return false;  // forgotten: no record of what it needs
+  const Look& look = it->first;
+  Piece& piece = it->second;
+  const PixelView columns = m_layerPixels.Sub(from, 0, to - from, m_layerPixels.height);
+  if (piece.cover) {
+    PutCover(columns, x - from, 0, *piece.cover);
+    return true;
+  }
+  const int32_t w = look.width, h = look.height;
+  if (!under || under->size() != static_cast<size_t>(w) * h || x < 0 ||
+      x + w > m_layerPixels.width || h > m_layerPixels.height) {
+    return false;
+  }
+  // What lies below it now: as recorded outside the columns, the new pixels inside them.
+  std::vector<uint32_t> below(*under);
+  const PixelView belowView{below.data(), w, h, w};
+  const int32_t a = std::max(from, x), b = std::min(to, x + w);
+  for (int32_t y = 0; y < h; ++y) {
+    std::copy_n(&m_layerPixels.At(a, y), b - a, &belowView.At(a - x, y));
+  }
+  if (!piece.under || !HoldsPixels(belowView, *piece.under)) {
+    m_lookWords -= piece.Words();
+    piece.result = ComposeOver(look, src, belowView);
+    piece.under = std::make_shared<const std::vector<uint32_t>>(std::move(below));
+    m_lookWords += piece.Words();
+  }
+  under = piece.under;
+  const PixelView result{piece.result.data(), w, h, w};
+  for (int32_t y = 0; y < h; ++y) {
+    std::copy_n(&result.At(a - x, y), b - a, &m_layerPixels.At(a, y));
+  }
+  return true;
 }
 
 void TabPieceCache::Clear() {
@@ -116,6 +234,9 @@ void TabPieceCache::Clear() {
   m_scratch.Reset();
   m_scratchPixels.Reset();
   m_scratchView = {};
+  m_previousReusable = false;
+  m_previousPlanned.clear();
+  m_previousUnders.clear();
 }
 
 TabPieceCache::Look TabPieceCache::LookOf(const Source& src, const TabPaint& tab,
@@ -158,12 +279,12 @@ TabPieceCache::Look TabPieceCache::LookOf(const Source& src, const TabPaint& tab
 }
 
 size_t TabPieceCache::Piece::Words() const {
-  return (cover ? cover->pixels.size() + 4 * cover->runs.size() : 0) + under.size() +
+  return (cover ? cover->pixels.size() + 4 * cover->runs.size() : 0) + (under ? under->size() : 0) +
          result.size();
 }
 
 bool TabPieceCache::Replay(const Source& src, const TabPaint& tab, const std::wstring& caption,
-                           unsigned parts) {
+                           unsigned parts, Under* under) {
   if (!m_layer) return false;
   int32_t x = 0;
   Look wanted = LookOf(src, tab, caption, parts, x);
@@ -187,6 +308,7 @@ bool TabPieceCache::Replay(const Source& src, const TabPaint& tab, const std::ws
   if (piece.cover) {
     Latest(Latest::Layer);
     PutCover(m_layerPixels, x, 0, *piece.cover);
+    if (under) under->reset();
     return true;
   }
   if (x < 0 || x + look.width > m_layerPixels.width || look.height > m_layerPixels.height) {
@@ -194,12 +316,13 @@ bool TabPieceCache::Replay(const Source& src, const TabPaint& tab, const std::ws
   }
   Latest(Latest::Layer);
   const PixelView below = m_layerPixels.Sub(x, 0, look.width, look.height);
-  if (!HoldsPixels(below, piece.under)) {
+  if (!piece.under || !HoldsPixels(below, *piece.under)) {
     m_lookWords -= piece.Words();
-    piece.under = PixelsOf(below);
+    piece.under = std::make_shared<const std::vector<uint32_t>>(PixelsOf(below));
     piece.result = ComposeOver(look, src, below);
     m_lookWords += piece.Words();
   }
+  if (under) *under = piece.under;
   PutPixels(below, piece.result);
   return true;
 }

@@ -378,6 +378,8 @@ HDC uTab::SkinDC() const { return m_tabStyle == 0 ? m_skin0.Get() : m_skin1.Get(
 
 void uTab::FreeBuffers() {
   m_tabLooks.Clear();
+  m_composedTabs = false;
+  m_windowShowsComposition = false;
   m_composition.Reset();
   m_background.Reset();
   m_tabArea.Reset();
@@ -410,6 +412,9 @@ bool uTab::DrawBackground() {
   const int32_t W = m_bufferWidth;
   const int32_t H = m.stripHeight;
   HDC dc = m_background.Get();
+  // The tabs' background, and so the composition's margins, may be other pixels from now on.
+  m_tabLooks.ForgetFrame();
+  m_composedTabs = false;
   bool bSkipDefault = false;
   if (!Raise(OnDrawBackground, dc, W, H, bSkipDefault)) return false;
   if (!bSkipDefault && SkinDC()) {
@@ -438,7 +443,16 @@ void uTab::DrawTabs(bool update) {
     m_tabLooks.EndFrame();
   }
   HDC composition = m_composition.Get();
-  if (withTabs && L >= 0 && m_tabRightSize >= 0) {
+  // When the composition holds the frame before, only the columns the tabs changed are copied,
+  // and only they go to a window that shows the composition already.
+  const TabPieceCache::Columns changed = m_tabLooks.ChangedLastFrame();
+  const bool onlyChanged = withTabs && m_composedTabs && !changed.whole;
+  int32_t from = 0, to = W;
+  if (onlyChanged) {
+    from = L + changed.from;
+    to = L + changed.to;
+    if (to > from) ::BitBlt(composition, from, 0, to - from, H, area, changed.from, 0, SRCCOPY);
+  } else if (withTabs && L >= 0 && m_tabRightSize >= 0) {
     // The margins from the background, the rest from the tab area: the same pixels as the whole
     // background overdrawn by the tab area, with less copied.
     ::BitBlt(composition, 0, 0, L, H, m_background.Get(), 0, 0, SRCCOPY);
@@ -448,10 +462,17 @@ void uTab::DrawTabs(bool update) {
     ::BitBlt(composition, 0, 0, W, H, m_background.Get(), 0, 0, SRCCOPY);
     if (withTabs) ::BitBlt(composition, L, 0, A, H, area, 0, 0, SRCCOPY);
   }
+  m_composedTabs = withTabs;
   // A destroyed window would make GetDC hand out the screen.
   if (update && Hwnd() && ::IsWindow(Hwnd())) {
-    win::WindowDC dc(Hwnd());
-    if (dc) ::BitBlt(dc.Get(), 0, 0, W, H, composition, 0, 0, SRCCOPY);
+    if (!(onlyChanged && m_windowShowsComposition)) from = 0, to = W;
+    if (to > from) {
+      win::WindowDC dc(Hwnd());
+      if (dc) ::BitBlt(dc.Get(), from, 0, to - from, H, composition, from, 0, SRCCOPY);
+    }
+    m_windowShowsComposition = true;
+  } else {
+    m_windowShowsComposition = false;
   }
 }
 

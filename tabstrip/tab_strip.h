@@ -103,6 +103,7 @@ class uTab final : public win::Window, public IuTab {
   bool RedrawEnabled() const { return m_redrawEnabled; }
   HDC CompositionDC() const { return m_composition.Get(); }
   HDC BackgroundDC() const { return m_background.Get(); }
+  size_t TabsDrawnLastFrame() const { return m_tabLooks.TabsDrawnLastFrame(); }
 
   // Events.
   using MouseEvent =
@@ -181,6 +182,10 @@ class uTab final : public win::Window, public IuTab {
   UniqueMemoryDC m_tabArea;
   TabPieceCache m_tabLooks;  // made again with the buffers
   int32_t m_bufferWidth = 0;
+  // The composition holds the last frame of the tab area over the current background's margins;
+  // the window shows the composition (what it lost since, WM_PAINT puts back from it).
+  bool m_composedTabs = false;
+  bool m_windowShowsComposition = false;
   bool m_propertiesRead = false;
   bool m_ownHooked = false;
   bool m_tearingDown = false;

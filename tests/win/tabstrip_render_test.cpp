@@ -4,6 +4,7 @@
 // thousands of redraws and resizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -429,6 +430,17 @@ TEST_P(RenderBothStyles, EveryRedrawEqualsDrawingEachTabDirectly) {
       }
     }
     EXPECT_EQ(differ, 0) << step << ": first at x " << first % A << " y " << first / A;
+    // What reaches the window, redrawn in part or whole, is the composition.
+    // (the part of the strip that its parent shows: when wide, it reaches beyond it).
+    qorv::win::WindowDC window(r.Strip());
+    RECT shownPart{};
+    ::GetClipBox(window.Get(), &shownPart);
+    const int w = std::min<int>(rc.right, shownPart.right);
+    std::vector<uint32_t> shown = PixelsOf(window.Get(), 0, 0, w, H);
+    std::vector<uint32_t> composed = PixelsOf(r.strip->CompositionDC(), 0, 0, w, H);
+    auto at = std::mismatch(shown.begin(), shown.end(), composed.begin()).first - shown.begin();
+    EXPECT_EQ(at, static_cast<ptrdiff_t>(shown.size()))
+        << step << ": window differs first at x " << at % w << " y " << at / w;
   };
   // A host background that differs from column to column: text blended into a transparent part
   // then meets other pixels wherever its tab goes.
@@ -468,6 +480,14 @@ TEST_P(RenderBothStyles, EveryRedrawEqualsDrawingEachTabDirectly) {
          for (int i = 0; i < 40; ++i) r.AddPage(L"页面标题 " + std::to_wstring(i));
        }},
       {"many tabs, hover", [&] { r.Move(r.BodyOf(20).x, 20); }},
+      // Redrawn in the columns of the two tabs only, over the striped background, their
+      // neighbours reaching into those columns.
+      {"many tabs, hover the next", [&] {
+         r.Move(r.BodyOf(21).x, 20);
+         EXPECT_LT(r.strip->TabsDrawnLastFrame(), 8u);
+       }},
+      {"many tabs, hover back", [&] { r.Move(r.BodyOf(20).x, 20); }},
+      {"many tabs, another caption", [&] { r.strip->TabItems().Item(25)->SetCaption(L"新"); }},
       {"many tabs, select", [&] { r.strip->SetSelected(30); }},
       // The same selected look one place further left, over other pixels.
       {"a tab before the selected one goes", [&] { r.strip->TabItems().Remove(int32_t{0}); }},
