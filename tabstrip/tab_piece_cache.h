@@ -41,6 +41,7 @@ class TabPieceCache {
     HFONT bold = nullptr;  // the selected tab's
     COLORREF normalColour = 0;
     COLORREF boldColour = 0;
+    bool operator==(const Fonts&) const = default;
   };
 
   TabPieceCache() = default;
@@ -122,12 +123,7 @@ class TabPieceCache {
     HDC area = nullptr, background = nullptr, skin = nullptr;
     int32_t left = 0, width = 0, height = 0, style = 0;
     Fonts fonts;
-    bool operator==(const FrameSetting& o) const {
-      return area == o.area && background == o.background && skin == o.skin &&
-             left == o.left && width == o.width && height == o.height && style == o.style &&
-             fonts.normal == o.fonts.normal && fonts.bold == o.fonts.bold &&
-             fonts.normalColour == o.fonts.normalColour && fonts.boldColour == o.fonts.boldColour;
-    }
+    bool operator==(const FrameSetting&) const = default;
   };
 
   static Look LookOf(const Source& src, const TabPaint& tab, const std::wstring& caption,

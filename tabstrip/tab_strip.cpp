@@ -464,16 +464,20 @@ void uTab::DrawTabs(bool update) {
   }
   m_composedTabs = withTabs;
   // A destroyed window would make GetDC hand out the screen.
+  bool shown = false;
   if (update && Hwnd() && ::IsWindow(Hwnd())) {
-    if (!(onlyChanged && m_windowShowsComposition)) from = 0, to = W;
+    if (!onlyChanged || !m_windowShowsComposition) {
+      from = 0;
+      to = W;
+    }
+    shown = true;
     if (to > from) {
       win::WindowDC dc(Hwnd());
+      shown = static_cast<bool>(dc);
       if (dc) ::BitBlt(dc.Get(), from, 0, to - from, H, composition, from, 0, SRCCOPY);
     }
-    m_windowShowsComposition = true;
-  } else {
-    m_windowShowsComposition = false;
   }
+  m_windowShowsComposition = shown;
 }
 
 void uTab::PaintCopy() {
