@@ -6,7 +6,8 @@
 // it was; so does a body that does not hash to the SHA-256 the caller expects. After a block, the
 // window messages waiting by then are dispatched (looking for them at most every few
 // milliseconds), so the window that started the download stays responsive and can call
-// StopDownLoad.
+// StopDownLoad. Reads from the network stay on the caller's thread; a second thread writes each
+// read to disk while the next one arrives, and a block is reported once it is written.
 //
 // While the body arrives it lives in "<target>.<pid>-<n>.part" (hexadecimal), beside the target.
 // A process that is ended from outside leaves that file behind; RemoveLeftoverPartFiles clears

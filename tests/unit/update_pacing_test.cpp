@@ -11,14 +11,14 @@ TEST(ReadPacer, GrowsOnFastFullReadsAndFallsBackOnASlowOne) {
   ReadPacer p;
   EXPECT_EQ(p.Next(), 8192u);
   std::vector<uint32_t> sizes;
-  for (int i = 0; i < 8; ++i) {
+  for (int i = 0; i < 10; ++i) {
     p.Record(p.Next(), p.Next(), 0.001);
     sizes.push_back(p.Next());
   }
-  EXPECT_EQ(sizes, (std::vector<uint32_t>{16384, 32768, 65536, 131072, 262144, 262144, 262144,
-                                          262144}));  // never above the buffer
+  EXPECT_EQ(sizes, (std::vector<uint32_t>{16384, 32768, 65536, 131072, 262144, 524288, 1048576,
+                                          1048576, 1048576, 1048576}));  // never above the buffer
   p.Record(p.Next(), p.Next(), 0.020);  // neither fast nor slow: stays
-  EXPECT_EQ(p.Next(), 262144u);
+  EXPECT_EQ(p.Next(), 1048576u);
   p.Record(p.Next(), p.Next(), 0.5);  // a slow line: one block at a time again
   EXPECT_EQ(p.Next(), 8192u);
 }
