@@ -56,6 +56,18 @@ def windows_variable(name):
     return out.strip()
 
 
+def shell_folder(name):
+    """The Unix path of the folder a Windows variable names. Once in a full run the first answer
+    came back empty (the desktop then resolved to a relative "Desktop"), so it is asked again."""
+    answers = []
+    for _ in range(3):
+        folder = unixpath(windows_variable(name))
+        if os.path.isabs(folder) and os.path.isdir(folder):
+            return folder
+        answers.append(folder)
+    raise RuntimeError(f"%{name}% names no folder of the prefix: {answers}")
+
+
 def setUpModule():
     global _module_dir
     _module_dir = tempfile.mkdtemp(prefix="qorv-installer-")
@@ -75,15 +87,14 @@ def setUpModule():
     os.environ["WINEDLLOVERRIDES"] = (os.environ.get("WINEDLLOVERRIDES", "")
                                       + ";winemenubuilder.exe=d")
     subprocess.run(["wineserver", "-p"], check=True, timeout=60)
-    local = unixpath(windows_variable("LOCALAPPDATA"))
-    profile = unixpath(windows_variable("USERPROFILE"))
+    local = shell_folder("LOCALAPPDATA")
     paths.update(
         programs=os.path.join(local, "Programs"),
         default_dir=os.path.join(local, "Programs", "BrindleQorvane"),
-        start_menu=os.path.join(unixpath(windows_variable("APPDATA")),
+        start_menu=os.path.join(shell_folder("APPDATA"),
                                 "Microsoft", "Windows", "Start Menu", "Programs"),
-        desktop=os.path.join(profile, "Desktop"),
-        temp=unixpath(windows_variable("TEMP")))
+        desktop=os.path.join(shell_folder("USERPROFILE"), "Desktop"),
+        temp=shell_folder("TEMP"))
 
 
 def tearDownModule():
