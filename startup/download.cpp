@@ -119,12 +119,8 @@ class WriteBehind {
   // Hands over `size` bytes at `data`, which must stay untouched until the next Submit or
   // Finish returns. False once any write has failed (this one may still be pending).
   bool Submit(const unsigned char* data, DWORD size, bool last) {
-    if (!m_thread && last) {
-      if (!m_failed && !WriteAll(data, size)) m_failed = true;
-      return !m_failed;
-    }
-    if (!m_thread && !Start()) {
-      // No thread to be had: the writes stay in this one.
+    // The whole body in one read, or no thread to be had: the write stays in this thread.
+    if (!m_thread && (last || !Start())) {
       if (!m_failed && !WriteAll(data, size)) m_failed = true;
       return !m_failed;
     }
@@ -358,8 +354,7 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
           // disk: only then is it reported.
           bool written = read > 0 ? writer.Submit(buffer, read, arrived == total) : writer.Finish();
           if (!written) {
-            win::LogError(L"download: writing \"" + partial.Path() + L"\" failed");
-            broken = true;
+            broken = true;  // said below, where every failed write is found
             break;
           }
           if (hasher && read > 0) hasher->Add(buffer, read);
@@ -367,7 +362,7 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
           if (!report(unreported)) return false;
           unreported = read;
         }
-        if (!writer.Finish() && !broken) {
+        if (!writer.Finish()) {
           win::LogError(L"download: writing \"" + partial.Path() + L"\" failed");
           broken = true;
         }

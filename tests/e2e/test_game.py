@@ -33,19 +33,21 @@ def page_count():
     return int(fields["raw"].split("=")[1]) if rc == 0 else -1
 
 
+def x_search(title, *options):
+    return subprocess.run(["xdotool", "search", *options, "--name", title], capture_output=True,
+                          text=True, timeout=30).stdout.split()
+
+
 def x_window(title):
-    out = subprocess.run(["xdotool", "search", "--name", title], capture_output=True, text=True,
-                         timeout=30).stdout.split()
+    out = x_search(title)
     return out[-1] if out else None
 
 
 def x_origin(window):
     """The screen position of the X window with the title and size of `window` (a find_window
     result), when exactly one matches."""
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", window["title"]],
-                         capture_output=True, text=True, timeout=30).stdout.split()
     found = []
-    for xid in out:
+    for xid in x_search(window["title"], "--onlyvisible"):
         geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", xid],
                                   capture_output=True, text=True, timeout=30).stdout
         g = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
