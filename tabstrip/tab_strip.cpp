@@ -112,7 +112,6 @@ uTab::uTab() {
   m_fontNormal = MakeGuiFont(100);
   m_fontBold = MakeGuiFont(700);
   m_selected = -1;
-  m_hoverIndex = -1;
 }
 
 // Release order: the hooks first (no message reaches a half-torn control), then the list (its
@@ -436,8 +435,8 @@ void uTab::DrawTabs(bool update) {
     const TabPieceCache::Fonts fonts{m_fontNormal.Get(), m_fontBold.Get(), RGB(0, 0, 0),
                                      kSelectedTextColour};
     m_tabLooks.BeginFrame(area, m_background.Get(), L, A, H);
-    for (const TabPaint& p : PlanTabPaint(m_tabStyle, Views(), m_selected, m_hoverIndex,
-                                          m_closeState)) {
+    for (const TabPaint& p : PlanTabPaint(m_tabStyle, Views(), m_selected, m_mouse.Hover(),
+                                          m_mouse.CloseState())) {
       m_tabLooks.DrawTab(m_tabStyle, SkinDC(), fonts, p, m_items->Item(p.index)->Caption());
     }
     m_tabLooks.EndFrame();
@@ -530,22 +529,45 @@ void uTab::OnResize() {
 // ---------------------------------------------------------------------------------------------
 // Mouse
 
+bool uTab::Apply(const TabMouseEffects& effects, MouseState& args) {
+  for (const TabMouseEffect& e : effects) {
+    switch (e.kind) {
+      case TabMouseEffect::Select:
+        m_selected = e.index;
+        ShowSelectedPage();
+        break;
+      case TabMouseEffect::DrawTabs:
+        DrawTabs(true);
+        break;
+      case TabMouseEffect::DrawAll:
+        if (!DrawAll(true)) return false;
+        break;
+      case TabMouseEffect::RaiseTabChanged:
+        if (!Raise(TabChanged)) return false;
+        break;
+      case TabMouseEffect::RaiseHover:
+        // The handler may change the arguments; the move event that follows gets them so.
+        if (!Raise(OnMouseHover, e.index, args.button, args.shift, args.x, args.y)) return false;
+        break;
+      case TabMouseEffect::CloseTab: {
+        std::weak_ptr<int> alive = m_alive;
+        m_items->Remove(e.index, true);
+        if (alive.expired()) return false;
+        break;
+      }
+    }
+  }
+  return true;
+}
+
 bool uTab::MouseDown(int16_t Button, int16_t Shift, float X, float Y) {
+  // Only a left press names its tab to the host; other buttons have always reported 0.
   int32_t i = 0;
-  if (Button == 1) {
+  if (Button == kLeftButton) {
     HitResult hit = HitTestAt(X, Y);
     i = hit.index;
-    if (IsTabIndex(i)) {
-      if (i != m_selected && !hit.close) {
-        m_selected = i;
-        ShowSelectedPage();
-        DrawTabs(true);
-      } else if (hit.close && m_closeState != 2) {
-        m_closeState = 2;
-        DrawTabs(true);
-      }
-      if (!Raise(TabChanged)) return false;
-    }
+    MouseState args{Button, Shift, X, Y};
+    if (!Apply(m_mouse.OnPress(Button, hit, IsTabIndex(i), m_selected), args)) return false;
   }
   return Raise(OnMouseDown, i, Button, Shift, X, Y);
 }
@@ -558,31 +580,25 @@ bool uTab::MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
     if (!LeaveTracked(Hwnd())) c_Subclass->TrackMouseTracking(Hwnd());
     HitResult hit = HitTestAt(X, Y);
     i = hit.index;
-    const int32_t g = hit.close ? 1 : 0;
-    if (i != m_hoverIndex || g != m_closeState) {
-      if (i != m_hoverIndex) {
-        if (!Raise(OnMouseHover, i, Button, Shift, X, Y)) return false;
-      }
-      m_hoverIndex = i;
-      m_closeState = g;
-      DrawTabs(true);
-    }
+    MouseState args{Button, Shift, X, Y};
+    if (!Apply(m_mouse.OnMove(Button, hit), args)) return false;
+    Button = args.button;
+    Shift = args.shift;
+    X = args.x;
+    Y = args.y;
   }
   return Raise(OnMouseMove, i, Button, Shift, X, Y);
 }
 
 bool uTab::MouseUp(int16_t Button, int16_t Shift, float X, float Y) {
   int32_t i = 0;
-  if (Button == 1) {
+  if (Button == kLeftButton) {
     HitResult hit = HitTestAt(X, Y);
     i = hit.index;
-    m_closeState = 0;
-    if (IsTabIndex(i) && i == m_hoverIndex && hit.close && !m_items->Item(i)->HideButton()) {
-      std::weak_ptr<int> alive = m_alive;
-      m_items->Remove(i, true);
-      if (alive.expired()) return false;
-    }
-    if (!DrawAll(true)) return false;
+    const bool isTab = IsTabIndex(i);
+    const bool closable = isTab && !m_items->Item(i)->HideButton();
+    MouseState args{Button, Shift, X, Y};
+    if (!Apply(m_mouse.OnRelease(Button, hit, isTab, closable), args)) return false;
   }
   return Raise(OnMouseUp, i, Button, Shift, X, Y);
 }
@@ -595,10 +611,8 @@ bool uTab::DoubleClick() {
 }
 
 void uTab::MouseLeft() {
-  if (m_hoverIndex != -1) {
-    m_hoverIndex = -1;
-    DrawTabs(true);
-  }
+  MouseState args = m_last;
+  if (!Apply(m_mouse.OnLeave(), args)) return;
   Raise(OnMouseLeave);
 }
 
@@ -637,6 +651,42 @@ void uTab::c_Subclass_WindowProc(bool bBefore, bool& bHandled, LRESULT& lReturn,
   }
 }
 
+namespace {
+
+int16_t ButtonOf(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+      return kLeftButton;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_RBUTTONUP:
+      return 2;
+    default:
+      return 4;
+  }
+}
+
+}  // namespace
+
+void uTab::OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y) {
+  RelayToolTip(msg, wParam, lParam);
+  m_last = {ButtonOf(msg), win::MouseShift(wParam), x, y};
+  // Captured, so a release outside the window still comes here.
+  ::SetCapture(Hwnd());
+  MouseDown(m_last.button, m_last.shift, x, y);
+}
+
+void uTab::OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y) {
+  RelayToolTip(msg, wParam, lParam);
+  m_last = {ButtonOf(msg), win::MouseShift(wParam), x, y};
+  HWND self = Hwnd();
+  bool stillPressed = win::MouseButtons(wParam) != 0;
+  if (!MouseUp(m_last.button, m_last.shift, x, y)) return;
+  if (!stillPressed && ::GetCapture() == self) ::ReleaseCapture();
+}
+
 LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (m_tearingDown) return DefaultHandling(msg, wParam, lParam);
   auto x = static_cast<float>(GET_X_LPARAM(lParam));
@@ -657,42 +707,27 @@ LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDBLCLK:  // only the left button has a double click; others press again
-    case WM_MBUTTONDBLCLK: {
-      RelayToolTip(msg, wParam, lParam);
-      int16_t button = (msg == WM_LBUTTONDOWN) ? 1
-                       : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? 2 : 4;
-      m_last = {button, win::MouseShift(wParam), x, y};
-      // Captured, so a release outside the window still comes here.
-      ::SetCapture(Hwnd());
-      MouseDown(button, m_last.shift, x, y);
+    case WM_MBUTTONDBLCLK:
+      OnButtonDown(msg, wParam, lParam, x, y);
       return 0;
-    }
     case WM_LBUTTONDBLCLK:
-      m_last = {1, win::MouseShift(wParam), x, y};
+      m_last = {kLeftButton, win::MouseShift(wParam), x, y};
       ::SetCapture(Hwnd());
       DoubleClick();
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-      RelayToolTip(msg, wParam, lParam);
-      int16_t button = msg == WM_LBUTTONUP ? 1 : msg == WM_RBUTTONUP ? 2 : 4;
-      m_last = {button, win::MouseShift(wParam), x, y};
-      HWND self = Hwnd();
-      bool stillPressed = win::MouseButtons(wParam) != 0;
-      if (!MouseUp(button, m_last.shift, x, y)) return 0;
-      if (!stillPressed && ::GetCapture() == self) ::ReleaseCapture();
+    case WM_MBUTTONUP:
+      OnButtonUp(msg, wParam, lParam, x, y);
       return 0;
-    }
     case WM_MOUSEMOVE:
       RelayToolTip(msg, wParam, lParam);
       MouseMove(win::MouseButtons(wParam), win::MouseShift(wParam), x, y);
       return 0;
     case WM_CAPTURECHANGED:
-      // Another window took the mouse during a press: the release will not come here.
-      if (reinterpret_cast<HWND>(lParam) != Hwnd() && m_closeState == 2) {
-        m_closeState = 0;
-        DrawTabs(true);
+      if (reinterpret_cast<HWND>(lParam) != Hwnd()) {
+        MouseState args = m_last;
+        Apply(m_mouse.OnCaptureLost(), args);
       }
       return 0;
     default:

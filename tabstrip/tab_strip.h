@@ -37,6 +37,7 @@
 #include "tabstrip/tab_api.h"
 #include "tabstrip/tab_layout.h"
 #include "tabstrip/tab_model.h"
+#include "tabstrip/tab_mouse.h"
 #include "tabstrip/tab_piece_cache.h"
 
 namespace qorv {
@@ -97,8 +98,8 @@ class uTab final : public win::Window, public IuTab {
   uTab* Control() override { return this; }
 
   // State the host (and tests) may look at.
-  int32_t HoverIndex() const { return m_hoverIndex; }
-  int32_t CloseState() const { return m_closeState; }
+  int32_t HoverIndex() const { return m_mouse.Hover(); }
+  int32_t CloseState() const { return m_mouse.CloseState(); }
   int32_t TabWidth() const { return m_tabWidth; }
   bool RedrawEnabled() const { return m_redrawEnabled; }
   HDC CompositionDC() const { return m_composition.Get(); }
@@ -147,6 +148,10 @@ class uTab final : public win::Window, public IuTab {
   bool IsTabIndex(int32_t i) const { return i >= 0 && i < m_items->Count(); }
   HDC SkinDC() const;
 
+  // Applies the mouse state's effects in order; false when one destroyed the strip.
+  bool Apply(const TabMouseEffects& effects, MouseState& args);
+  void OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y);
+  void OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y);
   bool MouseDown(int16_t Button, int16_t Shift, float X, float Y);
   bool MouseMove(int16_t Button, int16_t Shift, float X, float Y);
   bool MouseUp(int16_t Button, int16_t Shift, float X, float Y);
@@ -166,8 +171,7 @@ class uTab final : public win::Window, public IuTab {
   int32_t m_tabRightSize = 0;
   std::shared_ptr<CTabItems> m_items;
   int32_t m_selected = -1;
-  int32_t m_hoverIndex = -1;
-  int32_t m_closeState = 0;
+  TabMouse m_mouse;
   int32_t m_tabWidth = kTabWidthStart;
   bool m_redrawEnabled = false;
   HWND m_container = nullptr;
