@@ -52,10 +52,6 @@ bool GameWindowLoaded() {
   return game && game() != nullptr;
 }
 
-void ConnectionWarning() {
-  ::MessageBoxW(nullptr, kConnectionWarning, kMessageTitle, MB_ICONEXCLAMATION | MB_OK);
-}
-
 }  // namespace
 
 LoginBgFrm& LoginBgForm() { return g_loginBg.Get(); }
@@ -173,10 +169,9 @@ void LoginFrm::OnLoad() {
 
   if (m_browser) {
     m_browser->Navigate(win::CurrentEndpoints().LoginPageUrl());
-  } else if (!GameWindowLoaded()) {
+  } else {
     // Without the control no login page can ever load: the splash would stay for ever.
-    ConnectionWarning();
-    win::Application::EndAtOnce();
+    NoConnection();
   }
 
   ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_LAYERED);
@@ -302,18 +297,18 @@ void LoginFrm::OnNavigateError(const std::wstring& url, int32_t status, bool top
 }
 
 void LoginFrm::NoConnection() {
-  if (!GameWindowLoaded()) {
-    ConnectionWarning();
-    win::Application::EndAtOnce();
-  }
   // A second login while the game runs: ending at once would kill the game without its exit
   // question and leave its tray icon behind, so only the login screen goes. Closing counts from
-  // now, so the page's events during the warning are dropped, and the close itself waits until
-  // the control's event has returned.
-  RoutedAddress close;
-  close.command = ClientCommand::kExitGame;
-  m_pending = std::move(close);
-  ConnectionWarning();
+  // before the warning, so the page's events meanwhile are dropped, and the close itself waits
+  // until the control's event has returned.
+  const bool gameRuns = GameWindowLoaded();
+  if (gameRuns) {
+    RoutedAddress close;
+    close.command = ClientCommand::kExitGame;
+    m_pending = std::move(close);
+  }
+  ::MessageBoxW(nullptr, kConnectionWarning, kMessageTitle, MB_ICONEXCLAMATION | MB_OK);
+  if (!gameRuns) win::Application::EndAtOnce();
   ::PostMessageW(Hwnd(), kRunPendingCommand, 0, 0);
 }
 
