@@ -107,10 +107,8 @@ std::wstring TrimSpaces(std::wstring_view text) {
 
 std::wstring ForLog(std::wstring_view text) {
   constexpr size_t kShown = 200;
+  // Control characters stay: the log escapes every text it takes.
   std::wstring s(text.substr(0, kShown));
-  for (wchar_t& c : s) {
-    if (c < 0x20) c = L'?';
-  }
   if (text.size() > kShown) s += L"... (" + std::to_wstring(text.size()) + L" characters)";
   return s;
 }

@@ -15,7 +15,7 @@ std::wstring AsciiLower(std::wstring_view text);
 std::wstring TrimSpaces(std::wstring_view text);  // spaces only, as the system's Trim does
 
 // Outside input (an address, a DDE command) as a log line may carry it: cut to its first 200
-// characters with the length noted, control characters (a NUL would end the line) shown as "?".
+// characters with the length noted (the log itself escapes control characters).
 std::wstring ForLog(std::wstring_view text);
 
 }  // namespace qorv

@@ -27,14 +27,20 @@ bool RunGroups(IUrlCache& cache, FlushReport& report) {
   }
   int failedSteps = 0;
   bool keepGoing = true;
+  bool fresh = true;  // the id names a group not yet deleted
   for (;;) {
-    if (!cache.DeleteGroup(group)) {
-      report.end = FlushEnd::GroupDeleteFailed;
-      keepGoing = false;
-      break;
+    if (fresh) {
+      if (!cache.DeleteGroup(group)) {
+        report.end = FlushEnd::GroupDeleteFailed;
+        keepGoing = false;
+        break;
+      }
+      ++report.groupsDeleted;
     }
-    ++report.groupsDeleted;
+    // A failed step leaves the id on the group just deleted: deleting it again would fail
+    // against the real cache and end the clearing before a single entry is gone.
     CacheCall next = cache.FindNextGroup(group);
+    fresh = next.ok;
     if (next.ok) {
       failedSteps = 0;
       continue;

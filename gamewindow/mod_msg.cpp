@@ -13,6 +13,13 @@ MainWindowActions g_actions;
 }  // namespace
 
 void ToggleVisible(HWND hWnd) {
+  if (::IsWindowVisible(hWnd) && ::IsIconic(hWnd)) {
+    // Hiding a minimised window would bring it back minimised on the next toggle: the player
+    // asking for the game gets it in front instead.
+    ::ShowWindow(hWnd, SW_RESTORE);
+    ::SetForegroundWindow(hWnd);
+    return;
+  }
   ::ShowWindow(hWnd, ::IsWindowVisible(hWnd) ? SW_HIDE : SW_SHOW);
 }
 

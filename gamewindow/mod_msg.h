@@ -24,6 +24,7 @@ struct MainWindowActions {
 bool HookMainWindow(HWND hWnd, const MainWindowActions& actions);
 void UnhookMainWindow(HWND hWnd);
 LRESULT CALLBACK MainWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+// Hides a shown window and shows a hidden one; a minimised one is restored and brought forward.
 void ToggleVisible(HWND hWnd);
 
 }  // namespace qorv::gamewindow

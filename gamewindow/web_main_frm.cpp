@@ -86,7 +86,10 @@ void WebMainFrm::CreateFormWindow() {
   m_frame.SetHasLogo(true);
   m_frame.SetBackColor(L"&H00DEDEDE");
 
-  m_picLogo = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP, Px(100),
+  // SS_NOTIFY: a plain static is transparent to hit tests, so a press on the logo would reach
+  // the frame beneath and drag the window; the logo takes the press and only shows the arrow.
+  m_picLogo = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_NOTIFY,
+                                Px(100),
                                 Px(30), Px(440), Px(440), form, nullptr, win::ThisModule(),
                                 nullptr);
 
@@ -292,7 +295,8 @@ void WebMainFrm::PopupAppMenu() {
 void WebMainFrm::RunMenuCommand(UINT id) {
   switch (id) {
     case kCmdRefresh:
-      if (::IsWindowVisible(m_picture1)) {
+      // The panel's own flag: the placeholder stays the target while the window is hidden.
+      if (::GetWindowLongPtrW(m_picture1, GWL_STYLE) & WS_VISIBLE) {
         if (m_webBrowser1) m_webBrowser1->Refresh();
       } else {
         try {

@@ -63,6 +63,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   controls::BForm& WebBForm() { return m_frame; }
   HMENU AppMenu() const { return m_appmenu.Get(); }
   HWND PlaceholderPanel() const { return m_picture1; }
+  HWND Logo() const { return m_picLogo; }
   HWND PageContainer() const { return m_pCnt; }
   const CKpNotifyIcon* TrayIcon() const { return m_tray.get(); }
   void RunMenuCommand(UINT id);

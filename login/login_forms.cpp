@@ -52,11 +52,6 @@ bool GameWindowLoaded() {
   return game && game() != nullptr;
 }
 
-void ConnectionWarningAndEnd() {
-  ::MessageBoxW(nullptr, kConnectionWarning, kMessageTitle, MB_ICONEXCLAMATION | MB_OK);
-  win::Application::EndAtOnce();
-}
-
 }  // namespace
 
 LoginBgFrm& LoginBgForm() { return g_loginBg.Get(); }
@@ -174,9 +169,9 @@ void LoginFrm::OnLoad() {
 
   if (m_browser) {
     m_browser->Navigate(win::CurrentEndpoints().LoginPageUrl());
-  } else if (!GameWindowLoaded()) {
+  } else {
     // Without the control no login page can ever load: the splash would stay for ever.
-    ConnectionWarningAndEnd();
+    NoConnection();
   }
 
   ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_LAYERED);
@@ -281,7 +276,8 @@ void LoginFrm::OnDocumentComplete(const std::wstring& url, bool) {
   }
   if (root->empty()) {
     win::LogError(L"the login page is empty: " + ForLog(url));
-    ConnectionWarningAndEnd();
+    NoConnection();
+    return;
   }
   const std::wstring documentUrl = m_browser->DocumentURL().value_or(L"");
   if (documentUrl.find(url) == std::wstring::npos) return;  // a frame or another document
@@ -296,11 +292,24 @@ void LoginFrm::OnNavigateError(const std::wstring& url, int32_t status, bool top
   win::LogInfo(L"navigation error " + std::to_wstring(static_cast<uint32_t>(status)) + L": " +
                ForLog(url));
   // The control shows its own error page, which is neither empty nor the login page: without
-  // this the splash would stay for ever. With the game already running, the player closes the
-  // login screen instead.
-  if (topLevel && browser::IsTransportFailure(status) && !m_pageShown && !GameWindowLoaded()) {
-    ConnectionWarningAndEnd();
+  // this the splash would stay for ever.
+  if (topLevel && browser::IsTransportFailure(status) && !m_pageShown) NoConnection();
+}
+
+void LoginFrm::NoConnection() {
+  // A second login while the game runs: ending at once would kill the game without its exit
+  // question and leave its tray icon behind, so only the login screen goes. Closing counts from
+  // before the warning, so the page's events meanwhile are dropped, and the close itself waits
+  // until the control's event has returned.
+  const bool gameRuns = GameWindowLoaded();
+  if (gameRuns) {
+    RoutedAddress close;
+    close.command = ClientCommand::kExitGame;
+    m_pending = std::move(close);
   }
+  ::MessageBoxW(nullptr, kConnectionWarning, kMessageTitle, MB_ICONEXCLAMATION | MB_OK);
+  if (!gameRuns) win::Application::EndAtOnce();
+  ::PostMessageW(Hwnd(), kRunPendingCommand, 0, 0);
 }
 
 }  // namespace qorv::login

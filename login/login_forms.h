@@ -61,6 +61,9 @@ class LoginFrm : public win::Form, public win::ILoginForm {
   void OnDocumentComplete(const std::wstring& url, bool topLevel);
   void OnNavigateError(const std::wstring& url, int32_t status, bool topLevel);
   void RunPendingCommand();
+  // The login page cannot be had: the warning, then the end of the program, or of the login
+  // screen alone when the game window is running.
+  void NoConnection();
   bool Closing() const { return IsUnloading() || m_pending.has_value(); }
 
   class Picture : public win::Window {

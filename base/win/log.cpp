@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/log_text.h"
 #include "base/text.h"
 #include "base/win/handles.h"
 #include "base/paths.h"
@@ -16,6 +17,18 @@ std::wstring LogFilePath() {
   return dir.empty() ? dir : dir + L"qorv.log";
 }
 
+namespace {
+
+// Shared for delete as well: another writer (the updater beside the client) can start the file
+// again while this one holds it.
+UniqueFile OpenLog(const std::wstring& path) {
+  return UniqueFile(::CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+}  // namespace
+
 void Log(LogLevel level, std::wstring_view text) {
   SYSTEMTIME t{};
   ::GetLocalTime(&t);
@@ -24,7 +37,7 @@ void Log(LogLevel level, std::wstring_view text) {
               t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, ::GetCurrentProcessId(),
               level == LogLevel::Error ? L"ERROR" : L"INFO");
   std::wstring line = stamp;
-  line += text;
+  line += EscapeForLog(text);
   line += L"\r\n";
   ::OutputDebugStringW(line.c_str());
 
@@ -32,10 +45,23 @@ void Log(LogLevel level, std::wstring_view text) {
   if (path.empty()) return;
   // Appending with FILE_APPEND_DATA keeps lines whole even when the client and the updater
   // write at the same time.
-  UniqueFile file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueFile file = OpenLog(path);
   if (!file) return;
-  std::string bytes = WideToUtf8(line);
+  const std::string bytes = WideToUtf8(line);
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.Get(), &size)) return;
+  if (DecideLogWrite(static_cast<uint64_t>(size.QuadPart), bytes.size()) ==
+      LogWrite::StartAgain) {
+    file.Reset();
+    const std::wstring previous = path + L".1";
+    if (!::MoveFileExW(path.c_str(), previous.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      // The line is lost rather than the bound: the file stays below its limit.
+      ::OutputDebugStringW(L"qorv.log could not be started again; line dropped\r\n");
+      return;
+    }
+    file = OpenLog(path);
+    if (!file) return;
+  }
   DWORD written = 0;
   ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }

@@ -1,5 +1,7 @@
 // The program's persistent log: "%TEMP%\qorv.log" (UTF-8), the only place failures that show no
-// message to the player are written down. Errors also go to the application event log.
+// message to the player are written down. Errors also go to the application event log. Every
+// text is escaped on its way in (base/log_text.h), and the file starts again as it would pass
+// 1 MiB, the previous one kept as "qorv.log.1".
 #pragma once
 
 #include <string>

@@ -191,7 +191,9 @@ class UpdateTestCase(E2ETestCase):
             f.seek(log_size)
             new_lines = f.read().decode("utf-8", "replace")
         d = winpath(self.client_dir)
-        self.assertIn(f'updater: started with "{d}|{d}\\qorv.exe"', new_lines)
+        # The log doubles every backslash of what it is given.
+        started = f'updater: started with "{d}|{d}\\qorv.exe"'.replace("\\", "\\\\")
+        self.assertIn(started, new_lines)
         self.assertEqual(self.read_client_file("notes.bin"), notes)
         self.assertTrue(wait_for(lambda: os.path.exists(self.client_file("done-opened.txt")), 20))
         # Every listed file arrived and none of them was the client: the old one is gone.

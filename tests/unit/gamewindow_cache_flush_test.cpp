@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -30,6 +31,7 @@ class FakeCache : public IUrlCache {
   uint32_t firstGroupError = 0;      // instead of the first group
   std::set<int64_t> undeletableGroups;
   uint32_t nextGroupError = 0;       // every FindNextGroup fails so
+  std::set<size_t> failingGroupSteps;  // FindNextGroup call numbers that fail once with error 5
   uint32_t endOfGroups = kErrorFileNotFound;
   std::map<size_t, uint32_t> nextEntryErrors;  // call number -> error
   std::set<std::wstring> undeletable;
@@ -50,14 +52,20 @@ class FakeCache : public IUrlCache {
     ++openGroupSearches;
     return {true};
   }
+  // A failed step leaves both the id and the cursor where they were.
   CacheCall FindNextGroup(int64_t& id) override {
     if (nextGroupError) return {false, nextGroupError};
+    if (failingGroupSteps.count(++m_groupSteps)) return {false, 5};
     if (++m_group >= groups.size()) return {false, endOfGroups};
     id = groups[m_group];
     return {true};
   }
+  // A deleted group is gone: deleting it again fails, as an unknown id does.
   bool DeleteGroup(int64_t id) override {
     if (undeletableGroups.count(id)) return false;
+    if (std::find(deletedGroups.begin(), deletedGroups.end(), id) != deletedGroups.end()) {
+      return false;
+    }
     deletedGroups.push_back(id);
     return true;
   }
@@ -106,6 +114,7 @@ class FakeCache : public IUrlCache {
   size_t m_cursor = 0;
   size_t m_nextCalls = 0;
   size_t m_group = 0;
+  size_t m_groupSteps = 0;
 };
 
 std::vector<FakeEntry> Mixed() {
@@ -200,6 +209,7 @@ struct GroupCase {
   uint32_t firstError;
   std::set<int64_t> undeletable;
   uint32_t nextError;
+  std::set<size_t> failingSteps;
   uint32_t endOfGroups;
   FlushEnd end;
   std::vector<int64_t> deletedGroups;
@@ -208,20 +218,24 @@ struct GroupCase {
 
 TEST(CacheFlush, GroupCases) {
   const GroupCase cases[] = {
-      {"no groups (error 2)", true, {}, 0, {}, 0, 2, FlushEnd::Complete, {}, true},
-      {"no groups, said with 259", true, {}, 0, {}, 0, 259, FlushEnd::Complete, {}, true},
-      {"groups deleted, then the entries", true, {7, 8, 9}, 0, {}, 0, 2, FlushEnd::Complete,
+      {"no groups (error 2)", true, {}, 0, {}, 0, {}, 2, FlushEnd::Complete, {}, true},
+      {"no groups, said with 259", true, {}, 0, {}, 0, {}, 259, FlushEnd::Complete, {}, true},
+      {"groups deleted, then the entries", true, {7, 8, 9}, 0, {}, 0, {}, 2, FlushEnd::Complete,
        {7, 8, 9}, true},
-      {"group search ending with 18", true, {7, 8}, 0, {}, 0, 18, FlushEnd::Complete, {7, 8},
+      {"group search ending with 18", true, {7, 8}, 0, {}, 0, {}, 18, FlushEnd::Complete, {7, 8},
        true},
-      {"the system lacks the group functions", false, {7}, 0, {}, 0, 2, FlushEnd::Complete, {},
-       true},
-      {"the group search fails otherwise", true, {7}, 5, {}, 0, 2, FlushEnd::GroupSearchFailed,
-       {}, false},
-      {"a group that cannot be deleted ends it all", true, {7, 8, 9}, 0, {8}, 0, 2,
+      {"the system lacks the group functions", false, {7}, 0, {}, 0, {}, 2, FlushEnd::Complete,
+       {}, true},
+      {"the group search fails otherwise", true, {7}, 5, {}, 0, {}, 2,
+       FlushEnd::GroupSearchFailed, {}, false},
+      {"a group that cannot be deleted ends it all", true, {7, 8, 9}, 0, {8}, 0, {}, 2,
        FlushEnd::GroupDeleteFailed, {7}, false},
-      {"a group search that never reaches its end is bounded", true, {7}, 0, {}, 5, 2,
-       FlushEnd::Complete, std::vector<int64_t>(16, 7), true},
+      {"a failed step in the middle deletes nothing twice and goes on", true, {7, 8, 9}, 0, {}, 0,
+       {2}, 2, FlushEnd::Complete, {7, 8, 9}, true},
+      {"failed steps in a row, then the rest", true, {7, 8, 9}, 0, {}, 0, {1, 2, 3, 5}, 2,
+       FlushEnd::Complete, {7, 8, 9}, true},
+      {"a group search that never reaches its end is bounded", true, {7}, 0, {}, 5, {}, 2,
+       FlushEnd::Complete, {7}, true},
   };
   for (const auto& c : cases) {
     FakeCache cache;
@@ -231,6 +245,7 @@ TEST(CacheFlush, GroupCases) {
     cache.firstGroupError = c.firstError;
     cache.undeletableGroups = c.undeletable;
     cache.nextGroupError = c.nextError;
+    cache.failingGroupSteps = c.failingSteps;
     cache.endOfGroups = c.endOfGroups;
     FlushReport r = FlushUrlCache(cache, nullptr, kKeptCacheTypes);
     EXPECT_EQ(r.end, c.end) << c.name;

@@ -10,12 +10,14 @@
 
 #include "base/win/form.h"
 #include "base/win/form_registry.h"
+#include "gamewindow/dde_source.h"
 #include "gamewindow/mod_msg.h"
 #include "gamewindow/msg_frm.h"
 #include "gamewindow/web_main_frm.h"
 #include "gamewindow/web_url.h"
 #include "login/login_forms.h"
 #include "startup/public_data.h"
+#include "win/support/dde_client_run.h"
 #include "win/support/exit_question.h"
 #include "win/support/gdi_count.h"
 #include "win/support/scripted_browser.h"
@@ -150,13 +152,22 @@ TEST_F(GameWindowTest, PagesFollowTheirTitleHideScrollBarsAndSendNewWindowsOut) 
 }
 
 TEST_F(GameWindowTest, RefreshReachesThePlaceholderOrTheSelectedPage) {
-  m_main->RunMenuCommand(kCmdRefresh);  // no tab yet: nothing breaks
+  ScriptedBrowser* placeholder = ScriptedBrowsers::Browsers().front();  // the window's own
+  m_main->Show();
+  m_main->RunMenuCommand(kCmdRefresh);
+  EXPECT_EQ(placeholder->refreshes, 1);
+  // Hidden by F10 before any tab: the placeholder is still the page in the window.
+  ::SendMessageW(m_main->Hwnd(), WM_HOTKEY, 1000, MAKELPARAM(0, VK_F10));
+  ASSERT_FALSE(::IsWindowVisible(m_main->Hwnd()));
+  m_main->RunMenuCommand(kCmdRefresh);
+  EXPECT_EQ(placeholder->refreshes, 2);
   m_main->SetURL(L"http://a/");
   m_main->SetURL(L"http://b/");
   m_main->WebuTab().TabItems().SetSelected(0);
   m_main->RunMenuCommand(kCmdRefresh);
   EXPECT_EQ(PageBrowser(0)->refreshes, 1);
   EXPECT_EQ(PageBrowser(1)->refreshes, 0);
+  EXPECT_EQ(placeholder->refreshes, 2);
 }
 
 TEST_F(GameWindowTest, HotKeyTrayClicksAndTheMenuEntryToggle) {
@@ -178,6 +189,26 @@ TEST_F(GameWindowTest, HotKeyTrayClicksAndTheMenuEntryToggle) {
   EXPECT_FALSE(::IsWindowVisible(h));
   m_main->RunMenuCommand(kCmdHideRestore);
   EXPECT_TRUE(::IsWindowVisible(h));
+}
+
+TEST_F(GameWindowTest, ATrayClickOrF10BringsAMinimisedWindowBackInFront) {
+  HWND h = m_main->Hwnd();
+  m_main->Show();
+  const struct {
+    UINT msg;
+    LPARAM lParam;
+  } ways[] = {{kTrayMessage, WM_LBUTTONUP}, {WM_HOTKEY, MAKELPARAM(0, VK_F10)}};
+  for (const auto& way : ways) {
+    ::ShowWindow(h, SW_MINIMIZE);
+    ASSERT_TRUE(test::PumpUntil([&] { return ::IsIconic(h) != FALSE; }));
+    ::SendMessageW(h, way.msg, 1000, way.lParam);
+    EXPECT_TRUE(::IsWindowVisible(h)) << way.msg;
+    EXPECT_FALSE(::IsIconic(h)) << way.msg;
+    EXPECT_TRUE(test::PumpUntil([&] { return ::GetForegroundWindow() == h; })) << way.msg;
+  }
+  // Shown and not minimised, it toggles as before.
+  ::SendMessageW(h, kTrayMessage, 1000, WM_LBUTTONUP);
+  EXPECT_FALSE(::IsWindowVisible(h));
 }
 
 // WM_INITMENUPOPUP seen on the main window: the tool menu opened (and is closed at once).
@@ -277,6 +308,116 @@ TEST_F(GameWindowTest, TheStripsEmptyPartDragsOnlyARestoredWindowAndHoverShowsCa
   EXPECT_EQ(m_main->WebuTab().ToolTipText(), L"Gamehttp://g/");
   m_main->WebuTab().OnMouseHover(-1, button, shift, x, y);
   EXPECT_EQ(m_main->WebuTab().ToolTipText(), L"");
+}
+
+TEST_F(GameWindowTest, APressOnTheLogoOfARestoredWindowStaysOnTheLogo) {
+  HWND h = m_main->Hwnd();
+  m_main->SetURL(L"http://g/");
+  m_main->Show();
+  ::SendMessageW(m_main->Button(2).hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  ::SendMessageW(m_main->Button(2).hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  ASSERT_EQ(m_main->WebBForm().frmHwnd(), h);  // restored: the frame would drag it
+  test::PumpFor(100);
+  RECT logo{}, before{}, after{};
+  ::GetWindowRect(m_main->Logo(), &logo);
+  ::GetWindowRect(h, &before);
+  POINT centre{(logo.left + logo.right) / 2, (logo.top + logo.bottom) / 2};
+  // Where the system sends the press: a window transparent to hit tests passes it beneath.
+  HWND hit = ::WindowFromPoint(centre);
+  EXPECT_EQ(hit, m_main->Logo());
+  g_watched = h;
+  g_sent.clear();
+  HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, RecordSent, nullptr, ::GetCurrentThreadId());
+  ::ScreenToClient(hit, &centre);
+  ::SendMessageW(hit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(centre.x, centre.y));
+  ::SendMessageW(hit, WM_LBUTTONUP, 0, MAKELPARAM(centre.x, centre.y));
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_TRUE(g_sent.empty());
+  ::GetWindowRect(h, &after);
+  EXPECT_TRUE(::EqualRect(&before, &after));
+}
+
+// Answers every exit question with "是", counting them.
+int g_questions = 0;
+void CALLBACK AnswerYes(HWND, UINT, UINT_PTR, DWORD) {
+  MsgFrm* dialog = MsgFrm::IfLoaded();
+  if (!dialog || !::IsWindowVisible(dialog->Hwnd())) return;
+  ++g_questions;
+  HWND yes = dialog->YesButton().hWnd();
+  ::SendMessageW(yes, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::SendMessageW(yes, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
+// The system's close command reaches the window-style object first, which asks; "是" releases
+// that object from inside its own handling, with the dialog's modal loop still on the stack.
+TEST_F(GameWindowTest, AltF4AndTheTaskbarsCloseAnsweredYesCloseTheWindowAfterOneQuestion) {
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, AnswerYes);
+  for (int way = 0; way < 2; ++way) {
+    WebMainFrm& main = MainForm();
+    main.SetURL(L"http://g/");
+    main.Show();
+    HWND h = main.Hwnd();
+    g_questions = 0;
+    if (way == 0) {
+      // Alt+F4 as the keyboard delivers it: the system turns it into SC_CLOSE.
+      ::SendMessageW(h, WM_SYSKEYDOWN, VK_F4, MAKELPARAM(1, KF_ALTDOWN | 0x3E));
+    } else {
+      ::SendMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    EXPECT_TRUE(test::PumpUntil([] { return MainFormIfLoaded() == nullptr; }, 5000)) << way;
+    test::PumpFor(300);  // deferred releases, and a second question if one came
+    win::Application::Instance().CollectReleased();
+    EXPECT_FALSE(::IsWindow(h)) << way;
+    EXPECT_EQ(g_questions, 1) << way;
+    EXPECT_EQ(MsgFrm::IfLoaded(), nullptr) << way;
+  }
+  ::KillTimer(nullptr, timer);
+}
+
+TEST_F(GameWindowTest, ADdeExecuteOfAnOpenAddressSelectsItsTabAndRestoresTheWindow) {
+  HWND h = m_main->Hwnd();
+  m_main->SetURL(L"http://127.0.0.1:9/a");
+  m_main->SetURL(L"http://127.0.0.1:9/b");
+  m_main->Show();
+  ::ShowWindow(h, SW_MINIMIZE);
+  ASSERT_TRUE(test::PumpUntil([&] { return ::IsIconic(h) != FALSE; }));
+  EXPECT_EQ(test::RunDdeClient(L"--service " + DdeSource::ProgramServiceName() + L" --topic " +
+                               kDdeTopic + L" --text http://127.0.0.1:9/a"),
+            0);
+  auto& items = m_main->WebuTab().TabItems();
+  EXPECT_EQ(items.Count(), 2);
+  EXPECT_EQ(items.Selected(), 0);
+  EXPECT_FALSE(::IsIconic(h));
+  EXPECT_TRUE(::IsWindowVisible(h));
+}
+
+// Every direct child's place in the form, and the form's region.
+std::vector<std::vector<LONG>> LayoutOf(HWND form) {
+  std::vector<std::vector<LONG>> places;
+  for (HWND c = ::GetWindow(form, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    RECT r{};
+    ::GetWindowRect(c, &r);
+    ::MapWindowPoints(HWND_DESKTOP, form, reinterpret_cast<POINT*>(&r), 2);
+    places.push_back({r.left, r.top, r.right, r.bottom});
+  }
+  RECT box{};
+  ::GetWindowRgnBox(form, &box);
+  places.push_back({box.left, box.top, box.right, box.bottom});
+  return places;
+}
+
+TEST_F(GameWindowTest, AResizeWhileMinimisedChangesNothing) {
+  HWND h = m_main->Hwnd();
+  m_main->SetURL(L"http://g/");
+  m_main->Show();
+  ::ShowWindow(h, SW_MINIMIZE);
+  ASSERT_TRUE(test::PumpUntil([&] { return ::IsIconic(h) != FALSE; }));
+  const auto before = LayoutOf(h);
+  ::SendMessageW(h, WM_SIZE, SIZE_MINIMIZED, 0);
+  ::SendMessageW(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(300, 200));
+  ::SetWindowPos(h, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  test::PumpFor(50);
+  EXPECT_EQ(LayoutOf(h), before);
 }
 
 TEST_F(GameWindowTest, ClosingAsksUnlessConfirmedAndTheLastTabCloseIsTheWindowClose) {

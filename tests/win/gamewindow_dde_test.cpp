@@ -6,16 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "base/win/environment.h"
 #include "gamewindow/dde_source.h"
+#include "win/support/dde_client_run.h"
 
 namespace qorv {
 namespace {
-
-std::wstring Beside(const wchar_t* name) {
-  std::wstring self = win::ExecutablePath();
-  return self.substr(0, self.find_last_of(L'\\') + 1) + name;
-}
 
 std::wstring TempFile(const std::vector<unsigned char>& bytes) {
   wchar_t dir[MAX_PATH] = {}, path[MAX_PATH] = {};
@@ -33,38 +28,11 @@ std::vector<unsigned char> Utf16(const std::wstring& text) {
   return {p, p + text.size() * sizeof(wchar_t)};
 }
 
-// Runs the client to its end while this thread's messages (DDEML's) are dispatched.
-int RunClient(const std::wstring& args) {
-  std::wstring command = L"\"" + Beside(L"dde_client.exe") + L"\" " + args;
-  STARTUPINFOW si{sizeof(si)};
-  PROCESS_INFORMATION pi{};
-  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &si, &pi)) {
-    return -1;
-  }
-  DWORD end = ::GetTickCount() + 30000;
-  for (;;) {
-    DWORD r = ::MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLINPUT);
-    if (r == WAIT_OBJECT_0) break;
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    if (static_cast<LONG>(end - ::GetTickCount()) <= 0) {
-      ::TerminateProcess(pi.hProcess, 99);
-      break;
-    }
-  }
-  DWORD code = 0;
-  ::GetExitCodeProcess(pi.hProcess, &code);
-  ::CloseHandle(pi.hThread);
-  ::CloseHandle(pi.hProcess);
-  return static_cast<int>(code);
-}
-
 int SendBytes(const std::wstring& service, const std::wstring& topic,
               const std::vector<unsigned char>& bytes) {
   std::wstring file = TempFile(bytes);
-  int code = RunClient(L"--service " + service + L" --topic " + topic + L" --file \"" + file +
-                       L"\"");
+  int code = test::RunDdeClient(L"--service " + service + L" --topic " + topic + L" --file \"" +
+                                file + L"\"");
   ::DeleteFileW(file.c_str());
   return code;
 }
@@ -123,7 +91,7 @@ TEST_F(DdeTest, ExecuteFromAnotherProcessDeliversTheExactAddress) {
   }
   // Text given on the command line goes the same way.
   m_received.clear();
-  EXPECT_EQ(RunClient(L"--service " + m_service + L" --topic TidewellDDE --text "
+  EXPECT_EQ(test::RunDdeClient(L"--service " + m_service + L" --topic TidewellDDE --text "
                       L"http://127.0.0.1/login?a=1"),
             kAccepted);
   EXPECT_EQ(m_received, (std::vector<std::wstring>{L"http://127.0.0.1/login?a=1"}));

@@ -161,5 +161,35 @@ TEST_F(TrayTest, TaskbarCreatedBringsTheIconBackOnlyWhileItIsWanted) {
   EXPECT_EQ(TrayIconCount(), m_before);
 }
 
+// Calls the client itself never makes: a new tip, a balloon and its removal, as the shell
+// shows them (Wine's tray shows a balloon as a tooltip of its own, about two seconds late).
+TEST_F(TrayTest, ModifiedTipBalloonAndItsRemovalReachTheShell) {
+  const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
+  const std::wstring first = L"提示 " + pid, second = L"另一个提示 " + pid;
+  const std::wstring info = L"气球 " + pid;
+  CKpNotifyIcon icon;
+  icon.AddNotifyIcon(m_host, m_picture, first);
+  ASSERT_TRUE(IconCountBecomes(m_before + 1));
+  ASSERT_TRUE(PumpUntil([&] { return HasTip(first); }, 3000));
+
+  HICON other = static_cast<HICON>(::LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, 16, 16,
+                                                LR_SHARED));
+  icon.ModifyNotifyIcon(m_host, other, second);
+  EXPECT_TRUE(PumpUntil([&] { return HasTip(second) && !HasTip(first); }, 3000));
+  EXPECT_EQ(TrayIconCount(), m_before + 1);  // changed in place
+  EXPECT_EQ(icon.Record().uCallbackMessage, kTrayCallbackMessage);
+
+  icon.ShowBubble(L"标题", info, NIIF_INFO);
+  EXPECT_TRUE(PumpUntil([&] { return HasTip(info); }, 6000));
+  EXPECT_TRUE(HasTip(second));  // the tip stays as it was
+  EXPECT_EQ(icon.Record().hIcon, other);
+  EXPECT_EQ(icon.Record().dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+
+  icon.HideBubble();
+  EXPECT_TRUE(PumpUntil([&] { return !HasTip(info); }, 3000));
+  EXPECT_TRUE(HasTip(second));
+  EXPECT_EQ(TrayIconCount(), m_before + 1);
+}
+
 }  // namespace
 }  // namespace qorv

@@ -456,14 +456,28 @@ TEST(LoginEnds, WithTheWarningOnAnEmptyPageOrAnUnreachableOneOnly) {
   EXPECT_EQ(RunChild(L"no-engine"), 107);
 }
 
+// A second login while the game runs: the warning closes the login screen alone; the child
+// reports 9 when it is still running then with the game window untouched.
+TEST(LoginEnds, NotTheRunningGameOnASecondLoginThatFails) {
+  EXPECT_EQ(RunChild(L"empty-root game"), 9);
+  EXPECT_EQ(RunChild(L"refused game"), 9);
+}
+
 TEST(LoginChild, Run) {
   wchar_t name[32] = {};
   if (!::GetEnvironmentVariableW(kChildVariable, name, 32)) GTEST_SKIP() << "child process only";
   ScriptedBrowsers browsers;
   RegisterLoginForms();
+  std::wstring scenario = name;
+  FakeGame game;
+  const bool gameRuns = scenario.ends_with(L" game");
+  if (gameRuns) {
+    scenario.resize(scenario.size() - 5);
+    win::Forms().gameWindow = [&game]() -> win::IGameWindow& { return game; };
+    win::Forms().gameWindowIfLoaded = [&game]() -> win::IGameWindow* { return &game; };
+  }
   LoginForm();
   ScriptedBrowser* b = ScriptedBrowsers::Last();
-  const std::wstring scenario = name;
   const std::wstring url = L"http://127.0.0.1:1/index.aspx";
   if (scenario == L"empty-root") b->LoadPage(url, L"");
   if (scenario == L"refused") b->FireNavigateError(url, static_cast<int32_t>(0x800C0008));
@@ -471,7 +485,8 @@ TEST(LoginChild, Run) {
   if (scenario == L"http-503") b->FireNavigateError(url, 503);
   if (scenario == L"no-engine") b->FireNavigateError(url, static_cast<int32_t>(0x80040154));
   test::PumpFor(100);
-  ::ExitProcess(LoginBgLoaded() ? 7 : 8);
+  if (LoginBgLoaded() || LoginFormIfLoaded()) ::ExitProcess(7);
+  ::ExitProcess(gameRuns && game.calls.empty() ? 9 : 8);
 }
 
 }  // namespace
