@@ -30,7 +30,7 @@ struct Recorded {
 
   void Attach(IBrowser& b) {
     b.events.DownloadBegin = [this] { lines.push_back(L"D"); };
-    b.events.BeforeNavigate2 = [this](const std::wstring& url, bool& cancel) {
+    b.events.BeforeNavigate2 = [this](const std::wstring& url, bool, bool& cancel) {
       lines.push_back(L"B " + url);
       cancel = cancelNavigation;
     };
@@ -228,7 +228,7 @@ TEST_F(BrowserHostTest, DestroyedFromInsideItsOwnBeforeNavigate2) {
   bool controlOpenInEvent = false;
   b->events.DownloadBegin = [&] { ++later; };
   b->events.NavigateError = [&](const std::wstring&, int32_t, bool, bool&) { ++later; };
-  b->events.BeforeNavigate2 = [&](const std::wstring&, bool&) {
+  b->events.BeforeNavigate2 = [&](const std::wstring&, bool, bool&) {
     ++calls;
     b.reset();  // the handler unloads the window that hosts the browser
     // The control is not closed underneath its own event call.
@@ -251,7 +251,7 @@ TEST_F(BrowserHostTest, AHundredControlsLeaveNothingBehind) {
   auto cycle = [&] {
     auto b = Create();
     if (!b) return false;
-    b->events.BeforeNavigate2 = [](const std::wstring&, bool& cancel) { cancel = true; };
+    b->events.BeforeNavigate2 = [](const std::wstring&, bool, bool& cancel) { cancel = true; };
     b->Navigate(L"app://minimize");
     return true;
   };
