@@ -165,6 +165,38 @@ TEST_F(BrowserHostTest, AppAddressRaisesBeforeNavigate2AndCancelStopsIt) {
   EXPECT_EQ(rec.lines[0], L"B " + url);
 }
 
+// The browser's own rule, after a handler that lets everything through: a page, a frame or the
+// client cannot reach local files.
+TEST_F(BrowserHostTest, AFileAddressIsCancelledWhateverTheHandlerSays) {
+  auto b = Create();
+  ASSERT_TRUE(b);
+  Recorded rec;
+  rec.Attach(*b);
+  b->Navigate(L"file:///C:/windows/win.ini");
+  test::PumpUntil([&] { return !rec.lines.empty(); }, 5000);
+  test::PumpFor(500);  // anything that would follow a navigation that went on
+  // The control may report the address as a path (Wine: "C:\\windows\\win.ini").
+  ASSERT_EQ(rec.lines.size(), 1u) << Joined(rec.lines);
+  EXPECT_NE(rec.lines[0].find(L"win.ini"), std::wstring::npos) << Joined(rec.lines);
+}
+
+TEST_F(BrowserHostTest, TheEnginesSafetySwitchesAreOnOnceAControlExists) {
+  auto b = Create();
+  ASSERT_TRUE(b);
+  for (INTERNETFEATURELIST feature : browser::kSafetySwitches) {
+    if (feature == FEATURE_LOCALMACHINE_LOCKDOWN) continue;  // the per-user setting below
+    EXPECT_EQ(::CoInternetIsFeatureEnabled(feature, GET_FEATURE_FROM_PROCESS), S_OK) << feature;
+  }
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER,
+                           L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
+                           L"FEATURE_LOCALMACHINE_LOCKDOWN",
+                           L"browser_host_test.exe", RRF_RT_REG_DWORD, nullptr, &value, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(value, 1u);
+}
+
 TEST_F(BrowserHostTest, LoopbackPageRaisesDownloadBegin) {
   test::TestHttpServer server;
   ASSERT_FALSE(server.Url().empty()) << server.Error();
