@@ -24,14 +24,15 @@ using browser::IBrowser;
 constexpr wchar_t kRefusedUrl[] = L"http://127.0.0.1:9/index.aspx";
 
 struct Recorded {
-  std::vector<std::wstring> lines;  // "B <url>", "D", "C <url>", "T <text>", "E <status> <url>"
+  // "B <url>" ("B(frame) <url>" from a frame), "D", "C <url>", "T <text>", "E <status> <url>"
+  std::vector<std::wstring> lines;
   std::vector<int32_t> errors;
   bool cancelNavigation = false;
 
   void Attach(IBrowser& b) {
     b.events.DownloadBegin = [this] { lines.push_back(L"D"); };
-    b.events.BeforeNavigate2 = [this](const std::wstring& url, bool, bool& cancel) {
-      lines.push_back(L"B " + url);
+    b.events.BeforeNavigate2 = [this](const std::wstring& url, bool top, bool& cancel) {
+      lines.push_back((top ? L"B " : L"B(frame) ") + url);
       cancel = cancelNavigation;
     };
     b.events.DocumentComplete = [this](const std::wstring& url, bool) {
