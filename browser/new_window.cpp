@@ -23,8 +23,9 @@ NewWindowRequests::NewWindowRequests(LaunchLimit::Clock clock) : m_limit(std::mo
 bool NewWindowRequests::Take(const std::wstring& url) {
   std::optional<std::wstring> address = WebAddress(url);
   if (!address) {
-    // ShellExecute would open local files and start programs for such an address.
-    win::LogError(L"not a web address; not handed to the default browser: " + ForLog(url));
+    // ShellExecute would open local files and start programs for such an address. Info, not
+    // error: a page can repeat it at will, and errors also go to the system's event log.
+    win::LogInfo(L"not a web address; not handed to the default browser: " + ForLog(url));
     return false;
   }
   if (!m_limit.Admit()) {
