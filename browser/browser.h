@@ -22,12 +22,15 @@ namespace qorv::browser {
 
 struct BrowserEvents {
   std::function<void()> DownloadBegin;
-  // Setting cancel stops the navigation.
-  std::function<void(const std::wstring& url, bool& cancel)> BeforeNavigate2;
+  // Setting cancel stops the navigation. topLevel: the browser's own document navigates, not one
+  // of its frames. After the handler, the browser cancels whatever the navigation rule refuses
+  // (IsNavigableAddress: http, https and about:blank only), frames and top level alike.
+  std::function<void(const std::wstring& url, bool topLevel, bool& cancel)> BeforeNavigate2;
   // Per document, frames included (topLevel false), the top-level document last.
   std::function<void(const std::wstring& url, bool topLevel)> DocumentComplete;
   std::function<void(const std::wstring& text)> TitleChange;
-  // A page asks for a new window for url; processed = true means the browser opens none.
+  // A page asks for a new window for url (empty when the control does not say: NewWindow2);
+  // processed = true means the browser opens none.
   std::function<void(const std::wstring& url, bool& processed)> NewWindow;
   // statusCode is an HTTP status or an HRESULT (INET_E_*); cancel suppresses the error page.
   std::function<void(const std::wstring& url, int32_t statusCode, bool topLevel, bool& cancel)>

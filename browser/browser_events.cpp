@@ -2,6 +2,8 @@
 
 #include <exdispid.h>
 
+#include "base/text.h"
+#include "base/web_address.h"
 #include "base/win/com.h"
 #include "base/win/log.h"
 
@@ -106,13 +108,26 @@ EventDecode DecodeBrowserEvent(DISPID id, const DISPPARAMS* params, const Browse
     case DISPID_BEFORENAVIGATE2: {
       // pDisp, URL, Flags, TargetFrameName, PostData, Headers, Cancel
       if (!HasArgs(params, 7)) return Malformed(L"BeforeNavigate2", params, L"expected 7");
-      auto url = StringArgument(params->rgvarg[5]);
       VARIANT_BOOL* cancelOut = BoolOut(params->rgvarg[0]);
-      if (!url) return Malformed(L"BeforeNavigate2", params, L"URL is not a string");
+      // Whatever else is wrong with the call, a navigation that can be stopped is stopped.
+      auto refuse = [&](const wchar_t* what) {
+        if (cancelOut) *cancelOut = VARIANT_TRUE;
+        return Malformed(L"BeforeNavigate2", params, what);
+      };
+      IUnknown* frame = nullptr;
+      if (!ObjectArgument(params->rgvarg[6], &frame)) return refuse(L"pDisp is not an object");
+      auto url = StringArgument(params->rgvarg[5]);
+      if (!url) return refuse(L"URL is not a string");
       if (!cancelOut) return Malformed(L"BeforeNavigate2", params, L"Cancel is not a flag");
+      const bool topLevel = SameObject(frame, browserIdentity);
       bool cancel = *cancelOut != VARIANT_FALSE;
       auto handler = events.BeforeNavigate2;
-      if (handler) handler(*url, cancel);
+      if (handler) handler(*url, topLevel, cancel);
+      if (!cancel && !IsNavigableAddress(*url)) {
+        win::LogInfo(std::wstring(L"navigation refused (") + (topLevel ? L"page" : L"frame") +
+                     L"): " + ForLog(*url));
+        cancel = true;
+      }
       *cancelOut = cancel ? VARIANT_TRUE : VARIANT_FALSE;
       return EventDecode::Raised;
     }
@@ -151,6 +166,19 @@ EventDecode DecodeBrowserEvent(DISPID id, const DISPPARAMS* params, const Browse
       bool processed = *cancelOut != VARIANT_FALSE;
       auto handler = events.NewWindow;
       if (handler) handler(*url, processed);
+      *cancelOut = processed ? VARIANT_TRUE : VARIANT_FALSE;
+      return EventDecode::Raised;
+    }
+
+    case DISPID_NEWWINDOW2: {
+      // ppDisp, Cancel. Raised only where NewWindow3 is not: the address is unknown, so the
+      // window is refused all the same.
+      if (!HasArgs(params, 2)) return Malformed(L"NewWindow2", params, L"expected 2");
+      VARIANT_BOOL* cancelOut = BoolOut(params->rgvarg[0]);
+      if (!cancelOut) return Malformed(L"NewWindow2", params, L"Cancel is not a flag");
+      bool processed = *cancelOut != VARIANT_FALSE;
+      auto handler = events.NewWindow;
+      if (handler) handler(std::wstring(), processed);
       *cancelOut = processed ? VARIANT_TRUE : VARIANT_FALSE;
       return EventDecode::Raised;
     }

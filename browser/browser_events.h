@@ -22,6 +22,8 @@ enum class EventDecode {
 
 // Raises the event on events and writes the handler's cancel/processed answer back into the
 // arguments. topLevel compares the event's pDisp with browserIdentity (the control's IUnknown).
+// BeforeNavigate2 is cancelled after its handler when the navigation rule refuses the address
+// (logged), so no handler can let a page reach file:, script or another program's protocol.
 // The handler is copied before it runs (it may destroy the object that owns events), and nothing
 // but params is touched after it returns.
 EventDecode DecodeBrowserEvent(DISPID id, const DISPPARAMS* params, const BrowserEvents& events,

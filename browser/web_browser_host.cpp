@@ -65,7 +65,7 @@ class EventSink final
 const BrowserEvents& RefusingEvents() {
   static const BrowserEvents events = [] {
     BrowserEvents e;
-    e.BeforeNavigate2 = [](const std::wstring&, bool& cancel) { cancel = true; };
+    e.BeforeNavigate2 = [](const std::wstring&, bool, bool& cancel) { cancel = true; };
     e.NewWindow = [](const std::wstring&, bool& processed) { processed = true; };
     return e;
   }();
@@ -277,6 +277,7 @@ bool BrowserSite::Create() {
     return false;
   }
   EnsureBrowserEmulation();
+  EnsureSafetySwitches();
   HRESULT hr = ::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                   m_oleObject.PutVoid());
   if (FAILED(hr) || !m_oleObject) {
@@ -417,10 +418,11 @@ STDMETHODIMP BrowserSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
   if (!(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
   switch (id) {
     case DISPID_AMBIENT_DLCONTROL:
-      // Pictures, videos and background sounds; scripts, ActiveX and Java as the zone allows.
+      // Pictures, videos, background sounds and scripts as the zone allows; no ActiveX control
+      // is downloaded or run and no Java applet, whatever the zone says.
       ::VariantInit(result);
       result->vt = VT_I4;
-      result->lVal = DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS;
+      result->lVal = kDownloadControl;
       return S_OK;
     case DISPID_AMBIENT_USERMODE:
       ::VariantInit(result);
@@ -558,39 +560,63 @@ std::unique_ptr<IBrowser> CreateWebBrowserHost(HWND parent, const RECT& rect) {
   }
 }
 
+namespace {
+
+// A per-user feature control value for this executable, read by the engine when it starts.
+bool WriteFeatureControl(const wchar_t* feature, DWORD value) {
+  std::wstring path(32768, L'\0');
+  DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (n == 0 || n >= path.size()) return false;
+  path.resize(n);
+  std::wstring exe = path.substr(path.find_last_of(L"\\/") + 1);
+  const std::wstring subKey =
+      std::wstring(L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\") + feature;
+  // Set by an earlier start (or the installer) as a rule: a reading spares the start-up a write.
+  DWORD current = 0;
+  DWORD size = sizeof(current);
+  if (::RegGetValueW(HKEY_CURRENT_USER, subKey.c_str(), exe.c_str(), RRF_RT_REG_DWORD, nullptr,
+                     &current, &size) == ERROR_SUCCESS &&
+      current == value) {
+    return true;
+  }
+  HKEY key = nullptr;
+  LONG rc = ::RegCreateKeyExW(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr);
+  if (rc == ERROR_SUCCESS) {
+    rc = ::RegSetValueExW(key, exe.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof(value));
+    ::RegCloseKey(key);
+  }
+  if (rc != ERROR_SUCCESS) {
+    win::LogError(std::wstring(L"web browser: the setting ") + feature +
+                  L" was not written, error " + std::to_wstring(rc));
+  }
+  return rc == ERROR_SUCCESS;
+}
+
+}  // namespace
+
 bool EnsureBrowserEmulation() {
-  static const bool written = [] {
-    std::wstring path(32768, L'\0');
-    DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0 || n >= path.size()) return false;
-    path.resize(n);
-    std::wstring exe = path.substr(path.find_last_of(L"\\/") + 1);
-    const wchar_t* subKey =
-        L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
-    // Set by an earlier start (or the installer) as a rule: a reading spares the start-up a write.
-    DWORD current = 0;
-    DWORD size = sizeof(current);
-    if (::RegGetValueW(HKEY_CURRENT_USER, subKey, exe.c_str(), RRF_RT_REG_DWORD, nullptr, &current,
-                       &size) == ERROR_SUCCESS &&
-        current == kBrowserEmulationMode) {
-      return true;
-    }
-    HKEY key = nullptr;
-    LONG rc = ::RegCreateKeyExW(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                &key, nullptr);
-    if (rc == ERROR_SUCCESS) {
-      DWORD mode = kBrowserEmulationMode;
-      rc = ::RegSetValueExW(key, exe.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode),
-                            sizeof(mode));
-      ::RegCloseKey(key);
-    }
-    if (rc != ERROR_SUCCESS) {
-      win::LogError(L"web browser: the document mode setting was not written, error " +
-                    std::to_wstring(rc));
-    }
-    return rc == ERROR_SUCCESS;
-  }();
+  static const bool written = WriteFeatureControl(L"FEATURE_BROWSER_EMULATION", kBrowserEmulationMode);
   return written;
+}
+
+bool EnsureSafetySwitches() {
+  static const bool allOn = [] {
+    bool ok = true;
+    for (INTERNETFEATURELIST feature : kSafetySwitches) {
+      HRESULT hr = ::CoInternetSetFeatureEnabled(feature, SET_FEATURE_ON_PROCESS, TRUE);
+      // Local machine lockdown is documented as not settable per process: the per-user setting
+      // below is what turns it on there.
+      if (FAILED(hr) && feature != FEATURE_LOCALMACHINE_LOCKDOWN) {
+        win::LogError(L"web browser: safety switch " + std::to_wstring(feature) +
+                      L" not set, " + Hex(hr));
+        ok = false;
+      }
+    }
+    return WriteFeatureControl(L"FEATURE_LOCALMACHINE_LOCKDOWN", 1) && ok;
+  }();
+  return allOn;
 }
 
 }  // namespace qorv::browser

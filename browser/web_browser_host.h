@@ -7,6 +7,8 @@
 #pragma once
 
 #include <windows.h>
+#include <mshtmdid.h>
+#include <urlmon.h>
 
 #include <memory>
 #include <string>
@@ -23,5 +25,23 @@ std::unique_ptr<IBrowser> CreateWebBrowserHost(HWND parent, const RECT& rect);
 // newest engine, ignoring DOCTYPE). Written once per process, before the first control.
 constexpr DWORD kBrowserEmulationMode = 11001;
 bool EnsureBrowserEmulation();
+
+// The engine's safety switches for host programs, on for the whole process before the first
+// control: no navigation into a more trusted zone, local content locked down, protocols locked
+// down per zone, no file download the player did not start, no guessing a file's type against
+// its declared one, no pop-up windows without frame and status bar or off screen. False when one
+// could not be set (logged).
+inline constexpr INTERNETFEATURELIST kSafetySwitches[] = {
+    FEATURE_ZONE_ELEVATION,      FEATURE_LOCALMACHINE_LOCKDOWN, FEATURE_PROTOCOL_LOCKDOWN,
+    FEATURE_RESTRICT_FILEDOWNLOAD, FEATURE_MIME_SNIFFING,       FEATURE_WINDOW_RESTRICTIONS,
+};
+bool EnsureSafetySwitches();
+
+// The download control flags the host gives the engine (DISPID_AMBIENT_DLCONTROL): pictures,
+// videos and background sounds load; ActiveX controls are neither downloaded nor run, Java not
+// run. Scripts stay on (no DLCTL_NO_SCRIPTS): the game and login pages are scripts.
+inline constexpr LONG kDownloadControl = DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS |
+                                         DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS |
+                                         DLCTL_NO_JAVA;
 
 }  // namespace qorv::browser

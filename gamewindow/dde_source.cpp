@@ -109,13 +109,14 @@ HDDEDATA DdeSource::OnExecute(HDDEDATA data) {
   if (command.tooLong || command.cutAtNul || command.text.empty()) return refused;
 
   std::wstring text(command.text.begin(), command.text.end());
-  if (!IsWebAddress(text)) {
+  std::optional<std::wstring> address = WebAddress(text);
+  if (!address) {
     win::LogInfo(L"dde: not a web address, dropped: " + text.substr(0, 200));
     return refused;
   }
   if (Execute) {
     auto handler = Execute;  // the handler may replace the slot
-    handler(text);
+    handler(*address);
   }
   return reinterpret_cast<HDDEDATA>(DDE_FACK);
 }

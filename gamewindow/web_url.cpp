@@ -1,9 +1,5 @@
 #include "gamewindow/web_url.h"
 
-#include <shellapi.h>
-
-#include "base/text.h"
-#include "base/web_address.h"
 #include "base/win/log.h"
 
 namespace qorv::gamewindow {
@@ -29,22 +25,6 @@ HWND CreatePanel(HWND parent, int x, int y, int width, int height) {
   return ::CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
                            WS_CLIPSIBLINGS, x, y, width, height, parent, nullptr,
                            win::ThisModule(), nullptr);
-}
-
-BrowserLauncher& DefaultBrowserLauncher() {
-  static BrowserLauncher launcher = [](const std::wstring& url) {
-    ::ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  };
-  return launcher;
-}
-
-void OpenInDefaultBrowser(const std::wstring& url) {
-  if (!IsWebAddress(url)) {
-    // ShellExecute would open local files and start programs for such an address.
-    win::LogError(L"not a web address; not handed to the default browser: " + ForLog(url));
-    return;
-  }
-  if (auto& launch = DefaultBrowserLauncher()) launch(url);
 }
 
 WebUrl::WebUrl() {
@@ -101,8 +81,7 @@ void WebUrl::OnNewWindow(const std::wstring& url, bool& processed) {
   // The browser opens no window of its own; the address goes out once the event has returned.
   processed = true;
   if (m_unloading) return;
-  m_toOpen.push_back(url);
-  ::PostMessageW(Hwnd(), kOpenPending, 0, 0);
+  if (m_newWindows.Take(url)) ::PostMessageW(Hwnd(), kOpenPending, 0, 0);
 }
 
 void WebUrl::Layout() {
@@ -118,12 +97,9 @@ LRESULT WebUrl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       Layout();
       return 0;
-    case kOpenPending: {
-      auto urls = std::move(m_toOpen);
-      m_toOpen.clear();
-      for (const std::wstring& url : urls) OpenInDefaultBrowser(url);
+    case kOpenPending:
+      m_newWindows.OpenPending();
       return 0;
-    }
     default:
       return Window::HandleMessage(msg, wParam, lParam);
   }

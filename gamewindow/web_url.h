@@ -9,13 +9,12 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "base/win/window.h"
 #include "browser/browser.h"
+#include "browser/new_window.h"
 #include "tabstrip/tab_model.h"
 
 namespace qorv::gamewindow {
@@ -52,18 +51,15 @@ class WebUrl final : public win::Window, public tabstrip::ITabForm {
   std::unique_ptr<browser::IBrowser> m_wb;
   tabstrip::IuTab* m_strip = nullptr;
   std::weak_ptr<tabstrip::CTabItem> m_item;  // the item keeps us; we keep it weakly
-  std::vector<std::wstring> m_toOpen;        // handed to the default browser after the event
+  browser::NewWindowRequests m_newWindows;   // handed to the default browser after the event
   bool m_unloading = false;
 };
-
-// Opens a web address in the system's default browser; anything else is dropped and logged.
-void OpenInDefaultBrowser(const std::wstring& url);
 
 // A plain child panel (a container of a browser or of the tab pages), arrow pointer.
 HWND CreatePanel(HWND parent, int x, int y, int width, int height);
 
-// What hands an address to the system: ShellExecute "open" unless a test replaces it.
-using BrowserLauncher = std::function<void(const std::wstring& url)>;
-BrowserLauncher& DefaultBrowserLauncher();
+// What hands an address to the system (browser/new_window.h).
+using browser::BrowserLauncher;
+using browser::DefaultBrowserLauncher;
 
 }  // namespace qorv::gamewindow

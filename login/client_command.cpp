@@ -20,10 +20,18 @@ std::vector<std::wstring> SplitAtBars(std::wstring_view text) {
   }
 }
 
+// Leading blanks and control characters are what a browser would drop before reading the scheme.
+bool IsCommandAddress(std::wstring_view url) {
+  size_t start = 0;
+  while (start < url.size() && url[start] <= 0x20) ++start;
+  return url.substr(start, kCommandScheme.size()) == kCommandScheme;
+}
+
 }  // namespace
 
-RoutedAddress RouteAddress(std::wstring_view url) {
+RoutedAddress RouteAddress(std::wstring_view url, bool topLevel) {
   RoutedAddress routed;
+  if (!topLevel || !IsCommandAddress(url)) return routed;
   if (url.find(kExitGame) != std::wstring_view::npos) {
     routed.command = ClientCommand::kExitGame;
   } else if (url.find(kMinimize) != std::wstring_view::npos) {
@@ -31,8 +39,8 @@ RoutedAddress RouteAddress(std::wstring_view url) {
   } else if (url.find(kLoadGame) != std::wstring_view::npos) {
     routed.command = ClientCommand::kLoadGame;
     routed.fields = SplitAtBars(url);
-    if (routed.fields.size() > 1 && IsWebAddress(routed.fields[1])) {
-      routed.gameAddress = routed.fields[1];
+    if (routed.fields.size() > 1) {
+      routed.gameAddress = WebAddress(routed.fields[1]).value_or(std::wstring());
     }
   }
   return routed;

@@ -11,6 +11,7 @@ namespace qorv::login {
 namespace {
 
 constexpr UINT kRunPendingCommand = WM_APP + 1;
+constexpr UINT kOpenNewWindows = WM_APP + 2;
 
 win::FormHolder<LoginBgFrm> g_loginBg;
 win::FormHolder<LoginFrm> g_login;
@@ -134,8 +135,11 @@ void LoginFrm::CreateFormWindow() {
     m_browser->SetContextMenuEnabled(false);
     browser::BrowserEvents& ev = m_browser->events;
     ev.DownloadBegin = [this] { OnDownloadBegin(); };
-    ev.BeforeNavigate2 = [this](const std::wstring& url, bool& cancel) {
-      OnBeforeNavigate2(url, cancel);
+    ev.BeforeNavigate2 = [this](const std::wstring& url, bool topLevel, bool& cancel) {
+      OnBeforeNavigate2(url, topLevel, cancel);
+    };
+    ev.NewWindow = [this](const std::wstring& url, bool& processed) {
+      OnNewWindow(url, processed);
     };
     ev.DocumentComplete = [this](const std::wstring& url, bool topLevel) {
       OnDocumentComplete(url, topLevel);
@@ -202,6 +206,9 @@ LRESULT LoginFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kRunPendingCommand:
       RunPendingCommand();
       return 0;
+    case kOpenNewWindows:
+      m_newWindows.OpenPending();
+      return 0;
     case WM_LBUTTONDOWN:
       DragByCaption(Hwnd());
       return 0;
@@ -214,13 +221,15 @@ void LoginFrm::OnDownloadBegin() {
   if (!Closing() && m_browser) m_browser->SetSilent(true);
 }
 
-void LoginFrm::OnBeforeNavigate2(const std::wstring& url, bool& cancel) {
+void LoginFrm::OnBeforeNavigate2(const std::wstring& url, bool topLevel, bool& cancel) {
   if (Closing()) {
     cancel = true;
     win::LogInfo(L"login screen closing; navigation dropped: " + ForLog(url));
     return;
   }
-  RoutedAddress routed = RouteAddress(url);
+  // A frame (an advertisement) commands nothing; its "app://" address is then refused by the
+  // browser's navigation rule like any other that is not a web address.
+  RoutedAddress routed = RouteAddress(url, topLevel);
   switch (routed.command) {
     case ClientCommand::kNone:
       return;
@@ -245,6 +254,13 @@ void LoginFrm::OnBeforeNavigate2(const std::wstring& url, bool& cancel) {
   // has returned.
   m_pending = std::move(routed);
   ::PostMessageW(Hwnd(), kRunPendingCommand, 0, 0);
+}
+
+void LoginFrm::OnNewWindow(const std::wstring& url, bool& processed) {
+  // The control opens no window of its own, whatever becomes of the address.
+  processed = true;
+  if (Closing()) return;
+  if (m_newWindows.Take(url)) ::PostMessageW(Hwnd(), kOpenNewWindows, 0, 0);
 }
 
 void LoginFrm::RunPendingCommand() {

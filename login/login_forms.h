@@ -13,6 +13,7 @@
 #include "base/win/form_registry.h"
 #include "base/win/handles.h"
 #include "browser/browser.h"
+#include "browser/new_window.h"
 #include "login/client_command.h"
 #include "login/image_control.h"
 #include "startup/layered_image.h"
@@ -57,7 +58,8 @@ class LoginFrm : public win::Form, public win::ILoginForm {
 
  private:
   void OnDownloadBegin();
-  void OnBeforeNavigate2(const std::wstring& url, bool& cancel);
+  void OnBeforeNavigate2(const std::wstring& url, bool topLevel, bool& cancel);
+  void OnNewWindow(const std::wstring& url, bool& processed);
   void OnDocumentComplete(const std::wstring& url, bool topLevel);
   void OnNavigateError(const std::wstring& url, int32_t status, bool topLevel);
   void RunPendingCommand();
@@ -79,6 +81,7 @@ class LoginFrm : public win::Form, public win::ILoginForm {
   win::UniqueIcon m_smallIcon;
   win::UniqueIcon m_bigIcon;
   std::optional<RoutedAddress> m_pending;  // a command that closes us, run after its event
+  browser::NewWindowRequests m_newWindows;
   bool m_pageShown = false;
 };
 

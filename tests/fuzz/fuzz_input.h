@@ -31,9 +31,25 @@ inline std::wstring TextOf(const uint8_t* data, size_t size) {
 inline bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// An address as browsers read it, written apart from the product's: the blanks and control
+// characters U+0000..U+0020 at the ends go, and so do TAB, LF and CR anywhere.
+inline std::wstring CleanLikeABrowser(const std::wstring& raw) {
+  std::wstring kept;
+  for (wchar_t c : raw) {
+    if (c != L'\t' && c != L'\n' && c != L'\r') kept.push_back(c);
+  }
+  size_t first = 0;
+  while (first < kept.size() && kept[first] <= 0x20) ++first;
+  size_t last = kept.size();
+  while (last > first && kept[last - 1] <= 0x20) --last;
+  return kept.substr(first, last - first);
+}
+
 // What every address handed outside the client must be: http or https in any case, a host that
-// does not start with a separator, and no control character, space or unpaired surrogate.
+// does not start with a separator, no control character, space or unpaired surrogate, and at most
+// 8 KiB units.
 inline bool HasWebAddressShape(const std::wstring& address) {
+  if (address.size() > 8192) return false;
   std::wstring head;
   for (size_t i = 0; i < address.size() && i < 8; ++i) {
     wchar_t c = address[i];

@@ -128,8 +128,8 @@ struct Seen {
   Seen() {
     // Not `= "D"`: GCC 12 warns falsely (-Wrestrict) on that assignment.
     events.DownloadBegin = [this] { text.assign(1, 'D'); };
-    events.BeforeNavigate2 = [this](const std::wstring& url, bool& cancel) {
-      text = "B " + Narrow(url);
+    events.BeforeNavigate2 = [this](const std::wstring& url, bool top, bool& cancel) {
+      text = "B " + Narrow(url) + (top ? "" : " frame");
       cancel = true;
     };
     events.DocumentComplete = [this](const std::wstring& url, bool top) {
@@ -175,6 +175,12 @@ TEST(BrowserEventsTest, DecodesEachEventAndRejectsBadShapes) {
       {"BeforeNavigate2 by reference", DISPID_BEFORENAVIGATE2,
        beforeNavigate([](Args& a) { a.RefStr(L"app://loadgame|http://g/|1|2"); }), R,
        "B app://loadgame|http://g/|1|2"},
+      {"BeforeNavigate2 in a frame", DISPID_BEFORENAVIGATE2,
+       [&](Args& a) { a.Disp(sub).RefStr(L"http://a/f").RefI4(0).RefEmpty().RefEmpty().RefEmpty().Flag(); },
+       R, "B http://a/f frame"},
+      {"BeforeNavigate2 pDisp a string", DISPID_BEFORENAVIGATE2,
+       [&](Args& a) { a.Str(L"x").RefStr(L"http://a/").RefI4(0).RefEmpty().RefEmpty().RefEmpty().Flag(); },
+       M, ""},
       {"BeforeNavigate2 direct string", DISPID_BEFORENAVIGATE2,
        beforeNavigate([](Args& a) { a.Str(L"http://a/"); }), R, "B http://a/"},
       {"BeforeNavigate2 embedded NUL kept", DISPID_BEFORENAVIGATE2,
@@ -222,6 +228,9 @@ TEST(BrowserEventsTest, DecodesEachEventAndRejectsBadShapes) {
       {"NewWindow3 four arguments", DISPID_NEWWINDOW3,
        [](Args& a) { a.Flag().I4(0).Str(L"http://opener/").Str(L"http://target/"); }, M, ""},
 
+      {"NewWindow2 carries no address", DISPID_NEWWINDOW2, [](Args& a) { a.RefEmpty().Flag(); }, R,
+       "N "},
+
       {"NavigateError HTTP status, top level", DISPID_NAVIGATEERROR,
        [&](Args& a) { a.Disp(top).RefStr(L"http://a/").RefEmpty().RefI4(503).Flag(); }, R,
        "E http://a/ 503 top"},
@@ -247,10 +256,13 @@ TEST(BrowserEventsTest, DecodesEachEventAndRejectsBadShapes) {
     DISPPARAMS params = args.Params();
     EXPECT_EQ(DecodeBrowserEvent(c.id, &params, seen.events, browser.Get()), c.result);
     EXPECT_EQ(seen.text, c.seen);
-    // The handler's answer reaches the control only from an event that was raised.
+    // The handler's answer reaches the control only from an event that was raised; a navigation
+    // whose call has a writable Cancel but is otherwise malformed is cancelled all the same.
     bool answered = c.result == R && (c.id == DISPID_BEFORENAVIGATE2 || c.id == DISPID_NEWWINDOW3 ||
-                                      c.id == DISPID_NAVIGATEERROR);
-    EXPECT_EQ(args.FlagValue(), answered ? VARIANT_TRUE : VARIANT_FALSE);
+                                      c.id == DISPID_NEWWINDOW2 || c.id == DISPID_NAVIGATEERROR);
+    bool stopped = c.result == M && c.id == DISPID_BEFORENAVIGATE2 && params.cArgs == 7 &&
+                   params.rgvarg[0].vt == (VT_BYREF | VT_BOOL);
+    EXPECT_EQ(args.FlagValue(), answered || stopped ? VARIANT_TRUE : VARIANT_FALSE);
   }
 }
 
@@ -268,12 +280,51 @@ TEST(BrowserEventsTest, MissingArgumentArraysAreRejected) {
   EXPECT_EQ(seen.text, "");
 }
 
+// After the window's handler, the browser's own rule: only http, https and about:blank go on,
+// in frames as at the top; what the handler cancelled stays cancelled.
+TEST(BrowserEventsTest, TheNavigationRuleCancelsWhatTheHandlerLetThrough) {
+  auto browser = win::MakeCom<FakeWindow>();
+  auto frame = win::MakeCom<FakeWindow>();
+  struct Case {
+    const wchar_t* url;
+    bool inFrame;
+    bool handlerCancels;
+    bool cancelled;
+  };
+  const Case cases[] = {
+      {L"http://127.0.0.1/game", false, false, false},
+      {L"about:blank", true, false, false},
+      {L"http://a/", false, true, true},
+      {L"javascript:alert(1)", false, false, true},
+      {L"app://exitgame", true, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::string(c.url, c.url + wcslen(c.url)) << " frame "
+                                    << c.inFrame);
+    browser::BrowserEvents events;
+    int calls = 0;
+    events.BeforeNavigate2 = [&](const std::wstring&, bool top, bool& cancel) {
+      ++calls;
+      EXPECT_EQ(top, !c.inFrame);
+      cancel = c.handlerCancels;
+    };
+    Args args;
+    args.Disp(c.inFrame ? frame.Get() : browser.Get()).RefStr(c.url).RefI4(0).RefEmpty()
+        .RefEmpty().RefEmpty().Flag();
+    DISPPARAMS params = args.Params();
+    EXPECT_EQ(DecodeBrowserEvent(DISPID_BEFORENAVIGATE2, &params, events, browser.Get()),
+              EventDecode::Raised);
+    EXPECT_EQ(calls, 1);  // the window's commands come first
+    EXPECT_EQ(args.FlagValue(), c.cancelled ? VARIANT_TRUE : VARIANT_FALSE);
+  }
+}
+
 TEST(BrowserEventsTest, AHandlerMayLeaveCancelAsTheControlGaveIt) {
   // The control may propose Cancel = true (a blocked pop-up); a handler that does not touch it
   // keeps it, one that clears it clears it.
   for (bool clear : {false, true}) {
     browser::BrowserEvents events;
-    events.BeforeNavigate2 = [clear](const std::wstring&, bool& cancel) {
+    events.BeforeNavigate2 = [clear](const std::wstring&, bool, bool& cancel) {
       if (clear) cancel = false;
     };
     VARIANT_BOOL flag = VARIANT_TRUE;

@@ -24,14 +24,15 @@ using browser::IBrowser;
 constexpr wchar_t kRefusedUrl[] = L"http://127.0.0.1:9/index.aspx";
 
 struct Recorded {
-  std::vector<std::wstring> lines;  // "B <url>", "D", "C <url>", "T <text>", "E <status> <url>"
+  // "B <url>" ("B(frame) <url>" from a frame), "D", "C <url>", "T <text>", "E <status> <url>"
+  std::vector<std::wstring> lines;
   std::vector<int32_t> errors;
   bool cancelNavigation = false;
 
   void Attach(IBrowser& b) {
     b.events.DownloadBegin = [this] { lines.push_back(L"D"); };
-    b.events.BeforeNavigate2 = [this](const std::wstring& url, bool& cancel) {
-      lines.push_back(L"B " + url);
+    b.events.BeforeNavigate2 = [this](const std::wstring& url, bool top, bool& cancel) {
+      lines.push_back((top ? L"B " : L"B(frame) ") + url);
       cancel = cancelNavigation;
     };
     b.events.DocumentComplete = [this](const std::wstring& url, bool) {
@@ -165,6 +166,38 @@ TEST_F(BrowserHostTest, AppAddressRaisesBeforeNavigate2AndCancelStopsIt) {
   EXPECT_EQ(rec.lines[0], L"B " + url);
 }
 
+// The browser's own rule, after a handler that lets everything through: a page, a frame or the
+// client cannot reach local files.
+TEST_F(BrowserHostTest, AFileAddressIsCancelledWhateverTheHandlerSays) {
+  auto b = Create();
+  ASSERT_TRUE(b);
+  Recorded rec;
+  rec.Attach(*b);
+  b->Navigate(L"file:///C:/windows/win.ini");
+  test::PumpUntil([&] { return !rec.lines.empty(); }, 5000);
+  test::PumpFor(500);  // anything that would follow a navigation that went on
+  // The control may report the address as a path (Wine: "C:\\windows\\win.ini").
+  ASSERT_EQ(rec.lines.size(), 1u) << Joined(rec.lines);
+  EXPECT_NE(rec.lines[0].find(L"win.ini"), std::wstring::npos) << Joined(rec.lines);
+}
+
+TEST_F(BrowserHostTest, TheEnginesSafetySwitchesAreOnOnceAControlExists) {
+  auto b = Create();
+  ASSERT_TRUE(b);
+  for (INTERNETFEATURELIST feature : browser::kSafetySwitches) {
+    if (feature == FEATURE_LOCALMACHINE_LOCKDOWN) continue;  // the per-user setting below
+    EXPECT_EQ(::CoInternetIsFeatureEnabled(feature, GET_FEATURE_FROM_PROCESS), S_OK) << feature;
+  }
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER,
+                           L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
+                           L"FEATURE_LOCALMACHINE_LOCKDOWN",
+                           L"browser_host_test.exe", RRF_RT_REG_DWORD, nullptr, &value, &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(value, 1u);
+}
+
 TEST_F(BrowserHostTest, LoopbackPageRaisesDownloadBegin) {
   test::TestHttpServer server;
   ASSERT_FALSE(server.Url().empty()) << server.Error();
@@ -228,7 +261,7 @@ TEST_F(BrowserHostTest, DestroyedFromInsideItsOwnBeforeNavigate2) {
   bool controlOpenInEvent = false;
   b->events.DownloadBegin = [&] { ++later; };
   b->events.NavigateError = [&](const std::wstring&, int32_t, bool, bool&) { ++later; };
-  b->events.BeforeNavigate2 = [&](const std::wstring&, bool&) {
+  b->events.BeforeNavigate2 = [&](const std::wstring&, bool, bool&) {
     ++calls;
     b.reset();  // the handler unloads the window that hosts the browser
     // The control is not closed underneath its own event call.
@@ -251,7 +284,7 @@ TEST_F(BrowserHostTest, AHundredControlsLeaveNothingBehind) {
   auto cycle = [&] {
     auto b = Create();
     if (!b) return false;
-    b->events.BeforeNavigate2 = [](const std::wstring&, bool& cancel) { cancel = true; };
+    b->events.BeforeNavigate2 = [](const std::wstring&, bool, bool& cancel) { cancel = true; };
     b->Navigate(L"app://minimize");
     return true;
   };

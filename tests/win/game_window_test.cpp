@@ -142,13 +142,21 @@ TEST_F(GameWindowTest, PagesFollowTheirTitleHideScrollBarsAndSendNewWindowsOut) 
   page->FireDocumentComplete(L"http://g/");  // no root element: tolerated
   EXPECT_FALSE(page->silentCalls.empty());
 
-  EXPECT_TRUE(page->FireNewWindow(L"http://elsewhere/news"));
+  // Cleaned as a browser reads it; refused when no web address; within a second of the last
+  // launch, dropped. Each tab has its own limit.
+  EXPECT_TRUE(page->FireNewWindow(L"http://elsewhere/news \r\n"));
   EXPECT_TRUE(page->FireNewWindow(L"file:///C:/Windows/System32/calc.exe"));
   EXPECT_TRUE(page->FireNewWindow(L"ms-settings:"));
+  EXPECT_TRUE(page->FireNewWindow(L"http://elsewhere/again"));
   EXPECT_TRUE(m_launched.empty());  // not from inside the browser's event
   test::PumpFor(100);
   EXPECT_EQ(m_launched, std::vector<std::wstring>{L"http://elsewhere/news"});
   EXPECT_EQ(m_main->WebuTab().TabItems().Count(), 1);  // no window or tab of the client
+
+  m_main->SetURL(L"http://g/second");
+  EXPECT_TRUE(PageBrowser(1)->FireNewWindow(L"http://other/"));
+  test::PumpFor(100);
+  EXPECT_EQ(m_launched, (std::vector<std::wstring>{L"http://elsewhere/news", L"http://other/"}));
 }
 
 TEST_F(GameWindowTest, RefreshReachesThePlaceholderOrTheSelectedPage) {

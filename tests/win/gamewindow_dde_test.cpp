@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/web_address.h"
 #include "gamewindow/dde_source.h"
 #include "win/support/dde_client_run.h"
 
@@ -68,7 +69,7 @@ class DdeTest : public ::testing::Test {
 TEST_F(DdeTest, ExecuteFromAnotherProcessDeliversTheExactAddress) {
   EXPECT_EQ(m_service, L"gamewindow_dde_test");
   std::wstring longAddress = L"http://127.0.0.1:8470/game?q=";
-  longAddress += std::wstring(32768 - longAddress.size(), L'a');  // 64 KB of text
+  longAddress += std::wstring(kMaxWebAddressLength - longAddress.size(), L'a');  // the longest
   const std::wstring cases[] = {
       L"http://127.0.0.1:8470/game",
       L"https://127.0.0.1:8470/游戏/首页?名字=玩家\U0001F600",
@@ -114,6 +115,11 @@ TEST_F(DdeTest, BadCommandsAreRefusedAndTheSourceGoesOn) {
       {"a local file", Utf16(L"file:///C:/windows/notepad.exe"), kRefused, {}},
       {"a program's protocol", Utf16(L"ms-settings:privacy"), kRefused, {}},
       {"a UNC path", Utf16(L"\\\\server\\share\\x.exe"), kRefused, {}},
+      // Read as a browser reads an address, and handed on cleaned.
+      {"blanks around, a line break inside", Utf16(L" http://127.0.0.1/x\r\ny\r\n"), kAccepted,
+       {L"http://127.0.0.1/xy"}},
+      {"over the longest address", Utf16(L"http://a/" + std::wstring(kMaxWebAddressLength, L'a')),
+       kRefused, {}},
   };
   for (const auto& c : cases) {
     m_received.clear();

@@ -163,7 +163,7 @@ TEST_F(LoginTest, OnlyAMatchingDocumentShowsBothWindowsAndTakesTheSplash) {
 }
 
 TEST_F(LoginTest, ExitGameClosesTheLoginScreenAndTheSplashAfterTheEvent) {
-  bool cancel = m_browser->FireBeforeNavigate2(L"http://x/?go=app://exitgame&app://loadgame|http://g/");
+  bool cancel = m_browser->FireBeforeNavigate2(L"app://exitgame&app://loadgame|http://g/");
   EXPECT_TRUE(cancel);
   EXPECT_TRUE(LoginBgLoaded());  // not inside the browser's own event
   Settle();
@@ -191,7 +191,10 @@ TEST_F(LoginTest, LoadGameHandsAWebAddressToTheGameWindowAndOnlyThen) {
     EXPECT_TRUE(LoginBgLoaded());
     EXPECT_TRUE(m_game.calls.empty());
   }
-  EXPECT_TRUE(m_browser->FireBeforeNavigate2(L"app://loadgame|http://127.0.0.1:9/game|extra"));
+  // Blanks before the command and after the address, as a page script may leave them: the
+  // address is read as a browser reads it and handed on cleaned.
+  EXPECT_TRUE(
+      m_browser->FireBeforeNavigate2(L" \tapp://loadgame|http://127.0.0.1:9/game \r\n|extra"));
   Settle();
   EXPECT_FALSE(LoginBgLoaded());
   EXPECT_EQ(m_splash.unloads, 1);  // not left on top of the game
@@ -199,11 +202,52 @@ TEST_F(LoginTest, LoadGameHandsAWebAddressToTheGameWindowAndOnlyThen) {
             (std::vector<std::wstring>{L"SetURL http://127.0.0.1:9/game", L"Show"}));
 }
 
+TEST_F(LoginTest, AFrameOrAnAddressThatOnlyCarriesACommandCommandsNothing) {
+  m_browser->document = ScriptedBrowser::Document{L"http://h/", L"x", L""};
+  m_browser->FireDocumentComplete(L"http://h/");
+  struct Case {
+    std::wstring url;
+    bool topLevel;
+  };
+  const Case cases[] = {
+      {L"http://x/?app://exitgame", true},
+      {L"http://h/?cmd=app://minimize", true},
+      {L"http://ad/?next=app://loadgame|http://evil/", true},
+      {L"app://exitgame", false},
+      {L"app://minimize", false},
+      {L"app://loadgame|http://evil/", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.url.begin(), c.url.end()) + (c.topLevel ? "" : " (frame)"));
+    // Not cancelled here: the browser's own rule refuses the frame's pseudo-address.
+    EXPECT_FALSE(m_browser->FireBeforeNavigate2(c.url, c.topLevel));
+    Settle();
+    ASSERT_TRUE(LoginBgLoaded());  // the browser is gone with it: no further case could run
+    EXPECT_FALSE(::IsIconic(Bg()));
+    EXPECT_TRUE(::IsWindowVisible(Page()));
+  }
+  EXPECT_TRUE(m_game.calls.empty());
+}
+
+TEST_F(LoginTest, NewWindowsGoToTheDefaultBrowserOneASecond) {
+  std::vector<std::wstring> launched;
+  const browser::BrowserLauncher previous = browser::DefaultBrowserLauncher();
+  browser::DefaultBrowserLauncher() = [&](const std::wstring& url) { launched.push_back(url); };
+  EXPECT_TRUE(m_browser->FireNewWindow(L"file:///C:/Windows/System32/calc.exe"));
+  EXPECT_TRUE(m_browser->FireNewWindow(L"http://news.example/a\n"));
+  EXPECT_TRUE(m_browser->FireNewWindow(L"http://news.example/b"));  // within the second
+  EXPECT_TRUE(launched.empty());  // not from inside the browser's event
+  Settle();
+  browser::DefaultBrowserLauncher() = previous;
+  EXPECT_EQ(launched, std::vector<std::wstring>{L"http://news.example/a"});
+  EXPECT_TRUE(LoginBgLoaded());
+}
+
 TEST_F(LoginTest, MinimizeHidesBothAndRestoringBringsBothBack) {
   m_browser->document = ScriptedBrowser::Document{L"http://h/", L"x", L""};
   m_browser->FireDocumentComplete(L"http://h/");
   ASSERT_TRUE(::IsWindowVisible(Page()));
-  EXPECT_TRUE(m_browser->FireBeforeNavigate2(L"http://h/?cmd=app://minimize"));
+  EXPECT_TRUE(m_browser->FireBeforeNavigate2(L"app://minimize"));
   ASSERT_TRUE(test::PumpUntil([&] { return ::IsIconic(Bg()) && !::IsWindowVisible(Page()); }));
   ::SendMessageW(Bg(), WM_SYSCOMMAND, SC_RESTORE, 0);
   EXPECT_TRUE(test::PumpUntil([&] { return !::IsIconic(Bg()) && ::IsWindowVisible(Page()); }));

@@ -48,9 +48,9 @@ bool ScriptedBrowser::SetDocumentOverflow(const std::wstring& value) {
   return true;
 }
 
-bool ScriptedBrowser::FireBeforeNavigate2(const std::wstring& url) {
+bool ScriptedBrowser::FireBeforeNavigate2(const std::wstring& url, bool topLevel) {
   bool cancel = false;
-  if (auto handler = events.BeforeNavigate2) handler(url, cancel);
+  if (auto handler = events.BeforeNavigate2) handler(url, topLevel, cancel);
   return cancel;
 }
 

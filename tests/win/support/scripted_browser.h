@@ -55,7 +55,7 @@ class ScriptedBrowser : public browser::IBrowser {
   std::function<void(ScriptedBrowser&, const std::wstring& url)> onNavigate;
 
   // Each returns what the handler set; false/absent when the browser went during the event.
-  bool FireBeforeNavigate2(const std::wstring& url);
+  bool FireBeforeNavigate2(const std::wstring& url, bool topLevel = true);
   void FireDownloadBegin();
   void FireDocumentComplete(const std::wstring& url, bool topLevel = true);
   void FireTitleChange(const std::wstring& text);
