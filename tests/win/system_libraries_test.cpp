@@ -38,6 +38,8 @@ TEST(SystemLibraries, OnlyTheSystemFolderIsSearchedAndWhatIsMissingIsReported) {
   // load for a name it has no builtin of), so its absence below is the search's doing.
   ASSERT_NE(::GetFileAttributesW(BesideThisProgram(L"qorv_planted.dll").c_str()),
             INVALID_FILE_ATTRIBUTES);
+  const std::wstring marker = BesideThisProgram(L"qorv_planted.dll") + L".loaded";
+  ::DeleteFileW(marker.c_str());  // left by an earlier run that did load it
   ASSERT_TRUE(win::LoadSystemLibrariesOnly().empty());
   ASSERT_EQ(::GetModuleHandleW(L"qorv_planted.dll"), nullptr);
 
@@ -61,8 +63,7 @@ TEST(SystemLibraries, OnlyTheSystemFolderIsSearchedAndWhatIsMissingIsReported) {
     }
   }
   EXPECT_EQ(::GetModuleHandleW(L"qorv_planted.dll"), nullptr);
-  EXPECT_EQ(::GetFileAttributesW((BesideThisProgram(L"qorv_planted.dll") + L".loaded").c_str()),
-            INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(::GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES);
 
   // The function the library has was bound beside the missing one, and calls through.
   HMODULE winmm = ::GetModuleHandleW(L"winmm.dll");
