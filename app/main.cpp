@@ -3,11 +3,17 @@
 #include <objbase.h>
 
 #include "base/win/form.h"
+#include "base/win/system_libraries.h"
 #include "gamewindow/web_main_frm.h"
 #include "login/login_forms.h"
 #include "startup/load_frm.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything else can load a library: see base/win/system_libraries.h.
+  if (auto failures = qorv::win::LoadSystemLibrariesOnly(); !failures.empty()) {
+    qorv::win::ReportLibraryLoadFailures(failures);
+    return 1;
+  }
   ::OleInitialize(nullptr);
   qorv::forms::RegisterStartupForms();
   qorv::login::RegisterLoginForms();
