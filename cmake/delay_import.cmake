@@ -53,5 +53,5 @@ endfunction()
 if(WIN32)
   # What the programs use that is not a known DLL on Windows 10 and 11 (comctl32 comes from the
   # side-by-side store through the manifest, which wins over the executable's folder).
-  qorv_delay_import(wininet bcrypt gdiplus msimg32)
+  qorv_delay_import(wininet bcrypt gdiplus msimg32 urlmon)
 endif()

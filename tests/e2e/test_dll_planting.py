@@ -16,7 +16,7 @@ from qorv_e2e import (BUILD, CLIENT, MESSAGE_TITLE, SPLASH_CLASS, UPDATER, E2ETe
 PLANTED = os.path.join(BUILD, "tests", "qorv_planted.dll")
 # The libraries each program links for delayed loading, and comctl32, which the manifest takes
 # from the side-by-side store.
-CLIENT_LIBRARIES = ["wininet", "bcrypt", "gdiplus", "msimg32", "comctl32"]
+CLIENT_LIBRARIES = ["wininet", "bcrypt", "gdiplus", "msimg32", "urlmon", "comctl32"]
 UPDATER_LIBRARIES = ["wininet", "bcrypt", "comctl32"]
 
 
