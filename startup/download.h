@@ -33,6 +33,16 @@ namespace qorv {
 // (the writer shares no delete access, so its own file survives); returns how many went.
 int RemoveLeftoverPartFiles(const std::wstring& directory);
 
+// What a caller that cannot trust the server bounds a download by: an answer that announces or
+// sends more than `maxBytes`, or is not whole by `deadline` (a Seconds() time), fails as if the
+// server had not answered, and the older file stays.
+struct DownloadLimits {
+  std::optional<uint64_t> maxBytes;
+  std::optional<double> deadline;
+};
+// The clock deadlines are given in: seconds from an arbitrary start, monotonic.
+double DownloadClockSeconds();
+
 class CKpDownLoadFile {
  public:
   static constexpr uint32_t kBlockSize = 8192;
@@ -47,6 +57,10 @@ class CKpDownLoadFile {
   // The same, and the body must hash to `expectedSha256` (when given) to replace the file.
   bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
                     bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256);
+  // The same within `limits`.
+  bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
+                    bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
+                    const DownloadLimits& limits);
   // The running DownLoadFile leaves its loop before reading the next block.
   void StopDownLoad();
 
