@@ -1,6 +1,6 @@
-# Authenticode signing of what players run (scripts/package sets these): the updater right after
-# it is linked, so the client embeds the signed one, then the client; the installer's NSIS script
-# signs the uninstaller and the installer through QORV_AUTHENTICODE_COMMAND.
+# Authenticode signing of what players run (scripts/package sets these): the updater and the
+# client right after they are linked (qorv_authenticode), the uninstaller and the installer by the
+# installer's NSIS script through QORV_AUTHENTICODE_COMMAND.
 set(QORV_SIGN_CERT "" CACHE FILEPATH "Authenticode certificate chain (PEM); with QORV_SIGN_KEY")
 set(QORV_SIGN_KEY "" CACHE FILEPATH "Private key (PEM) of QORV_SIGN_CERT")
 set(QORV_SIGN_PFX "" CACHE FILEPATH "Authenticode certificate and key as PKCS#12, instead of the two")
@@ -8,7 +8,19 @@ set(QORV_SIGN_PASS_ENV "" CACHE STRING
     "Name of the environment variable that holds the key's or PFX's password at build time")
 set(QORV_SIGN_TIMESTAMP_URL "" CACHE STRING "RFC 3161 time-stamping server (empty: none)")
 
+# qorv_authenticode(TARGET): the program is signed as part of its link step, so whatever uses
+# the file (the client embeds the updater) only ever sees it signed.
+function(qorv_authenticode target)
+  if(QORV_AUTHENTICODE_COMMAND)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${QORV_AUTHENTICODE_COMMAND} $<TARGET_FILE:${target}> VERBATIM)
+  endif()
+endfunction()
+
 set(QORV_AUTHENTICODE_COMMAND "")
+if(NOT WIN32)
+  return()
+endif()
 if(QORV_SIGN_PFX STREQUAL "" AND QORV_SIGN_CERT STREQUAL "" AND QORV_SIGN_KEY STREQUAL "")
   return()
 endif()
@@ -45,9 +57,3 @@ foreach(word ${QORV_AUTHENTICODE_COMMAND})
   endif()
 endforeach()
 
-# The updater is signed as part of its link step: whatever depends on Update.exe (the client's
-# resources) only ever sees the signed file.
-foreach(target Update qorv)
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${QORV_AUTHENTICODE_COMMAND} $<TARGET_FILE:${target}> VERBATIM)
-endforeach()
