@@ -1,5 +1,5 @@
-"""The release package the end-to-end tests run: scripts/package --test-key, Authenticode-signed
-with a throwaway certificate, every endpoint on a loopback port of its own (a release build
+"""The release package the end-to-end tests run: scripts/package --test-key with a next key,
+Authenticode-signed with a throwaway certificate, every endpoint on a loopback port of its own (a release build
 ignores the QORV_* variables, so the tests' server must listen where the build points).
 
 usage: release_package.py     builds it (or brings it up to date); ctest runs this once, as the
@@ -21,6 +21,9 @@ CERT_KEY = os.path.join(CERT_DIR, "key.pem")
 PORT = 20000 + int(hashlib.sha256(RELEASE.encode()).hexdigest(), 16) % 20000
 URL = f"http://127.0.0.1:{PORT}"
 PRIVATE_KEY = os.path.join(RELEASE, "update-key", "private.pem")
+# The key a publisher would move to next: the package takes it too.
+NEXT_KEY_DIR = os.path.join(CERT_DIR, "next-key")
+NEXT_PRIVATE_KEY = os.path.join(NEXT_KEY_DIR, "private.pem")
 
 
 def version():
@@ -35,7 +38,10 @@ def setup_exe():
     return os.path.join(RELEASE, "installer", f"BrindleQorvane-Setup-{version()}-TESTKEY.exe")
 
 
-def make_certificate():
+def make_keys():
+    if not os.path.exists(NEXT_PRIVATE_KEY):
+        subprocess.run([os.path.join(SOURCE, "scripts", "sign-manifest"), "keygen", NEXT_KEY_DIR,
+                        "--no-passphrase"], check=True, capture_output=True)
     if os.path.exists(CERT):
         return
     os.makedirs(CERT_DIR, exist_ok=True)
@@ -46,9 +52,10 @@ def make_certificate():
 
 
 def build():
-    make_certificate()
+    make_keys()
     start = time.monotonic()
     subprocess.run([os.path.join(SOURCE, "scripts", "package"), "--test-key",
+                    "--next-pubkey", os.path.join(NEXT_KEY_DIR, "public.hex"),
                     "--build-dir", RELEASE, "--home-url", URL + "/", "--game-site", URL,
                     "--file-server", URL, "--cert", CERT, "--cert-key", CERT_KEY], check=True)
     print(f"release_package: built in {time.monotonic() - start:.0f} s")

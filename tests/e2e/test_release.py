@@ -173,6 +173,16 @@ class ReleaseTest(E2ETestCase):
                 self.assertEqual(installer.tree(self.install_dir), before)
                 self.assertEqual(self.updater_folders(), [])
 
+    def test_a_manifest_signed_with_the_next_key_is_offered(self):
+        self.publish(next_version(self.version, 1), {"run.bat": marker_bat("run-opened.txt")},
+                     release.NEXT_PRIVATE_KEY)
+        client = self.start_client()
+        box = message_box(press="no", timeout_ms=30000)
+        self.assertIsNotNone(box, "no question for a manifest signed with the next key")
+        self.assertIn(QUESTION, box["text"])
+        self.assertIsNotNone(find_window(SPLASH_CLASS, visible=True, timeout_ms=30000))
+        client.kill()
+
     def start_update(self, files, served=None):
         """Publishes a signed newer version of FILES (the server hands out SERVED {name: bytes}
         instead where given), starts the installed client and answers its question "yes";
