@@ -144,6 +144,17 @@ ManifestReading ReadTrustedManifest(const std::wstring& path,
   return reading;
 }
 
+int64_t UtcNowSeconds() {
+  constexpr int64_t kTicksPerSecond = 10'000'000;
+  constexpr int64_t kEpochTicks = 116'444'736'000'000'000;  // 1601-01-01 to 1970-01-01
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER ticks;
+  ticks.LowPart = now.dwLowDateTime;
+  ticks.HighPart = now.dwHighDateTime;
+  return (static_cast<int64_t>(ticks.QuadPart) - kEpochTicks) / kTicksPerSecond;
+}
+
 std::optional<std::wstring> FetchPublishedVersion(CKpDownLoadFile& download,
                                                   const std::optional<P256PublicKey>& key) {
   std::wstring dir = GetTempDir();

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -48,6 +49,9 @@ struct ManifestReading {
 ManifestReading ReadTrustedManifest(const std::wstring& path,
                                     const std::optional<P256PublicKey>& key,
                                     const ManifestLineSink& onLine);
+
+// Seconds since 1970-01-01 00:00:00 UTC by the system clock, for a manifest's expiry.
+int64_t UtcNowSeconds();
 
 // Downloads the manifest into the temporary directory (hidden) and returns its version value;
 // with a key, its signature beside it too. A failed download falls back to the manifest an
