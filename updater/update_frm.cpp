@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "base/units.h"
+#include "base/version.h"
 #include "base/win/log.h"
 #include "startup/command_line.h"
+#include "startup/manifest_policy.h"
 #include "startup/public_data.h"
 #include "startup/update_check.h"
 #include "startup/update_signature.h"
@@ -123,8 +125,22 @@ void UpdateFrm::RunUpdate() {
       return true;
     });
   }
-  if (!reading.found) win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
-  ManifestTrust trust = reading.found ? reading.trust : ManifestTrust::Rejected;
+  ManifestTrust trust = ManifestTrust::Rejected;
+  if (!reading.found) {
+    win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
+  } else {
+    // The same decision the client made before it offered the update, taken again on what is
+    // here now, against this updater's own version (it is built with the client it ships in):
+    // a replayed older manifest or one past its expiry installs nothing.
+    std::wstring running = RunningVersion();
+    ManifestDecision decision = DecideManifest(lines, reading.signature, running, UtcNowSeconds());
+    if (decision.Accepted()) {
+      trust = reading.trust;
+    } else {
+      win::LogError(L"updater: the manifest is refused: " +
+                    DescribeManifestDecision(decision, running));
+    }
+  }
 
   UpdatePlan plan = PlanUpdate(command, lines, trust);
   if (plan.directoryUsable) {
