@@ -50,6 +50,12 @@ std::optional<std::wstring> InstallProblem(const UpdaterCommand& command) {
   return std::nullopt;
 }
 
+bool IsReplaceable(const std::wstring& path) {
+  if (OpenToLookAt(path, DELETE)) return true;
+  DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND;
+}
+
 RemoveResult RemoveUnlessNew(const std::wstring& path, const std::vector<std::wstring>& newFiles) {
   win::UniqueFile file = OpenToLookAt(path, DELETE);
   if (!file) {

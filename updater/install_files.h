@@ -26,6 +26,10 @@ std::optional<FileIdentity> FileIdentityOf(const std::wstring& path);
 // passed CheckUpdaterCommand.
 std::optional<std::wstring> InstallProblem(const UpdaterCommand& command);
 
+// Whether a file could be renamed over now: it does not exist, or nobody holds it open without
+// sharing its deletion (as a running program holds its own file).
+bool IsReplaceable(const std::wstring& path);
+
 enum class RemoveResult { Removed, IsANewFile, Missing, Failed };
 
 // Removes `path`, unless it is the same file as one of `newFiles` (an update that brought the

@@ -137,8 +137,8 @@ void UpdateFrm::RunUpdate() {
     if (decision.Accepted()) {
       trust = reading.trust;
     } else {
-      win::LogError(L"updater: the manifest is refused: " +
-                    DescribeManifestDecision(decision, running));
+      win::LogError(L"updater: " + DescribeManifestDecision(decision, running) +
+                    L"; nothing is installed");
     }
   }
 
@@ -208,6 +208,13 @@ bool UpdateFrm::Fetch(const PlannedFile& file) {
   }
   m_staged.push_back(std::move(staged));
   return true;
+}
+
+bool UpdateFrm::Replaceable(const PlannedFile& file) {
+  if (IsReplaceable(file.target)) return true;
+  win::LogError(L"updater: \"" + file.target + L"\" is in use (error " +
+                std::to_wstring(::GetLastError()) + L"); nothing is replaced");
+  return false;
 }
 
 bool UpdateFrm::Replace(const PlannedFile& file) {

@@ -45,6 +45,7 @@ class UpdateFrm : public win::Form, private IUpdateActions {
   // IUpdateActions
   void ShowFile(const std::wstring& fileName) override;
   bool Fetch(const PlannedFile& file) override;
+  bool Replaceable(const PlannedFile& file) override;
   bool Replace(const PlannedFile& file) override;
   bool ExitRequested() const override { return m_exit; }
 

@@ -48,6 +48,12 @@ UpdateOutcome RunUpdatePass(const UpdatePlan& plan, IUpdateActions& actions) {
   // From here on a cancel waits: the moves take moments, and half of them would mix versions.
   outcome.stoppedAt = UpdateStep::Replace;
   for (const auto& file : plan.files) {
+    if (!actions.Replaceable(file)) {
+      outcome.failedFile = file.target;
+      return outcome;
+    }
+  }
+  for (const auto& file : plan.files) {
     if (!actions.Replace(file)) {
       outcome.failedFile = file.target;
       return outcome;

@@ -61,6 +61,10 @@ class IUpdateActions {
   // Fetches `file` into a part file beside its target and keeps it there, unchanged and held,
   // until Replace or the end of the pass; true only when it arrived whole and matched its digest.
   virtual bool Fetch(const PlannedFile& file) = 0;
+  // Whether `file`'s target can be replaced now (absent, or in nobody's way: a running program
+  // holds its file against it). Asked of every file before the first move, so that a file in
+  // use stops the update before anything of it goes in.
+  virtual bool Replaceable(const PlannedFile& file) = 0;
   // Moves the part file fetched for `file` over its target in one step.
   virtual bool Replace(const PlannedFile& file) = 0;
   // The player confirmed leaving the update.

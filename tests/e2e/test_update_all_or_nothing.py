@@ -1,6 +1,7 @@
 """The updater installs a signed update whole or not at all: every file is fetched and checked
 before any replaces its target, a file that fails leaves the whole installation as it was and
-opens nothing, and a command line that does not name the client's own folder writes nothing.
+opens nothing; a command line that does not name the client's own folder, and a manifest that is
+not newer than the updater or is past its expiry, write nothing.
 """
 import os
 import unittest
@@ -30,7 +31,10 @@ class AllOrNothingTest(SignedTestCase):
             self.write_client_file(name, old)
             self.site_file(name, new)
         self.write_client_file("qorv.exe", self.OLD_CLIENT)
-        lines = [f"version={next_version()}", "EXPIRES=2999-01-01"]
+        self.put_signed(next_version(), "2999-01-01")
+
+    def put_signed(self, version, expires):
+        lines = [f"version={version}", f"EXPIRES={expires}"]
         lines += [f"{name}|{self.url}/files/{name}" for name in self.FILES]
         self.put_manifest("\r\n".join(lines) + "\r\n")
         sign(self.fetched_manifest(), self.files_dir())
@@ -66,6 +70,21 @@ class AllOrNothingTest(SignedTestCase):
         self.assert_install_untouched()
         self.assertEqual(self.requested(), [])
         self.assertIn("does not hold the client", self.new_log())
+
+    def test_a_manifest_not_newer_or_expired_is_refused(self):
+        for what, version, expires, reason in (
+                ("the running version again", running_version(), "2999-01-01",
+                 f"is not newer than {running_version()}; nothing is installed"),
+                ("expired", next_version(), "2020-01-01",
+                 "expired on 2020-01-01; nothing is installed")):
+            with self.subTest(what):
+                self.put_signed(version, expires)
+                with self.server.lock:
+                    self.server.requests.clear()
+                self.assertEqual(self.run_updater(self.updater_args()), NOT_COMPLETE)
+                self.assert_install_untouched()
+                self.assertEqual(self.requested(), [])
+                self.assertIn(reason, self.new_log())
 
 
 if __name__ == "__main__":

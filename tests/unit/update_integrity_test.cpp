@@ -180,6 +180,7 @@ class DigestActions : public IUpdateActions {
     // The file on the server matches whatever its line says, except "bad.bin".
     return !(file.digest && file.target.ends_with(L"bad.bin"));
   }
+  bool Replaceable(const PlannedFile&) override { return true; }
   bool Replace(const PlannedFile&) override { return true; }
   bool ExitRequested() const override { return false; }
 };

@@ -147,7 +147,7 @@ TEST(UpdaterPaths, SamePathIgnoresCaseAndDoubledSeparators) {
 // leave, and the order in which the pass asked for things.
 class ScriptedActions : public IUpdateActions {
  public:
-  std::set<std::wstring> fetchFails, replaceFails;  // by file name
+  std::set<std::wstring> fetchFails, busy, replaceFails;  // by file name
   int exitAfterFetches = -1;                        // -1: never
   std::vector<std::wstring> shown, calls;           // "fetch x", "replace x"
   int fetches = 0;
@@ -157,6 +157,10 @@ class ScriptedActions : public IUpdateActions {
     ++fetches;
     calls.push_back(L"fetch " + file.fileName);
     return !fetchFails.contains(file.fileName);
+  }
+  bool Replaceable(const PlannedFile& file) override {
+    calls.push_back(L"check " + file.fileName);
+    return !busy.contains(file.fileName);
   }
   bool Replace(const PlannedFile& file) override {
     calls.push_back(L"replace " + file.fileName);
@@ -180,6 +184,7 @@ TEST(UpdatePass, FetchesAllBeforeReplacingAnyThenOpensTheLast) {
   EXPECT_EQ(actions.shown, (std::vector<std::wstring>{L"one.dat", L"two.dat", L"three.exe"}));
   EXPECT_EQ(actions.calls,
             (std::vector<std::wstring>{L"fetch one.dat", L"fetch two.dat", L"fetch three.exe",
+                                       L"check one.dat", L"check two.dat", L"check three.exe",
                                        L"replace one.dat", L"replace two.dat",
                                        L"replace three.exe"}));
   EXPECT_EQ(outcome.fetchedCount, 3);
@@ -192,51 +197,49 @@ TEST(UpdatePass, FetchesAllBeforeReplacingAnyThenOpensTheLast) {
   EXPECT_STREQ(ClosingMessage(outcome), kUpdatedText);
 }
 
-TEST(UpdatePass, AnythingShortOfAllFilesReplacesNothingAndOpensNothing) {
+TEST(UpdatePass, AnythingShortOfAllFilesOpensNothing) {
   const wchar_t* kCommand = L"C:\\Q|C:\\Q\\qorv.exe";
   struct Case {
     const char* what;
     const wchar_t* command;
     std::vector<std::wstring> manifest;
     ManifestTrust trust;
-    std::set<std::wstring> fetchFails, replaceFails;
+    std::set<std::wstring> fetchFails, busy, replaceFails;
     int exitAfter;
     std::vector<std::wstring> calls;
     UpdateStep stoppedAt;
     const wchar_t* message;  // nullptr: none
   } cases[] = {
-      {"the third fetch fails: nothing is replaced", kCommand, kThreeFiles, ManifestTrust::Signed,
-       {L"three.exe"}, {}, -1,
-       {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe"}, UpdateStep::Fetch,
-       kUpdateFailedText},
-      {"the first fetch fails: the pass stops there", kCommand, kThreeFiles, ManifestTrust::Signed,
-       {L"one.dat"}, {}, -1, {L"fetch one.dat"}, UpdateStep::Fetch, kUpdateFailedText},
-      {"cancel after the second fetch", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {}, 2,
+      {"the third fetch fails: nothing is replaced", kCommand, kThreeFiles, ManifestTrust::Signed, {L"three.exe"}, {}, {},
+       -1, {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe"}, UpdateStep::Fetch, kUpdateFailedText},
+      {"the first fetch fails: the pass stops there", kCommand, kThreeFiles, ManifestTrust::Signed, {L"one.dat"}, {}, {}, -1,
+       {L"fetch one.dat"}, UpdateStep::Fetch, kUpdateFailedText},
+      {"cancel after the second fetch", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {}, {}, 2,
        {L"fetch one.dat", L"fetch two.dat"}, UpdateStep::Fetch, nullptr},
-      {"cancel after the last fetch: still nothing replaced", kCommand, kThreeFiles,
-       ManifestTrust::Signed, {}, {}, 3,
+      {"cancel after the last fetch: still nothing replaced", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {}, {}, 3,
        {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe"}, UpdateStep::Fetch, nullptr},
-      {"a move that fails stops the moves and opens nothing", kCommand, kThreeFiles,
-       ManifestTrust::Signed, {}, {L"two.dat"}, -1,
-       {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe", L"replace one.dat",
-        L"replace two.dat"},
-       UpdateStep::Replace, kUpdateFailedText},
+      {"a target in use: nothing is replaced", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {L"three.exe"}, {}, -1,
+       {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe", L"check one.dat", L"check two.dat", L"check three.exe"}, UpdateStep::Replace, kUpdateFailedText},
+      {"a move that fails anyway stops the moves and opens nothing", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {},
+       {L"two.dat"}, -1,
+       {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe", L"check one.dat", L"check two.dat", L"check three.exe", L"replace one.dat", L"replace two.dat"}, UpdateStep::Replace,
+       kUpdateFailedText},
       {"an unsafe line: nothing is fetched at all", kCommand,
        {L"version=2", L"a|http://h/a.dat" + kSha, L"evil|http://h/..\\..\\x.exe" + kSha},
-       ManifestTrust::Signed, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
+       ManifestTrust::Signed, {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
       {"a refused manifest: nothing is fetched", kCommand, kThreeFiles, ManifestTrust::Rejected,
-       {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
-      {"no directory: nothing is written anywhere", L"|C:\\Q\\qorv.exe", kThreeFiles,
-       ManifestTrust::Signed, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
+       {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
+      {"no directory: nothing is written anywhere", L"|C:\\Q\\qorv.exe", kThreeFiles, ManifestTrust::Signed, {}, {}, {},
+       -1, {}, UpdateStep::Refused, kUpdateFailedText},
       {"a refused command line: nothing is fetched", L"\\\\srv\\s|\\\\srv\\s\\qorv.exe",
-       kThreeFiles, ManifestTrust::Signed, {}, {}, -1, {}, UpdateStep::Refused,
-       kUpdateFailedText},
+       kThreeFiles, ManifestTrust::Signed, {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     auto plan = PlanUpdate(ParseUpdaterCommandLine(c.command), c.manifest, c.trust);
     ScriptedActions actions;
     actions.fetchFails = c.fetchFails;
+    actions.busy = c.busy;
     actions.replaceFails = c.replaceFails;
     actions.exitAfterFetches = c.exitAfter;
     auto outcome = RunUpdatePass(plan, actions);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/win/handles.h"
 #include "updater/install_files.h"
 #include "win/download_test_server.h"
 
@@ -50,6 +51,22 @@ TEST(FileIdentity, OneFileUnderEverySpellingAndNoOtherFile) {
   EXPECT_EQ(::GetFileAttributesW(client.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(RemoveUnlessNew(client, {other}), RemoveResult::Missing);
   EXPECT_NE(::GetFileAttributesW(other.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(IsReplaceable, NotWhileAProgramHoldsItsFile) {
+  ScratchDir dir(L"replaceable");
+  std::wstring file = dir / L"game.dll";
+  WriteWholeFile(file, "in use");
+  EXPECT_TRUE(IsReplaceable(file));
+  EXPECT_TRUE(IsReplaceable(dir / L"new.dll"));
+  {
+    // As the loader holds a running program's image: reading shared, deleting not.
+    win::UniqueFile held(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(IsReplaceable(file));
+  }
+  EXPECT_TRUE(IsReplaceable(file));
 }
 
 TEST(InstallProblem, TheDirectoryMustExistLocallyAndHoldTheClient) {
