@@ -1,5 +1,6 @@
 #include "updater/command_line_check.h"
 
+#include "base/text.h"
 #include "startup/manifest.h"
 
 namespace qorv {
@@ -8,15 +9,7 @@ namespace {
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 bool EndsWithExe(std::wstring_view name) {
-  if (name.size() < 5) return false;
-  std::wstring_view ext = name.substr(name.size() - 4);
-  const wchar_t* exe = L".exe";
-  for (size_t i = 0; i < 4; ++i) {
-    wchar_t c = ext[i];
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    if (c != exe[i]) return false;
-  }
-  return true;
+  return name.size() > 4 && AsciiLower(name.substr(name.size() - 4)) == L".exe";
 }
 
 // "C:\" followed by folder names, each followed by one "\" (the parser appends the last one).
