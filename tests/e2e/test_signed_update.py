@@ -139,12 +139,9 @@ class SignedUpdaterTest(SignedTestCase):
         self.assertEqual(updater.wait(timeout=30), 0)
         self.assertEqual(self.read_client_file("evil.bat"), b"the old evil.bat")
         self.assertEqual(self.read_client_file("qorv.exe"), b"the old client")
-        self.assertTrue(wait_for(lambda: os.path.exists(self.client_file("first-opened.txt")), 20))
-        self.assertTrue(absent_for(UPDATER_CLASS, 500))
-        self.assertFalse(os.path.exists(self.client_file("evil-opene!.txt")))
-        self.assertFalse(os.path.exists(self.client_file("evil-opened.txt")))
-        self.assertEqual(sorted(os.listdir(self.client_dir)),
-                         ["evil.bat", "first-opened.txt", "first.bat", "qorv.exe"])
+        # The update went in whole or not at all: the good file before the bad one stays out too.
+        self.assertTrue(absent_for(UPDATER_CLASS, 1500))
+        self.assertEqual(sorted(os.listdir(self.client_dir)), ["evil.bat", "qorv.exe"])
         self.assertIn("does not match its SHA-256", self.new_log())
 
     def test_a_manifest_changed_after_the_client_checked_it_is_not_used(self):

@@ -329,15 +329,15 @@ class UpdaterTest(UpdateTestCase):
         self.assertEqual(self.read_client_file("big.bin"), b"the old big file")
         self.assertEqual(self.read_client_file("qorv.exe"), b"the old client")
         self.assertFalse(os.path.exists(self.client_file("after.txt")))
-        self.assertTrue(wait_for(lambda: os.path.exists(self.client_file("first-opened.txt")), 20),
-                        "the last complete file was not opened")
-        self.assertEqual(sorted(os.listdir(self.client_dir)),
-                         ["big.bin", "first-opened.txt", "first.bat", "qorv.exe"])
+        # A cancelled update is no update: the file fetched before the cancel stays out, unopened.
+        self.assertTrue(absent_for(UPDATER_CLASS, 1500))
+        self.assertEqual(sorted(os.listdir(self.client_dir)), ["big.bin", "qorv.exe"])
         self.assertNotIn("/files/after.txt", self.requested())
 
     def test_no_answers_the_close_question_and_goes_on(self):
         self.site_pattern_file("big.bin", 1000000)
         self.put_manifest(f"version=9.9.9\r\nbig|{self.url}/slow/1000000/40/big.bin\r\n")
+        self.write_client_file("qorv.exe", b"the old client")
         updater = self.start(UPDATER, args=self.updater_args())
         self.assertIsNotNone(find_window(UPDATER_CLASS, visible=True, timeout_ms=30000))
         self.assertTrue(wait_for(lambda: any(r.startswith("/slow/") for r in self.requested()), 30))
@@ -373,12 +373,12 @@ class UpdaterTest(UpdateTestCase):
         self.assertIsNotNone(box)
         self.assertEqual(box["text"], NOT_COMPLETE)  # listed files were left out
         self.assertEqual(updater.wait(timeout=30), 0)
-        self.assertTrue(wait_for(lambda: os.path.exists(self.client_file("ok-opened.txt")), 20))
+        # An update missing some of its files is none: not even the good line is fetched.
+        self.assertTrue(absent_for(UPDATER_CLASS, 1500))
         self.assertEqual(sorted(os.listdir(self.scratch)), before_scratch)
         self.assertEqual(os.listdir(install), ["client"])
-        self.assertEqual(sorted(os.listdir(self.client_dir)),
-                         ["ok-opened.txt", "ok.bat", "qorv.exe"])
-        self.assertEqual(self.requested(), ["/files/ok.bat"])
+        self.assertEqual(sorted(os.listdir(self.client_dir)), ["qorv.exe"])
+        self.assertEqual(self.requested(), [])
 
     def test_only_a_version_line_updates_nothing(self):
         self.put_manifest("version=9.9.9\r\n")
