@@ -32,8 +32,8 @@ MESSAGE_TITLE = "提示"
 def sign_manifest(path, files_dir=None, expires=None):
     """Signs the manifest at PATH with the build tree's key as the publisher does: digests of the
     files in FILES_DIR on every file line, an EXPIRES line, PATH.sig beside it. Without FILES_DIR
-    the lines stay as they are (a file line without a digest is never fetched) and only the
-    EXPIRES line (a year ahead unless EXPIRES says otherwise) is added."""
+    the lines stay as they are (a file line without a digest is never fetched) and only an
+    EXPIRES line (EXPIRES, or 2099-01-01) is added after the first line when there is none."""
     if files_dir is not None:
         args = [SIGN_MANIFEST, "sign", path, "--key", PRIVATE_KEY, "--files", files_dir]
         if expires:
@@ -44,9 +44,10 @@ def sign_manifest(path, files_dir=None, expires=None):
     from cryptography.hazmat.primitives.asymmetric import ec, utils
     with open(path, "rb") as f:
         data = f.read()
-    first, sep, rest = data.partition(b"\n")
-    sep = sep or b"\r\n"
-    data = first + sep + b"EXPIRES=" + (expires or "2099-01-01").encode() + b"\r\n" + rest
+    if b"expires=" not in data.lower():
+        first, sep, rest = data.partition(b"\n")
+        data = (first + (sep or b"\r\n") + b"EXPIRES=" + (expires or "2099-01-01").encode()
+                + b"\r\n" + rest)
     with open(PRIVATE_KEY, "rb") as f:
         key = serialization.load_pem_private_key(f.read(), password=None)
     r, s = utils.decode_dss_signature(key.sign(data, ec.ECDSA(hashes.SHA256())))

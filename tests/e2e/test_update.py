@@ -141,13 +141,14 @@ class UpdateTestCase(E2ETestCase):
     def fetched_manifest(self):
         return os.path.join(self.temp, "update.txt")
 
-    def put_manifest(self, text, digests=True):
+    def put_manifest(self, text, digests=True, expires=None):
         """The manifest the client would have left in the temporary directory, signed with the
         build tree's key; each file line with the digest of its file in the site's files unless
-        told otherwise (a line without one is never fetched)."""
+        told otherwise (a line without one is never fetched). The signer writes the EXPIRES line:
+        EXPIRES (YYYY-MM-DD) or its default."""
         with open(self.fetched_manifest(), "wb") as f:
             f.write(text.encode())
-        sign_manifest(self.fetched_manifest(), self.files_dir() if digests else None)
+        sign_manifest(self.fetched_manifest(), self.files_dir() if digests else None, expires)
 
     def client_file(self, name):
         return os.path.join(self.client_dir, name)

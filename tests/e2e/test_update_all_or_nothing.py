@@ -7,7 +7,7 @@ import os
 import unittest
 
 from qorv_e2e import UPDATER, absent_for, message_box
-from test_signed_update import SignedTestCase, flip_one_byte, sign
+from test_signed_update import SignedTestCase, flip_one_byte
 from test_update import NOT_COMPLETE, UPDATER_CLASS, marker_bat, running_version
 
 
@@ -36,8 +36,7 @@ class AllOrNothingTest(SignedTestCase):
     def put_signed(self, version, expires):
         lines = [f"version={version}", f"EXPIRES={expires}"]
         lines += [f"{name}|{self.url}/files/{name}" for name in self.FILES]
-        self.put_manifest("\r\n".join(lines) + "\r\n")
-        sign(self.fetched_manifest(), self.files_dir())
+        self.put_manifest("\r\n".join(lines) + "\r\n", expires=expires)
 
     def run_updater(self, args):
         updater = self.start(UPDATER, args=args)
