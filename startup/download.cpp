@@ -18,13 +18,6 @@ namespace {
 
 constexpr std::wstring_view kPartExtension = L".part";
 
-struct FindTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-  static void Close(Handle h) { ::FindClose(h); }
-};
-using UniqueFind = win::Unique<FindTraits>;
 
 // Up to 8 lower-case hexadecimal digits, as "%x" writes a 32-bit number.
 bool IsHexNumber(std::wstring_view text) {
@@ -45,9 +38,15 @@ bool IsPartFileName(std::wstring_view name) {
   return dot != std::wstring_view::npos && dot > 0 && IsHexNumber(name.substr(dot + 1));
 }
 
+}  // namespace
+
 // The body's home until it is whole: a file beside the target (a rename within one directory
 // cannot half-happen), removed on every way out that does not hand it over. Only a process ended
 // from outside leaves it; RemoveLeftoverPartFiles takes care of that.
+//
+// Its handle shares reading only and carries DELETE access: nobody else can write, rename or
+// delete the file while it is held, and the rename over the target goes through the handle
+// itself, so the file that goes in is the one that was written and hashed.
 class PartialFile {
  public:
   PartialFile(const std::wstring& target, DWORD attributes) {
@@ -57,7 +56,7 @@ class PartialFile {
       ::wsprintfW(suffix, L".%lx-%x", ::GetCurrentProcessId(), counter.fetch_add(1));
       m_path = target + suffix + std::wstring(kPartExtension);
       // CREATE_NEW: never reuse (and so never truncate) a file someone else is writing.
-      m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+      m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
                                  CREATE_NEW, attributes, nullptr));
       if (!m_file && ::GetLastError() != ERROR_FILE_EXISTS) break;
     }
@@ -66,8 +65,13 @@ class PartialFile {
   PartialFile(const PartialFile&) = delete;
   PartialFile& operator=(const PartialFile&) = delete;
   ~PartialFile() {
+    if (m_path.empty()) return;
+    // Through the handle while it is still ours; by name only if the system refused that.
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    bool disposed = ::SetFileInformationByHandle(m_file.Get(), FileDispositionInfo, &dispose,
+                                                 sizeof(dispose));
     m_file.Reset();
-    if (!m_path.empty()) ::DeleteFileW(m_path.c_str());
+    if (!disposed) ::DeleteFileW(m_path.c_str());
   }
 
   explicit operator bool() const { return static_cast<bool>(m_file); }
@@ -75,16 +79,25 @@ class PartialFile {
     DWORD written = 0;
     return ::WriteFile(m_file.Get(), data, size, &written, nullptr) && written == size;
   }
-  // Closes the file and moves it over the target; on failure it is removed and the target kept.
-  // The rename is one step: a process ended at any moment leaves the old target or the new one.
+  // Moves the file over the target through its handle and closes it; on failure it is removed
+  // (when this object goes) and the target kept. The rename is one step: a process ended at any
+  // moment leaves the old target or the new one.
   bool Commit(const std::wstring& target) {
-    m_file.Reset();
-    if (!::MoveFileExW(m_path.c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // On disk before its name is: a power cut after the rename must not leave an empty file.
+    ::FlushFileBuffers(m_file.Get());
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::copy(target.begin(), target.end(), rename->FileName);
+    if (!::SetFileInformationByHandle(m_file.Get(), FileRenameInfo, rename,
+                                      static_cast<DWORD>(buffer.size()))) {
       win::LogError(L"download: cannot replace \"" + target + L"\" (error " +
                     std::to_wstring(::GetLastError()) + L")");
       return false;
     }
+    m_file.Reset();
     m_path.clear();
     return true;
   }
@@ -94,6 +107,8 @@ class PartialFile {
   win::UniqueFile m_file;
   std::wstring m_path;
 };
+
+namespace {
 
 // Measured under Wine: 64 MB in 64 KB writes takes half the time of 256 KB writes, a quarter of
 // 8 KB ones.
@@ -220,13 +235,53 @@ bool QueryNumber(HINTERNET request, DWORD query, DWORD& value) {
   return ::HttpQueryInfoW(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index) != 0;
 }
 
+// The Content-Length as the server wrote it, read as text: a length of 4 GiB or more does not fit
+// the 32-bit number the system would give, and must not wrap to a small one. Nothing when the
+// header is absent or not all digits.
+std::optional<uint64_t> QueryContentLength(HINTERNET request) {
+  wchar_t text[32] = {};
+  DWORD size = sizeof(text) - sizeof(wchar_t);
+  DWORD index = 0;
+  if (!::HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, &index)) {
+    return std::nullopt;
+  }
+  std::wstring_view digits(text, size / sizeof(wchar_t));
+  while (!digits.empty() && digits.front() == L' ') digits.remove_prefix(1);
+  while (!digits.empty() && digits.back() == L' ') digits.remove_suffix(1);
+  if (digits.empty() || digits.size() > 19) return std::nullopt;  // 19 digits fit in 64 bits
+  uint64_t value = 0;
+  for (wchar_t c : digits) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - L'0');
+  }
+  return value;
+}
+
+// Milliseconds left to `deadline`, at least 1 (0 would mean "no timeout" to the system).
+DWORD MillisecondsLeft(double deadline) {
+  double left = (deadline - Seconds()) * 1000.0;
+  if (left < 1.0) return 1;
+  if (left > 0x7FFFFFFF) return 0x7FFFFFFF;
+  return static_cast<DWORD>(left);
+}
+
+// Bounds the system's own waits (connecting, sending, waiting for bytes) by what is left, so a
+// server that stops answering cannot hold the call past its deadline.
+void LimitWaits(HINTERNET handle, double deadline) {
+  DWORD ms = MillisecondsLeft(deadline);
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                       INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+    ::InternetSetOptionW(handle, option, &ms, sizeof(ms));
+  }
+}
+
 }  // namespace
 
 int RemoveLeftoverPartFiles(const std::wstring& directory) {
   int removed = 0;
   WIN32_FIND_DATAW found{};
   std::wstring pattern = directory + L"*" + std::wstring(kPartExtension);
-  UniqueFind find(::FindFirstFileW(pattern.c_str(), &found));
+  win::UniqueFind find(::FindFirstFileW(pattern.c_str(), &found));
   if (!find) return 0;
   do {
     // The pattern also matches short names: the long one decides.
@@ -243,6 +298,20 @@ int RemoveLeftoverPartFiles(const std::wstring& directory) {
     }
   } while (::FindNextFileW(find.Get(), &found));
   return removed;
+}
+
+double DownloadClockSeconds() { return Seconds(); }
+
+StagedFile::StagedFile() = default;
+StagedFile::~StagedFile() = default;
+StagedFile::StagedFile(StagedFile&&) noexcept = default;
+StagedFile& StagedFile::operator=(StagedFile&&) noexcept = default;
+
+bool StagedFile::Commit() {
+  if (!m_file) return false;
+  bool committed = m_file->Commit(m_target);
+  m_file.reset();
+  return committed;
 }
 
 CKpDownLoadFile::CKpDownLoadFile() : m_state(std::make_shared<State>()) {}
@@ -264,6 +333,29 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                                    bool bHidden, bool bRaiseEvent,
                                    const std::optional<Sha256Digest>& expectedSha256) {
+  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, nullptr, {});
+}
+
+bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
+                                   bool bHidden, bool bRaiseEvent,
+                                   const std::optional<Sha256Digest>& expectedSha256,
+                                   const DownloadLimits& limits) {
+  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, nullptr, limits);
+}
+
+bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
+                                   bool bHidden, bool bRaiseEvent,
+                                   const std::optional<Sha256Digest>& expectedSha256,
+                                   StagedFile& staged) {
+  staged = StagedFile();
+  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, &staged, {});
+}
+
+bool CKpDownLoadFile::Fetch(const std::wstring& strURLFile, const std::wstring& strSaveFile,
+                            bool bHidden, bool bRaiseEvent,
+                            const std::optional<Sha256Digest>& expectedSha256,
+                            StagedFile* staged, const DownloadLimits& limits) {
+  auto pastDeadline = [&] { return limits.deadline && Seconds() >= *limits.deadline; };
   std::shared_ptr<State> state = m_state;
   state->stop = false;
   bool result = false;
@@ -271,6 +363,7 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
     win::UniqueInternet internet(
         ::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     win::UniqueInternet request;
+    if (internet && limits.deadline) LimitWaits(internet.Get(), *limits.deadline);
     if (internet) {
       // A fresh copy from the server, and none kept in the browser's cache: the body goes to
       // its file, and an update's programs would otherwise sit in the cache a second time.
@@ -279,20 +372,29 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
     }
     DWORD status = 0;
     DWORD total = 0;
+    std::optional<uint64_t> announced;
+    if (request && limits.maxBytes) announced = QueryContentLength(request.Get());
     if (!request) {
       win::LogInfo(L"download: cannot open " + strURLFile + L" (error " +
                    std::to_wstring(::GetLastError()) + L")");
     } else if (!QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE, status) || status != 200) {
       win::LogInfo(L"download: " + strURLFile + L" answered " + std::to_wstring(status));
-    } else if (!QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH, total) || total == 0) {
+    } else if (limits.maxBytes && announced && *announced > *limits.maxBytes) {
+      win::LogError(L"download: " + strURLFile + L" announces " + std::to_wstring(*announced) +
+                    L" bytes, more than the " + std::to_wstring(*limits.maxBytes) + L" allowed");
+    } else if (!QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH, total) || total == 0 ||
+               (limits.maxBytes && !announced)) {
       win::LogInfo(L"download: " + strURLFile + L" has no Content-Length");
+    } else if (pastDeadline()) {
+      win::LogError(L"download: " + strURLFile + L" did not answer in time");
     } else {
       if (bRaiseEvent) {
         if (auto slot = QueryFileInfo) slot(total);
         if (!state->alive) return false;
       }
-      PartialFile partial(strSaveFile,
-                          bHidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
+      auto owned = std::make_unique<PartialFile>(
+          strSaveFile, bHidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
+      PartialFile& partial = *owned;
       // Hashed as it is written, so the check costs no second reading of the file.
       std::unique_ptr<Sha256Stream> hasher;
       if (expectedSha256) hasher = std::make_unique<Sha256Stream>();
@@ -338,8 +440,14 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
           unsigned char* buffer = buffers[filling].data();
           DWORD asked = pacer.Next();
           DWORD read = 0;
+          if (limits.deadline) LimitWaits(request.Get(), *limits.deadline);
           double started = Seconds();
           if (!::InternetReadFile(request.Get(), buffer, asked, &read)) {
+            broken = true;
+            break;
+          }
+          if (pastDeadline()) {
+            win::LogError(L"download: " + strURLFile + L" did not arrive in time");
             broken = true;
             break;
           }
@@ -371,7 +479,13 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
           std::optional<Sha256Digest> actual;
           if (hasher) actual = hasher->Finish();
           if (MayKeep(true, expectedSha256, actual)) {
-            result = partial.Commit(strSaveFile);
+            if (staged) {
+              staged->m_file = std::move(owned);  // still held: nothing can change it meanwhile
+              staged->m_target = strSaveFile;
+              result = true;
+            } else {
+              result = partial.Commit(strSaveFile);
+            }
           } else {
             win::LogError(L"download: " + strURLFile + L" does not match its SHA-256 (expected " +
                           DigestHex(*expectedSha256) + L", received " +

@@ -11,7 +11,10 @@
 //
 // While the body arrives it lives in "<target>.<pid>-<n>.part" (hexadecimal), beside the target.
 // A process that is ended from outside leaves that file behind; RemoveLeftoverPartFiles clears
-// such files from a directory before a new round of downloads into it.
+// such files from a directory before a new round of downloads into it. The part file is held
+// open without write or delete sharing from its creation (the body is hashed as it is written)
+// until it is renamed over the target through that same handle, so nobody can change or swap it
+// between the check and the move.
 //
 // Events, raised only when bRaiseEvent is true: QueryFileInfo once before the body is read,
 // Loading after every block written, Complete once at the end of every call, failed or not.
@@ -33,6 +36,38 @@ namespace qorv {
 // (the writer shares no delete access, so its own file survives); returns how many went.
 int RemoveLeftoverPartFiles(const std::wstring& directory);
 
+// What a caller that cannot trust the server bounds a download by: an answer that announces or
+// sends more than `maxBytes`, or is not whole by `deadline` (a Seconds() time), fails as if the
+// server had not answered, and the older file stays.
+struct DownloadLimits {
+  std::optional<uint64_t> maxBytes;
+  std::optional<double> deadline;
+};
+// The clock deadlines are given in: seconds from an arbitrary start, monotonic.
+double DownloadClockSeconds();
+
+class PartialFile;
+
+// A download that arrived whole and matched its digest, kept in its part file (held as above)
+// instead of replacing its target: several of them can be fetched before any goes in. Commit
+// moves it over the target in one step; dropping it removes the part file.
+class StagedFile {
+ public:
+  StagedFile();
+  ~StagedFile();
+  StagedFile(StagedFile&&) noexcept;
+  StagedFile& operator=(StagedFile&&) noexcept;
+
+  explicit operator bool() const { return static_cast<bool>(m_file); }
+  bool Commit();
+  const std::wstring& Target() const { return m_target; }
+
+ private:
+  friend class CKpDownLoadFile;
+  std::unique_ptr<PartialFile> m_file;
+  std::wstring m_target;
+};
+
 class CKpDownLoadFile {
  public:
   static constexpr uint32_t kBlockSize = 8192;
@@ -47,6 +82,14 @@ class CKpDownLoadFile {
   // The same, and the body must hash to `expectedSha256` (when given) to replace the file.
   bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
                     bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256);
+  // The same within `limits`.
+  bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
+                    bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
+                    const DownloadLimits& limits);
+  // The same, but a whole, matching body stays in `staged` and the file is not yet replaced.
+  bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
+                    bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
+                    StagedFile& staged);
   // The running DownLoadFile leaves its loop before reading the next block.
   void StopDownLoad();
 
@@ -60,6 +103,10 @@ class CKpDownLoadFile {
     bool stop = false;
     bool running = false;
   };
+  bool Fetch(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
+             bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
+             StagedFile* staged, const DownloadLimits& limits);
+
   std::shared_ptr<State> m_state;
 };
 

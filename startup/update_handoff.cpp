@@ -2,8 +2,21 @@
 
 #include "base/paths.h"
 #include "base/text.h"
+#include "startup/update_integrity.h"
 
 namespace qorv {
+
+std::wstring UpdaterFolderName(const std::array<uint8_t, 16>& random) {
+  return LowerHex(random.data(), random.size());
+}
+
+bool IsUpdaterFolderName(std::wstring_view name) {
+  if (name.size() != 32) return false;
+  for (wchar_t c : name) {
+    if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return false;
+  }
+  return true;
+}
 
 std::wstring BuildUpdaterCommandLine(std::wstring_view executablePath) {
   std::wstring dir = DirectoryOf(executablePath);

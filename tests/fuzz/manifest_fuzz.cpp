@@ -1,26 +1,33 @@
 // Fuzz target for the update manifest reader and the updater's line handling.
 // fuzz-sources: base/text.cpp base/paths.cpp base/units.cpp startup/manifest.cpp
-// fuzz-sources: startup/update_integrity.cpp
+// fuzz-sources: startup/update_integrity.cpp startup/manifest_policy.cpp
 // fuzz-sources: startup/update_handoff.cpp updater/update_pass.cpp updater/progress_bar_model.cpp
+// fuzz-sources: updater/command_line_check.cpp
 // fuzz-seed: version=1.1.0\r\nq|http://h/g/qorv.exe\r\n
 // fuzz-seed: VERSION = 2\nq|http://h/a\nr|http://h/..\\x\n
 // fuzz-seed: \xef\xbb\xbfversion=1\rq|x|y\r
+// fuzz-seed: version=1.2.3\r\nEXPIRES=2027-02-28\r\nexpires = 2028-02-29\n
 // fuzz-seed-files: demo/site/gamehome/qorv/update*.txt
 //
 // Checks, for any bytes: splitting in chunks of any size gives the lines of a one-shot split; a
 // version value is trimmed; every accepted file line names a file directly inside the client's
 // directory; in a signed manifest every accepted line has a digest and a rejected one yields no
-// file; a signature file is accepted only in its one shape; the progress fill stays on its track.
+// file; a signature file is accepted only in its one shape; a version or expiry date is accepted
+// only in its one shape and reads back as it was written; no manifest is accepted unsigned, and
+// an accepted one names a newer version and a date not reached; the progress fill stays on its
+// track.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/text.h"
 #include "startup/manifest.h"
+#include "startup/manifest_policy.h"
 #include "startup/update_handoff.h"
 #include "startup/update_integrity.h"
 #include "updater/progress_bar_model.h"
@@ -91,6 +98,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(signedPlan.files.size() <= plan.files.size());
     for (const auto& file : signedPlan.files) Check(file.digest.has_value());
     Check(PlanUpdate(plan.command, lines, ManifestTrust::Rejected).files.empty());
+
+    for (const auto& line : lines) {
+      // A value read as a version or a date is exactly its canonical text, up to leading zeros.
+      std::wstring value = TrimSpaces(line.substr(std::min<size_t>(8, line.size())));
+      if (auto version = ParseProductVersion(value)) {
+        Check(ParseProductVersion(ProductVersionText(*version)) == version);
+        Check(value.find_first_not_of(L"0123456789.") == std::wstring::npos);
+      }
+      if (auto date = ParseExpiresLine(line)) {
+        Check(IsExpiresLine(line));
+        Check(date->month >= 1 && date->month <= 12 && date->day >= 1 && date->day <= 31);
+        Check(date->year >= 1970 && date->year <= 9999);
+      }
+    }
+    int64_t now = static_cast<int64_t>(static_cast<uint32_t>(Int32At(data, size, 2))) * 4;
+    for (auto status : {SignatureStatus::Missing, SignatureStatus::Malformed,
+                        SignatureStatus::Invalid}) {
+      Check(!DecideManifest(lines, status, L"0.0.0", now).Accepted());
+    }
+    ManifestDecision decision = DecideManifest(lines, SignatureStatus::Valid, L"1.1.0", now);
+    if (decision.Accepted()) {
+      Check(decision.published && *decision.published > ProductVersion{1, 1, 0});
+      Check(decision.expires && !IsExpiredAt(*decision.expires, now));
+    }
+    Check(!DescribeManifestDecision(decision, L"1.1.0").empty());
 
     // The first line as an updater command line: field 0 always ends in a backslash.
     if (!lines.empty()) {

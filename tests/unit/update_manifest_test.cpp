@@ -99,13 +99,6 @@ TEST(ManifestVersion, ValueFromTheFirstVersionLine) {
   }
 }
 
-TEST(ManifestVersion, ComparedExactlyAsText) {
-  EXPECT_FALSE(IsNewVersion(L"1.1.0", L"1.1.0"));
-  for (const wchar_t* other : {L"1.1.1", L"1.0.9", L"1.1.0 ", L"1.1", L"1.01.0", L"", L"v1.1.0"}) {
-    EXPECT_TRUE(IsNewVersion(other, L"1.1.0")) << other;  // older counts as new as well
-  }
-}
-
 TEST(ManifestVersion, ByteOrderMarkIsNotPartOfTheText) {
   EXPECT_EQ(DetectManifestEncoding("\xEF\xBB\xBFversion=1").encoding, ManifestEncoding::Utf8);
   EXPECT_EQ(DetectManifestEncoding("\xEF\xBB\xBFversion=1").skip, 3u);
