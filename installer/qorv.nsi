@@ -3,6 +3,7 @@
 ;  makensis -DQORV_VERSION=1.1.0 -DQORV_CLIENT=path/qorv.exe -DQORV_ICON=path/qorv.ico
 ;           -DQORV_OUTFILE=path/BrindleQorvane-Setup-1.1.0.exe qorv.nsi
 ;  (installer/build-setup passes these; CMake and scripts/package call it.)
+;  -DQORV_SIGN_COMMAND=... (optional) signs the uninstaller before it is packed and the installer.
 ;
 ;  Installs for the current user only, into a folder the user can write: the client's updater
 ;  replaces files in the client's own folder without elevation.
@@ -17,12 +18,21 @@ SetCompressor /SOLID lzma
   !error "QORV_VERSION, QORV_CLIENT, QORV_ICON and QORV_OUTFILE must be defined"
 !endif
 
+!ifdef QORV_SIGN_COMMAND
+  ; %1 is the file NSIS just wrote; a failing command fails the build.
+  !uninstfinalize '${QORV_SIGN_COMMAND} "%1"' = 0
+  !finalize '${QORV_SIGN_COMMAND} "%1"' = 0
+!endif
+
 !define PRODUCT_NAME "BrindleQorvane客户端"
 !define PUBLISHER "Tidewell"
 !define CLIENT_EXE "qorv.exe"
 !define UNINSTALLER "uninstall.exe"
 !define SHORTCUT "${PRODUCT_NAME}.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\BrindleQorvane"
+; The player's settings, and what the client keeps under the local application data.
+!define SETTINGS_KEY "Software\BrindleQorvane"
+!define DATA_DIR "$LOCALAPPDATA\BrindleQorvane"
 ; The client registers its browser emulation level under its executable's file name.
 !define BROWSER_EMULATION_KEY "Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION"
 
@@ -151,15 +161,26 @@ Section "Uninstall"
   Delete "$DESKTOP\${SHORTCUT}"
 
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegValue HKCU "${BROWSER_EMULATION_KEY}" "${CLIENT_EXE}"
   DeleteRegKey /ifempty HKCU "${BROWSER_EMULATION_KEY}"
 
   ; What the client and its updater leave in the temporary directory.
   Delete "$TEMP\qorv.ico"
   Delete "$TEMP\update.txt"
+  Delete "$TEMP\update.txt.sig"
   Delete "$TEMP\update.txt.*.part"
   Delete "$TEMP\Update.exe"
   Delete "$TEMP\qorv.log"
+  ; The client's own folder under the local application data (the updater's private copies),
+  ; unless the player installed into it: then only what the client wrote there goes.
+  StrLen $0 "${DATA_DIR}\"
+  StrCpy $1 "$INSTDIR\" $0
+  ${If} $1 == "${DATA_DIR}\"
+    RMDir /r "${DATA_DIR}\Updater"
+  ${Else}
+    RMDir /r "${DATA_DIR}"
+  ${EndIf}
 
   Delete "$INSTDIR\${CLIENT_EXE}"
   Delete "$INSTDIR\${UNINSTALLER}"

@@ -18,13 +18,6 @@ namespace {
 
 constexpr std::wstring_view kPartExtension = L".part";
 
-struct FindTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-  static void Close(Handle h) { ::FindClose(h); }
-};
-using UniqueFind = win::Unique<FindTraits>;
 
 // Up to 8 lower-case hexadecimal digits, as "%x" writes a 32-bit number.
 bool IsHexNumber(std::wstring_view text) {
@@ -242,13 +235,53 @@ bool QueryNumber(HINTERNET request, DWORD query, DWORD& value) {
   return ::HttpQueryInfoW(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index) != 0;
 }
 
+// The Content-Length as the server wrote it, read as text: a length of 4 GiB or more does not fit
+// the 32-bit number the system would give, and must not wrap to a small one. Nothing when the
+// header is absent or not all digits.
+std::optional<uint64_t> QueryContentLength(HINTERNET request) {
+  wchar_t text[32] = {};
+  DWORD size = sizeof(text) - sizeof(wchar_t);
+  DWORD index = 0;
+  if (!::HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, &index)) {
+    return std::nullopt;
+  }
+  std::wstring_view digits(text, size / sizeof(wchar_t));
+  while (!digits.empty() && digits.front() == L' ') digits.remove_prefix(1);
+  while (!digits.empty() && digits.back() == L' ') digits.remove_suffix(1);
+  if (digits.empty() || digits.size() > 19) return std::nullopt;  // 19 digits fit in 64 bits
+  uint64_t value = 0;
+  for (wchar_t c : digits) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - L'0');
+  }
+  return value;
+}
+
+// Milliseconds left to `deadline`, at least 1 (0 would mean "no timeout" to the system).
+DWORD MillisecondsLeft(double deadline) {
+  double left = (deadline - Seconds()) * 1000.0;
+  if (left < 1.0) return 1;
+  if (left > 0x7FFFFFFF) return 0x7FFFFFFF;
+  return static_cast<DWORD>(left);
+}
+
+// Bounds the system's own waits (connecting, sending, waiting for bytes) by what is left, so a
+// server that stops answering cannot hold the call past its deadline.
+void LimitWaits(HINTERNET handle, double deadline) {
+  DWORD ms = MillisecondsLeft(deadline);
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                       INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+    ::InternetSetOptionW(handle, option, &ms, sizeof(ms));
+  }
+}
+
 }  // namespace
 
 int RemoveLeftoverPartFiles(const std::wstring& directory) {
   int removed = 0;
   WIN32_FIND_DATAW found{};
   std::wstring pattern = directory + L"*" + std::wstring(kPartExtension);
-  UniqueFind find(::FindFirstFileW(pattern.c_str(), &found));
+  win::UniqueFind find(::FindFirstFileW(pattern.c_str(), &found));
   if (!find) return 0;
   do {
     // The pattern also matches short names: the long one decides.
@@ -279,6 +312,8 @@ bool StagedFile::Commit() {
   return committed;
 }
 
+double DownloadClockSeconds() { return Seconds(); }
+
 CKpDownLoadFile::CKpDownLoadFile() : m_state(std::make_shared<State>()) {}
 
 CKpDownLoadFile::~CKpDownLoadFile() {
@@ -298,7 +333,14 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                                    bool bHidden, bool bRaiseEvent,
                                    const std::optional<Sha256Digest>& expectedSha256) {
-  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, nullptr);
+  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, {}, nullptr);
+}
+
+bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
+                                   bool bHidden, bool bRaiseEvent,
+                                   const std::optional<Sha256Digest>& expectedSha256,
+                                   const DownloadLimits& limits) {
+  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, limits, nullptr);
 }
 
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
@@ -306,13 +348,14 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
                                    const std::optional<Sha256Digest>& expectedSha256,
                                    StagedFile& staged) {
   staged = StagedFile();
-  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, &staged);
+  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, {}, &staged);
 }
 
 bool CKpDownLoadFile::Fetch(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                             bool bHidden, bool bRaiseEvent,
                             const std::optional<Sha256Digest>& expectedSha256,
-                            StagedFile* staged) {
+                            const DownloadLimits& limits, StagedFile* staged) {
+  auto pastDeadline = [&] { return limits.deadline && Seconds() >= *limits.deadline; };
   std::shared_ptr<State> state = m_state;
   state->stop = false;
   bool result = false;
@@ -320,6 +363,7 @@ bool CKpDownLoadFile::Fetch(const std::wstring& strURLFile, const std::wstring& 
     win::UniqueInternet internet(
         ::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     win::UniqueInternet request;
+    if (internet && limits.deadline) LimitWaits(internet.Get(), *limits.deadline);
     if (internet) {
       // A fresh copy from the server, and none kept in the browser's cache: the body goes to
       // its file, and an update's programs would otherwise sit in the cache a second time.
@@ -328,13 +372,21 @@ bool CKpDownLoadFile::Fetch(const std::wstring& strURLFile, const std::wstring& 
     }
     DWORD status = 0;
     DWORD total = 0;
+    std::optional<uint64_t> announced;
+    if (request && limits.maxBytes) announced = QueryContentLength(request.Get());
     if (!request) {
       win::LogInfo(L"download: cannot open " + strURLFile + L" (error " +
                    std::to_wstring(::GetLastError()) + L")");
     } else if (!QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE, status) || status != 200) {
       win::LogInfo(L"download: " + strURLFile + L" answered " + std::to_wstring(status));
-    } else if (!QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH, total) || total == 0) {
+    } else if (limits.maxBytes && announced && *announced > *limits.maxBytes) {
+      win::LogError(L"download: " + strURLFile + L" announces " + std::to_wstring(*announced) +
+                    L" bytes, more than the " + std::to_wstring(*limits.maxBytes) + L" allowed");
+    } else if (!QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH, total) || total == 0 ||
+               (limits.maxBytes && !announced)) {
       win::LogInfo(L"download: " + strURLFile + L" has no Content-Length");
+    } else if (pastDeadline()) {
+      win::LogError(L"download: " + strURLFile + L" did not answer in time");
     } else {
       if (bRaiseEvent) {
         if (auto slot = QueryFileInfo) slot(total);
@@ -388,8 +440,14 @@ bool CKpDownLoadFile::Fetch(const std::wstring& strURLFile, const std::wstring& 
           unsigned char* buffer = buffers[filling].data();
           DWORD asked = pacer.Next();
           DWORD read = 0;
+          if (limits.deadline) LimitWaits(request.Get(), *limits.deadline);
           double started = Seconds();
           if (!::InternetReadFile(request.Get(), buffer, asked, &read)) {
+            broken = true;
+            break;
+          }
+          if (pastDeadline()) {
+            win::LogError(L"download: " + strURLFile + L" did not arrive in time");
             broken = true;
             break;
           }

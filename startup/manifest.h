@@ -65,12 +65,6 @@ std::wstring VersionValueOf(std::wstring_view line);
 // The value of the first version line; nothing when there is none.
 std::optional<std::wstring> FindVersionValue(const std::vector<std::wstring>& lines);
 
-// Published and running versions are compared as strings, exactly: any difference, older ones
-// included, is an update to offer.
-inline bool IsNewVersion(std::wstring_view published, std::wstring_view running) {
-  return published != running;
-}
-
 // A file line of the manifest, as the updater reads it: "name|url" or "name|url|sha256". Fields
 // after the third are ignored.
 enum class FileLineKind {

@@ -1,6 +1,8 @@
 #include "startup/update_check.h"
 
+#include <bcrypt.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <array>
 
@@ -98,27 +100,17 @@ FileBytes ReadSmallFile(const std::wstring& path, size_t limit) {
 
 }  // namespace
 
-bool ReadManifestFile(const std::wstring& path, const ManifestLineSink& onLine) {
-  ManifestDecoder decoder(onLine);
-  bool stopped = false;
-  bool found = ReadFileChunks(path, [&](std::string_view chunk) {
-    stopped = !decoder.Feed(chunk);
-    return !stopped;
-  });
-  if (found && !stopped) decoder.Finish();
-  return found;
+std::wstring NewVersionQuestionText(std::wstring_view running, std::wstring_view published) {
+  return std::wstring(kNewVersionQuestion) + L"\n" + kRunningVersionLabel + std::wstring(running) +
+         L"\n" + kPublishedVersionLabel + std::wstring(published);
 }
 
 ManifestReading ReadTrustedManifest(const std::wstring& path,
-                                    const std::optional<P256PublicKey>& key,
+                                    const std::vector<P256PublicKey>& keys,
                                     const ManifestLineSink& onLine) {
   ManifestReading reading;
-  if (!key) {
-    reading.found = ReadManifestFile(path, onLine);
-    return reading;
-  }
   // One reading: the bytes that are verified are the bytes that are used.
-  FileBytes manifest = ReadSmallFile(path, kMaxSignedManifestBytes);
+  FileBytes manifest = ReadSmallFile(path, kMaxManifestBytes);
   reading.found = manifest.found;
   if (!manifest.found) return reading;
   std::wstring signaturePath = path + L".sig";
@@ -130,9 +122,9 @@ ManifestReading ReadTrustedManifest(const std::wstring& path,
   } else if (signature.tooLarge) {
     reading.signature = SignatureStatus::Malformed;
   } else {
-    reading.signature = CheckManifestSignature(*key, manifest.bytes, signature.bytes);
+    reading.signature = CheckManifestSignature(keys, manifest.bytes, signature.bytes);
   }
-  reading.trust = TrustOf(true, reading.signature);
+  reading.trust = TrustOf(reading.signature);
   if (reading.trust == ManifestTrust::Rejected) {
     win::LogError(L"update: \"" + path + L"\" is not taken: its signature is " +
                   SignatureStatusName(reading.signature) +
@@ -142,6 +134,29 @@ ManifestReading ReadTrustedManifest(const std::wstring& path,
   ManifestDecoder decoder(onLine);
   if (decoder.Feed(manifest.bytes)) decoder.Finish();
   return reading;
+}
+
+std::optional<ManifestDecision> DecideManifestFile(const std::wstring& path,
+                                                   const std::vector<P256PublicKey>& keys,
+                                                   std::wstring_view runningVersion,
+                                                   int64_t nowUtc,
+                                                   std::vector<std::wstring>* lines) {
+  std::vector<std::wstring> read;
+  ManifestReading reading = ReadTrustedManifest(path, keys, [&](std::wstring_view line) {
+    read.emplace_back(line);
+    return true;
+  });
+  if (!reading.found) return std::nullopt;
+  ManifestDecision decision = DecideManifest(read, reading.signature, runningVersion, nowUtc);
+  std::wstring text = L"update: \"" + path + L"\": " +
+                      DescribeManifestDecision(decision, runningVersion);
+  if (decision.Accepted() || decision.verdict == ManifestVerdict::NotNewer) {
+    win::LogInfo(text);
+  } else {
+    win::LogError(text);
+  }
+  if (lines) *lines = std::move(read);
+  return decision;
 }
 
 int64_t UtcNowSeconds() {
@@ -155,41 +170,133 @@ int64_t UtcNowSeconds() {
   return (static_cast<int64_t>(ticks.QuadPart) - kEpochTicks) / kTicksPerSecond;
 }
 
-std::optional<std::wstring> FetchPublishedVersion(CKpDownLoadFile& download,
-                                                  const std::optional<P256PublicKey>& key) {
+namespace {
+
+void RemoveFetched(const std::wstring& path) {
+  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!::DeleteFileW(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+    win::LogError(L"update check: cannot remove the earlier \"" + path + L"\" (error " +
+                  std::to_wstring(::GetLastError()) + L")");
+  }
+}
+
+}  // namespace
+
+std::optional<ManifestDecision> FetchManifestDecision(CKpDownLoadFile& download,
+                                                      const std::vector<P256PublicKey>& keys,
+                                                      std::wstring_view runningVersion,
+                                                      int64_t nowUtc) {
   std::wstring dir = GetTempDir();
   if (dir.empty()) {
     win::LogError(L"update check: no temporary directory");
     return std::nullopt;
   }
   std::wstring manifest = dir + kManifestFileName;
+  std::wstring signature = dir + kSignatureFileName;
   std::wstring url = win::CurrentEndpoints().ManifestUrl();
-  // The result does not matter: a manifest an earlier run left is the fallback.
-  bool fetched = download.DownLoadFile(url, manifest, true, false);
-  if (key) {
-    std::wstring signature = dir + kSignatureFileName;
-    bool signatureFetched = download.DownLoadFile(url + L".sig", signature, true, false);
-    // A fresh manifest without a signature is unsigned, whatever an earlier run left.
-    if (fetched && !signatureFetched) {
-      ::SetFileAttributesW(signature.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileW(signature.c_str());
+  // What an earlier run fetched says nothing about what the server publishes now: a fetch that
+  // fails must find no manifest (or signature) to fall back to. A manifest that cannot be
+  // removed is not read either.
+  RemoveFetched(manifest);
+  RemoveFetched(signature);
+  double deadline = DownloadClockSeconds() + kManifestDeadlineSeconds;
+  if (!download.DownLoadFile(url, manifest, true, false, std::nullopt,
+                             {kMaxManifestBytes, deadline})) {
+    win::LogInfo(L"update check: no manifest from " + url);
+    RemoveFetched(signature);
+    return std::nullopt;
+  }
+  if (!download.DownLoadFile(url + L".sig", signature, true, false, std::nullopt,
+                             {kMaxSignatureFileBytes, deadline})) {
+    RemoveFetched(signature);  // a manifest without its signature is refused below, and logged
+  }
+  return DecideManifestFile(manifest, keys, runningVersion, nowUtc);
+}
+
+namespace {
+
+// "<local application data>\BrindleQorvane\Updater\", made when missing; empty when unknown.
+std::wstring UpdaterFoldersRoot() {
+  wchar_t base[MAX_PATH] = {};
+  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)) ||
+      base[0] == L'\0') {
+    win::LogError(L"update hand-off: no local application data folder");
+    return {};
+  }
+  std::wstring root = std::wstring(base) + L"\\";
+  std::wstring_view rest = kUpdaterFoldersPath;
+  for (size_t slash; (slash = rest.find(L'\\')) != std::wstring_view::npos;
+       rest.remove_prefix(slash + 1)) {
+    root.append(rest.substr(0, slash + 1));
+    if (!::CreateDirectoryW(root.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+      win::LogError(L"update hand-off: cannot make \"" + root + L"\" (error " +
+                    std::to_wstring(::GetLastError()) + L")");
+      return {};
     }
   }
-  std::optional<std::wstring> version;
-  ManifestReading reading = ReadTrustedManifest(manifest, key, [&](std::wstring_view line) {
-    if (!IsVersionLine(line)) return true;
-    version = VersionValueOf(line);
-    return false;
-  });
-  if (!reading.found) win::LogInfo(L"update check: no manifest at " + manifest);
-  return version;
+  return root;
+}
+
+}  // namespace
+
+std::wstring MakePrivateUpdaterFolder() {
+  std::wstring root = UpdaterFoldersRoot();
+  if (root.empty()) return {};
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    std::array<uint8_t, 16> random{};
+    if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, random.data(), static_cast<ULONG>(random.size()),
+                                          BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+      win::LogError(L"update hand-off: no random name to be had");
+      return {};
+    }
+    std::wstring dir = root + UpdaterFolderName(random) + L"\\";
+    // Never an existing folder: one made by someone else could hold their files.
+    if (::CreateDirectoryW(dir.c_str(), nullptr)) return dir;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) {
+      win::LogError(L"update hand-off: cannot make \"" + dir + L"\" (error " +
+                    std::to_wstring(::GetLastError()) + L")");
+      return {};
+    }
+  }
+  return {};
+}
+
+void RemoveOldUpdaterFolders() {
+  std::wstring root = UpdaterFoldersRoot();
+  if (root.empty()) return;
+  WIN32_FIND_DATAW found{};
+  win::UniqueFind find(::FindFirstFileW((root + L"*").c_str(), &found));
+  if (!find) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !IsUpdaterFolderName(found.cFileName)) {
+      continue;
+    }
+    std::wstring dir = root + found.cFileName;
+    // A link in its place is removed as a link: nothing it points to is touched.
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      WIN32_FIND_DATAW inner{};
+      win::UniqueFind files(::FindFirstFileW((dir + L"\\*").c_str(), &inner));
+      if (files) {
+        do {
+          if (inner.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+          std::wstring file = dir + L"\\" + inner.cFileName;
+          ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+          ::DeleteFileW(file.c_str());
+        } while (::FindNextFileW(files.Get(), &inner));
+      }
+    }
+    if (::RemoveDirectoryW(dir.c_str())) {
+      win::LogInfo(L"update: removed the earlier updater folder \"" + dir + L"\"");
+    }
+  } while (::FindNextFileW(find.Get(), &found));
 }
 
 bool HandOffToUpdater() {
-  std::wstring dir = GetTempDir();
   std::wstring exe = win::ExecutablePath();
+  std::wstring dir = MakePrivateUpdaterFolder();
   if (dir.empty() || exe.empty()) {
-    win::LogError(L"update hand-off: no temporary directory or executable path");
+    win::LogError(L"update hand-off: no private folder or executable path");
     return false;
   }
   std::wstring updater = dir + kUpdaterFileName;
@@ -206,11 +313,26 @@ bool HandOffToUpdater() {
   return true;
 }
 
+namespace {
+
+std::optional<ManifestDecision> FetchForThisProgram(CKpDownLoadFile& download) {
+  return FetchManifestDecision(download, BuiltInUpdateKeys(), RunningVersion(), UtcNowSeconds());
+}
+
+std::wstring QuestionFor(const ManifestDecision& decision) {
+  return NewVersionQuestionText(RunningVersion(), ProductVersionText(*decision.published));
+}
+
+}  // namespace
+
 void CheckUpdate() {
+  // The updater an earlier hand-off started has long finished (or holds its folder, which then
+  // stays until a later start).
+  RemoveOldUpdaterFolders();
   CKpDownLoadFile download;
-  std::optional<std::wstring> published = FetchPublishedVersion(download, BuiltInUpdateKey());
-  if (!published || !IsNewVersion(*published, RunningVersion())) return;
-  int answer = ::MessageBoxW(nullptr, kNewVersionQuestion, kUpdateTitle,
+  std::optional<ManifestDecision> decision = FetchForThisProgram(download);
+  if (!decision || !decision->Accepted()) return;
+  int answer = ::MessageBoxW(nullptr, QuestionFor(*decision).c_str(), kUpdateTitle,
                              MB_ICONQUESTION | MB_YESNO);
   if (answer != IDYES) return;
   HandOffToUpdater();
@@ -225,15 +347,19 @@ UpdateCommand::~UpdateCommand() { *m_alive = false; }
 void UpdateCommand::Run(IUpdateHost& host) {
   std::shared_ptr<bool> alive = m_alive;
   if (!m_download) m_download = std::make_unique<CKpDownLoadFile>();
-  std::optional<std::wstring> published = FetchPublishedVersion(*m_download, BuiltInUpdateKey());
+  std::optional<ManifestDecision> decision = FetchForThisProgram(*m_download);
   // Messages ran during the download: the window may be gone, and this object with it.
-  if (!*alive || !host.UpdateHostLoaded() || !published) return;
+  if (!*alive || !host.UpdateHostLoaded() || !decision) return;
   HWND owner = host.UpdateMessageOwner();
-  if (!IsNewVersion(*published, RunningVersion())) {
+  // A good manifest of this version or an older one: nothing newer is published. A manifest
+  // refused for its signature, shape or age says nothing either way.
+  if (decision->verdict == ManifestVerdict::NotNewer) {
     ::MessageBoxW(owner, kUpToDateText, kUpdateTitle, MB_ICONEXCLAMATION | MB_OK);
     return;
   }
-  int answer = ::MessageBoxW(owner, kNewVersionQuestion, kUpdateTitle, MB_ICONQUESTION | MB_YESNO);
+  if (!decision->Accepted()) return;
+  int answer = ::MessageBoxW(owner, QuestionFor(*decision).c_str(), kUpdateTitle,
+                             MB_ICONQUESTION | MB_YESNO);
   if (answer != IDYES || !*alive || !host.UpdateHostLoaded()) return;
   HandOff handOff = m_handOff;  // the unload below may release this object
   if (handOff) handOff();

@@ -1,7 +1,7 @@
-// The update check: the published version is read from the manifest on the file server and
-// compared with the running one; when they differ the player is offered the update, and on Yes
-// the updater the client carries is written to the temporary directory and started with the
-// client's location.
+// The update check: the manifest on the file server is fetched afresh with its signature, and
+// only a manifest signed with one of the build's keys, not expired and naming a version higher
+// than the running one is offered; on Yes the updater the client carries is written to a private
+// folder of its own and started with the client's location.
 //
 // Two runs share this: the automatic check at start (CheckUpdate, declared with the start-up
 // window), which ends the program at once after a hand-off, and the main window's `update`
@@ -17,7 +17,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "startup/manifest_policy.h"
 #include "startup/update_integrity.h"
 
 namespace qorv {
@@ -30,38 +32,62 @@ inline constexpr wchar_t kUpdaterResourceType[] = L"UPDATE";
 inline constexpr int kUpdaterResourceId = 101;
 inline constexpr wchar_t kUpdateTitle[] = L"提示";
 inline constexpr wchar_t kNewVersionQuestion[] = L"发现有新版本，是否现在更新！";
+// Below the question: the version running and the one published.
+inline constexpr wchar_t kRunningVersionLabel[] = L"当前版本：";
+inline constexpr wchar_t kPublishedVersionLabel[] = L"最新版本：";
 inline constexpr wchar_t kUpToDateText[] = L"当前版本已是最新，无需更新！";
 
 using ManifestLineSink = std::function<bool(std::wstring_view line)>;
 
-// Reads a manifest file line by line, each line decoded from the system's code page (or UTF-8
-// after a byte order mark). onLine returns false to stop. False when the file cannot be opened.
-bool ReadManifestFile(const std::wstring& path, const ManifestLineSink& onLine);
+// The question box's text: the question, then the two versions on lines of their own.
+std::wstring NewVersionQuestionText(std::wstring_view running, std::wstring_view published);
 
-// A manifest as a program may use it. With a key, the file is read whole, its signature
-// (`path` + ".sig") checked against exactly those bytes, and only a manifest that verifies
-// reaches onLine; without a key it is read as it always was.
+// A manifest as a program may use it: the file is read whole (at most kMaxManifestBytes), its
+// signature (`path` + ".sig") checked against exactly those bytes with each of `keys`, and only a
+// manifest that verifies reaches onLine, each line decoded from the system's code page (or UTF-8
+// after a byte order mark). onLine returns false to stop.
 struct ManifestReading {
   bool found = false;
-  ManifestTrust trust = ManifestTrust::Unsigned;
-  SignatureStatus signature = SignatureStatus::Missing;  // with a key only
+  ManifestTrust trust = ManifestTrust::Rejected;
+  SignatureStatus signature = SignatureStatus::Missing;
 };
 ManifestReading ReadTrustedManifest(const std::wstring& path,
-                                    const std::optional<P256PublicKey>& key,
+                                    const std::vector<P256PublicKey>& keys,
                                     const ManifestLineSink& onLine);
+
+// ReadTrustedManifest and DecideManifest in one: the decision on the manifest at `path` for a
+// program running `runningVersion` at `nowUtc`, logged; nothing when there is no file at all.
+std::optional<ManifestDecision> DecideManifestFile(const std::wstring& path,
+                                                   const std::vector<P256PublicKey>& keys,
+                                                   std::wstring_view runningVersion,
+                                                   int64_t nowUtc,
+                                                   std::vector<std::wstring>* lines = nullptr);
 
 // Seconds since 1970-01-01 00:00:00 UTC by the system clock, for a manifest's expiry.
 int64_t UtcNowSeconds();
 
-// Downloads the manifest into the temporary directory (hidden) and returns its version value;
-// with a key, its signature beside it too. A failed download falls back to the manifest an
-// earlier run left; nothing when there is no manifest, its signature does not hold, or it has no
-// version line.
-std::optional<std::wstring> FetchPublishedVersion(CKpDownLoadFile& download,
-                                                  const std::optional<P256PublicKey>& key);
+// How long the manifest and its signature together may take to arrive: the check at start holds
+// the splash back until then. A manifest is a few hundred bytes; a line that cannot bring it in
+// 15 seconds cannot bring the update either, and a server that trickles it is answered with none.
+inline constexpr double kManifestDeadlineSeconds = 15.0;
 
-// Writes the updater beside the manifest and starts it with the client's directory and path.
-// Returns whether it was started; the callers leave either way.
+// Removes the manifest and its signature an earlier run left, then downloads both afresh into
+// the temporary directory (hidden), within kMaxManifestBytes, kMaxSignatureFileBytes and
+// kManifestDeadlineSeconds, and decides on them. Nothing when the manifest could not be fetched:
+// an earlier run's copy is never used.
+std::optional<ManifestDecision> FetchManifestDecision(CKpDownLoadFile& download,
+                                                      const std::vector<P256PublicKey>& keys,
+                                                      std::wstring_view runningVersion,
+                                                      int64_t nowUtc);
+
+// A fresh, empty folder for the updater (ending in "\\"), made from a random name under the
+// user's local application data; empty when none could be made.
+std::wstring MakePrivateUpdaterFolder();
+// Removes the folders earlier hand-offs made, with what they hold; one still in use stays.
+void RemoveOldUpdaterFolders();
+
+// Writes the updater into a fresh private folder (update_handoff) and starts it there with the
+// client's directory and path. Returns whether it was started; the callers leave either way.
 bool HandOffToUpdater();
 
 // The main window as the manual check sees it.

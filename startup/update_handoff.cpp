@@ -5,6 +5,24 @@
 
 namespace qorv {
 
+std::wstring UpdaterFolderName(const std::array<uint8_t, 16>& random) {
+  static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+  std::wstring name;
+  for (uint8_t b : random) {
+    name += kDigits[b >> 4];
+    name += kDigits[b & 15];
+  }
+  return name;
+}
+
+bool IsUpdaterFolderName(std::wstring_view name) {
+  if (name.size() != 32) return false;
+  for (wchar_t c : name) {
+    if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'))) return false;
+  }
+  return true;
+}
+
 std::wstring BuildUpdaterCommandLine(std::wstring_view executablePath) {
   std::wstring dir = DirectoryOf(executablePath);
   return dir + L"|" + dir + L"\\" + BaseNameWithoutExtension(executablePath) + L".exe";

@@ -2,10 +2,21 @@
 // "|", the client's executable path. The client builds it; the updater reads it back.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace qorv {
+
+// The updater is written to and started from a folder of its own under the user's local
+// application data, "BrindleQorvane\Updater\<32 hex digits>", named from 16 random bytes: no
+// one can place a file (a library it would load) there ahead of it, as anyone could beside it in
+// the shared temporary directory.
+inline constexpr wchar_t kUpdaterFoldersPath[] = L"BrindleQorvane\\Updater\\";
+std::wstring UpdaterFolderName(const std::array<uint8_t, 16>& random);
+// Whether a name is one UpdaterFolderName gives: only those are ever removed.
+bool IsUpdaterFolderName(std::wstring_view name);
 
 // From the running executable's full path: "C:\Games\Qorv|C:\Games\Qorv\qorv.exe". A drive's
 // root keeps its backslash, so the path then has two after the colon ("C:\|C:\\qorv.exe").

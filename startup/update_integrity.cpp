@@ -66,8 +66,7 @@ const wchar_t* SignatureStatusName(SignatureStatus status) {
   return L"?";
 }
 
-ManifestTrust TrustOf(bool buildHasKey, SignatureStatus status) {
-  if (!buildHasKey) return ManifestTrust::Unsigned;
+ManifestTrust TrustOf(SignatureStatus status) {
   return status == SignatureStatus::Valid ? ManifestTrust::Signed : ManifestTrust::Rejected;
 }
 

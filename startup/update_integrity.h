@@ -1,8 +1,7 @@
 // What makes an update trustworthy: the publisher signs the exact bytes of the manifest with
 // ECDSA P-256 over SHA-256, and each file line may carry the SHA-256 of its file as a third field
 // ("name|url|sha256"). A client built with the publisher's public key takes only a manifest whose
-// signature verifies, and from it only lines with a digest; a build without a key takes any
-// manifest, and still checks the digests a line carries.
+// signature verifies, and from it only lines with a digest. Every build carries a key.
 //
 // Encodings (what the publisher's tool writes, and nothing else is accepted):
 // - public key: 128 hex digits, X then Y (32 bytes each, big-endian), no "04" prefix;
@@ -30,8 +29,9 @@ inline constexpr wchar_t kSignatureFileName[] = L"update.txt.sig";
 inline constexpr char kSignatureSuffix[] = ".sig";
 // 128 digits and a CR LF; a longer file is no signature, whatever it holds.
 inline constexpr size_t kMaxSignatureFileBytes = 130;
-// A signed manifest is read whole before it is trusted; one larger than this is refused.
-inline constexpr size_t kMaxSignedManifestBytes = 8u << 20;
+// A manifest is read whole before it is trusted; one larger than this is refused, whether it
+// arrives or lies on disk. Real ones hold a few hundred bytes.
+inline constexpr size_t kMaxManifestBytes = 1u << 20;
 
 // Exactly 64 hex digits (either case) after trimming spaces; nothing otherwise.
 std::optional<Sha256Digest> ParseDigest(std::wstring_view field);
@@ -49,12 +49,11 @@ enum class SignatureStatus {
 const wchar_t* SignatureStatusName(SignatureStatus status);
 
 enum class ManifestTrust {
-  Unsigned,  // the build has no key: the manifest is taken as it is
-  Signed,    // verified with the build's key
-  Rejected,  // the build has a key and the signature is missing or wrong: no manifest at all
+  Unsigned,  // read without a signature check: what a line says about itself only (tests, tools)
+  Signed,    // verified with one of the build's keys
+  Rejected,  // the signature is missing or wrong: no manifest at all
 };
-// Without a key the signature is not looked at (not even fetched).
-ManifestTrust TrustOf(bool buildHasKey, SignatureStatus status);
+ManifestTrust TrustOf(SignatureStatus status);
 
 // Whether a file line may be downloaded at all: in a signed manifest only with a digest.
 bool MayFetch(ManifestTrust trust, bool hasDigest);

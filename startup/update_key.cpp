@@ -1,17 +1,29 @@
-// The publisher key a program is built with. This file is compiled once per key (the build's
-// setting, none, the tests' own) with QORV_UPDATE_PUBKEY_HEX defined, and each program links one.
+// The publisher keys a program is built with: the current one and, while the publisher moves to
+// a new key, the next one. QORV_UPDATE_KEYS_HEX holds them comma-separated (cmake/update_key.cmake
+// checked each to be a point on P-256 and never leaves it empty).
+#include <string_view>
+
 #include "startup/update_signature.h"
 
-#ifndef QORV_UPDATE_PUBKEY_HEX
-#error "QORV_UPDATE_PUBKEY_HEX must be defined (empty for a build without a key)"
+#ifndef QORV_UPDATE_KEYS_HEX
+#error "QORV_UPDATE_KEYS_HEX must name the build's update keys"
 #endif
 
 namespace qorv {
 
-const std::optional<P256PublicKey>& BuiltInUpdateKey() {
-  // Checked to be a point on P-256 when the build was configured; empty gives none.
-  static const std::optional<P256PublicKey> key = ParsePublicKey(QORV_UPDATE_PUBKEY_HEX);
-  return key;
+const std::vector<P256PublicKey>& BuiltInUpdateKeys() {
+  static const std::vector<P256PublicKey> keys = [] {
+    std::vector<P256PublicKey> parsed;
+    std::string_view all = QORV_UPDATE_KEYS_HEX;
+    while (!all.empty()) {
+      size_t comma = all.find(',');
+      // A key that does not parse is left out: no key at all is no manifest taken.
+      if (auto key = ParsePublicKey(all.substr(0, comma))) parsed.push_back(*key);
+      all = comma == std::string_view::npos ? std::string_view() : all.substr(comma + 1);
+    }
+    return parsed;
+  }();
+  return keys;
 }
 
 }  // namespace qorv

@@ -187,4 +187,16 @@ SignatureStatus CheckManifestSignature(const P256PublicKey& key, std::string_vie
   return SignatureStatus::Invalid;
 }
 
+SignatureStatus CheckManifestSignature(const std::vector<P256PublicKey>& keys,
+                                       std::string_view manifest,
+                                       const std::optional<std::string>& signatureFile) {
+  SignatureStatus status = SignatureStatus::Invalid;
+  for (const P256PublicKey& key : keys) {
+    status = CheckManifestSignature(key, manifest, signatureFile);
+    if (status != SignatureStatus::Invalid) return status;  // valid, or no signature to try
+  }
+  if (keys.empty()) win::LogError(L"update signature: this program carries no key");
+  return status;
+}
+
 }  // namespace qorv

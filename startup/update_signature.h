@@ -16,8 +16,9 @@
 
 namespace qorv {
 
-// The key this program was built with (the QORV_UPDATE_PUBKEY setting); none when it has none.
-const std::optional<P256PublicKey>& BuiltInUpdateKey();
+// The keys this program was built with: the publisher's current one (QORV_UPDATE_PUBKEY) and,
+// while it moves to another, the next one (QORV_UPDATE_PUBKEY_NEXT). Never empty in a program.
+const std::vector<P256PublicKey>& BuiltInUpdateKeys();
 
 std::optional<Sha256Digest> Sha256Of(std::string_view bytes);
 
@@ -63,6 +64,10 @@ long VerifyP256Sha256(const P256PublicKey& key, std::string_view message,
 
 // A manifest's signature file (nothing: there is none) checked against the manifest's bytes.
 SignatureStatus CheckManifestSignature(const P256PublicKey& key, std::string_view manifest,
+                                       const std::optional<std::string>& signatureFile);
+// The same with each of `keys`: Valid when one of them verifies it; no keys verify nothing.
+SignatureStatus CheckManifestSignature(const std::vector<P256PublicKey>& keys,
+                                       std::string_view manifest,
                                        const std::optional<std::string>& signatureFile);
 
 }  // namespace qorv

@@ -120,7 +120,7 @@ void UpdateFrm::RunUpdate() {
   // in the temporary directory since, so it is checked again, and used as it was checked.
   ManifestReading reading;
   if (!manifest.empty()) {
-    reading = ReadTrustedManifest(manifest, BuiltInUpdateKey(), [&](std::wstring_view line) {
+    reading = ReadTrustedManifest(manifest, BuiltInUpdateKeys(), [&](std::wstring_view line) {
       lines.emplace_back(line);
       return true;
     });

@@ -55,6 +55,13 @@ struct FileTraits {
   static void Close(Handle h) { ::CloseHandle(h); }
 };
 
+struct FindTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+
 template <class T>
 struct GdiObjectTraits {
   using Handle = T;
@@ -64,6 +71,7 @@ struct GdiObjectTraits {
 };
 
 using UniqueFile = Unique<FileTraits>;
+using UniqueFind = Unique<FindTraits>;
 using UniqueHandle = Unique<SimpleTraits<HANDLE, ::CloseHandle>>;
 using UniqueMemDC = Unique<SimpleTraits<HDC, ::DeleteDC>>;
 using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;

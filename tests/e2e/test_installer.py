@@ -29,7 +29,11 @@ SETUP_CAPTION = "BrindleQorvane客户端 安装"
 CLIENT_RUNNING = "BrindleQorvane客户端正在运行，请先关闭它，然后点击“重试”。"
 RETRY, CANCEL = "4", "2"
 # What the client and its updater write into the temporary directory.
-CLIENT_TEMP_FILES = ["qorv.ico", "update.txt", "update.txt.1f4-0.part", "Update.exe", "qorv.log"]
+CLIENT_TEMP_FILES = ["qorv.ico", "update.txt", "update.txt.sig", "update.txt.1f4-0.part",
+                     "Update.exe", "qorv.log"]
+# The player's settings, and the private folder the client starts its updater from.
+SETTINGS_KEY = r"HKCU\Software\BrindleQorvane"
+UPDATER_COPY = os.path.join("Updater", "0123456789abcdef0123456789abcdef", "Update.exe")
 
 _saved_env = {}
 _module_dir = None
@@ -90,6 +94,7 @@ def setUpModule():
     local = shell_folder("LOCALAPPDATA")
     paths.update(
         programs=os.path.join(local, "Programs"),
+        data=os.path.join(local, "BrindleQorvane"),
         default_dir=os.path.join(local, "Programs", "BrindleQorvane"),
         start_menu=os.path.join(shell_folder("APPDATA"),
                                 "Microsoft", "Windows", "Start Menu", "Programs"),
@@ -214,6 +219,7 @@ class InstallerTestCase(E2ETestCase):
         if reg_query(UNINSTALL_KEY) is not None:
             self.uninstall()
         shutil.rmtree(paths["default_dir"], ignore_errors=True)
+        shutil.rmtree(paths["data"], ignore_errors=True)
         shutil.rmtree(self.scratch, ignore_errors=True)
 
     def install(self, setup=SETUP, directory=None, timeout=120):
@@ -274,10 +280,15 @@ class InstallTest(InstallerTestCase):
 
         # What the client leaves behind once it has run.
         reg_add(EMULATION_KEY, "qorv.exe", "11001", "REG_DWORD")
-        for name in CLIENT_TEMP_FILES:
-            with open(os.path.join(paths["temp"], name), "wb") as f:
+        reg_add(SETTINGS_KEY, "LastServer", "written by the client")
+        for folder, name in [(paths["temp"], name) for name in CLIENT_TEMP_FILES] + [
+                (paths["data"], UPDATER_COPY)]:
+            os.makedirs(os.path.dirname(os.path.join(folder, name)), exist_ok=True)
+            with open(os.path.join(folder, name), "wb") as f:
                 f.write(b"written by the client")
         self.uninstall()
+        self.assertFalse(os.path.exists(paths["data"]))
+        self.assertIsNone(reg_query(SETTINGS_KEY))
 
         after = snapshot()
         for part in before:
@@ -326,7 +337,8 @@ class InstallTest(InstallerTestCase):
         self.assertFalse(os.path.exists(paths["default_dir"]))
 
     def test_a_folder_with_spaces_chinese_and_other_files_keeps_them(self):
-        parent = os.path.join(self.scratch, "我的 游戏")
+        # Inside the client's own data folder, which the uninstaller otherwise removes whole.
+        parent = os.path.join(paths["data"], "我的 游戏")
         directory = os.path.join(parent, "Brindle Qorvane 客户端")
         os.makedirs(os.path.join(directory, "截图"))
         with open(os.path.join(directory, "说明 readme.txt"), "wb") as f:
@@ -335,12 +347,15 @@ class InstallTest(InstallerTestCase):
             f.write(b"\x89PNG not the installer's")
         with open(os.path.join(parent, "qorv.exe"), "wb") as f:
             f.write(b"another copy, outside the install folder")
-        before = tree(self.scratch)
+        before = tree(paths["data"])
 
         self.assertEqual(self.install(directory=directory), 0)
         self.assert_installed(directory, read(CLIENT))
+        os.makedirs(os.path.dirname(os.path.join(paths["data"], UPDATER_COPY)))
+        with open(os.path.join(paths["data"], UPDATER_COPY), "wb") as f:
+            f.write(b"written by the client")
         self.uninstall()
-        self.assertEqual(tree(self.scratch), before)
+        self.assertEqual(tree(paths["data"]), before)
         self.assertIsNone(reg_query(UNINSTALL_KEY))
         self.assertFalse(os.path.exists(os.path.join(paths["desktop"], SHORTCUT)))
 

@@ -203,8 +203,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
-    def __init__(self, root):
-        super().__init__(("127.0.0.1", 0), Handler)
+    def __init__(self, root, port=0):
+        super().__init__(("127.0.0.1", port), Handler)
         self.root = root
         self.lock = threading.Lock()
         self.requests = []
@@ -220,9 +220,10 @@ class Server(http.server.ThreadingHTTPServer):
         return f"http://127.0.0.1:{self.server_address[1]}"
 
 
-def start_in_thread(root=None):
-    """For Python tests: a running server in a daemon thread. Call .shutdown() when done."""
-    server = Server(root)
+def start_in_thread(root=None, port=0):
+    """For Python tests: a running server in a daemon thread. Call .shutdown() when done.
+    A port of 0 is a free one; a build whose endpoints are fixed needs the one it was given."""
+    server = Server(root, port)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 

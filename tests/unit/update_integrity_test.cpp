@@ -114,41 +114,32 @@ TEST(UpdatePublicKey, ExactlyXThenY) {
   EXPECT_EQ(DigestHex(kDigest), kHex);
 }
 
-// Key or not x signature x digest: what becomes of one file line, from the manifest's trust to
-// whether the downloaded file may replace its target (and be opened).
-TEST(UpdateDecision, KeySignatureAndDigest) {
+// Signature x digest: what becomes of one file line, from the manifest's trust to whether the
+// downloaded file may replace its target (and be opened). No signature, no manifest.
+TEST(UpdateDecision, SignatureAndDigest) {
   enum Digest { Absent, Matching, Differing };
   enum Result { NoManifest, Skipped, Kept, Discarded };
   using S = SignatureStatus;
   struct Case {
-    bool key;
     S signature;
     Digest digest;
     Result result;
   } cases[] = {
-      {false, S::Missing, Absent, Kept},      {false, S::Missing, Matching, Kept},
-      {false, S::Missing, Differing, Discarded},
-      {false, S::Malformed, Absent, Kept},    {false, S::Malformed, Matching, Kept},
-      {false, S::Malformed, Differing, Discarded},
-      {false, S::Invalid, Absent, Kept},      {false, S::Invalid, Matching, Kept},
-      {false, S::Invalid, Differing, Discarded},
-      {false, S::Valid, Absent, Kept},        {false, S::Valid, Matching, Kept},
-      {false, S::Valid, Differing, Discarded},
-      {true, S::Missing, Absent, NoManifest}, {true, S::Missing, Matching, NoManifest},
-      {true, S::Missing, Differing, NoManifest},
-      {true, S::Malformed, Absent, NoManifest}, {true, S::Malformed, Matching, NoManifest},
-      {true, S::Malformed, Differing, NoManifest},
-      {true, S::Invalid, Absent, NoManifest}, {true, S::Invalid, Matching, NoManifest},
-      {true, S::Invalid, Differing, NoManifest},
-      {true, S::Valid, Absent, Skipped},      {true, S::Valid, Matching, Kept},
-      {true, S::Valid, Differing, Discarded},
+      {S::Missing, Absent, NoManifest},   {S::Missing, Matching, NoManifest},
+      {S::Missing, Differing, NoManifest},
+      {S::Malformed, Absent, NoManifest}, {S::Malformed, Matching, NoManifest},
+      {S::Malformed, Differing, NoManifest},
+      {S::Invalid, Absent, NoManifest},   {S::Invalid, Matching, NoManifest},
+      {S::Invalid, Differing, NoManifest},
+      {S::Valid, Absent, Skipped},        {S::Valid, Matching, Kept},
+      {S::Valid, Differing, Discarded},
   };
   Sha256Digest other = kDigest;
   other[31] ^= 1;
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "key " << c.key << " signature "
-                                    << static_cast<int>(c.signature) << " digest " << c.digest);
-    ManifestTrust trust = TrustOf(c.key, c.signature);
+    SCOPED_TRACE(testing::Message() << "signature " << static_cast<int>(c.signature)
+                                    << " digest " << c.digest);
+    ManifestTrust trust = TrustOf(c.signature);
     Result got;
     if (trust == ManifestTrust::Rejected) {
       got = NoManifest;

@@ -1,6 +1,7 @@
 // The platform's cryptography as the update uses it: SHA-256 known values, a signature made by
 // this test's own key (its private half is not kept), every kind of damage to it, signed
-// manifests read from disk and fetched from a server, and downloads checked against digests.
+// manifests read from disk and fetched from a server, downloads checked against digests, and the
+// byte and time limits of a manifest's download.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include "startup/update_check.h"
 #include "startup/update_signature.h"
 #include "win/download_test_server.h"
+#include "win/support/test_signer.h"
 #include "win/support/test_window.h"
 
 namespace qorv {
@@ -126,8 +128,8 @@ class TrustedManifest : public testing::Test {
     ::DeleteFileW((Manifest() + L".sig").c_str());
     if (signature) WriteWholeFile(Manifest() + L".sig", *signature);
   }
-  ManifestReading Read(const std::optional<P256PublicKey>& key, std::vector<std::wstring>& lines) {
-    return ReadTrustedManifest(Manifest(), key, [&](std::wstring_view line) {
+  ManifestReading Read(const std::vector<P256PublicKey>& keys, std::vector<std::wstring>& lines) {
+    return ReadTrustedManifest(Manifest(), keys, [&](std::wstring_view line) {
       lines.emplace_back(line);
       return true;
     });
@@ -139,54 +141,53 @@ TEST_F(TrustedManifest, OnlyAVerifiedManifestReachesTheReader) {
   tampered[10] = '3';  // version=1.3.0
   std::string huge(1 << 20, 'x');
   huge = "version=9.9.9\r\n" + huge;
+  const P256PublicKey buildKey = *ParsePublicKey(test::BuildKeyPublicHex());
   struct Case {
     const char* what;
     std::string manifest;
     std::optional<std::string> signature;
-    ManifestTrust trust;
+    std::vector<P256PublicKey> keys;
     SignatureStatus status;
   } cases[] = {
-      {"signed", kManifest, std::string(kSignature), ManifestTrust::Signed,
+      {"signed", kManifest, std::string(kSignature), {Key()}, SignatureStatus::Valid},
+      {"signed with the next key", kManifest, std::string(kSignature), {buildKey, Key()},
        SignatureStatus::Valid},
-      {"one byte changed after signing", tampered, std::string(kSignature),
-       ManifestTrust::Rejected, SignatureStatus::Invalid},
-      {"no signature", kManifest, std::nullopt, ManifestTrust::Rejected,
-       SignatureStatus::Missing},
-      {"an error page for a signature", kManifest, std::string(2000, '<'),
-       ManifestTrust::Rejected, SignatureStatus::Malformed},
-      {"a megabyte of manifest", huge, std::string(kSignature), ManifestTrust::Rejected,
+      {"signed with another key", kManifest, std::string(kSignature), {buildKey},
        SignatureStatus::Invalid},
-      {"larger than any manifest", std::string(kMaxSignedManifestBytes + 1, 'v'),
-       std::string(kSignature), ManifestTrust::Rejected, SignatureStatus::Invalid},
+      {"a program without keys", kManifest, std::string(kSignature), {}, SignatureStatus::Invalid},
+      {"one byte changed after signing", tampered, std::string(kSignature), {Key()},
+       SignatureStatus::Invalid},
+      {"no signature", kManifest, std::nullopt, {Key()}, SignatureStatus::Missing},
+      {"an error page for a signature", kManifest, std::string(2000, '<'), {Key()},
+       SignatureStatus::Malformed},
+      {"a signature file one byte too long", kManifest, std::string(kSignature) + "\r\n\n",
+       {Key()}, SignatureStatus::Malformed},
+      {"a megabyte of manifest", huge, std::string(kSignature), {Key()},
+       SignatureStatus::Invalid},
+      {"larger than any manifest", std::string(kMaxManifestBytes + 1, 'v'),
+       std::string(kSignature), {Key()}, SignatureStatus::Invalid},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Put(c.manifest, c.signature);
     std::vector<std::wstring> lines;
-    ManifestReading reading = Read(Key(), lines);
+    ManifestReading reading = Read(c.keys, lines);
     EXPECT_TRUE(reading.found);
-    EXPECT_EQ(reading.trust, c.trust);
     EXPECT_EQ(reading.signature, c.status);
-    if (c.trust == ManifestTrust::Signed) {
+    if (c.status == SignatureStatus::Valid) {
+      EXPECT_EQ(reading.trust, ManifestTrust::Signed);
       ASSERT_EQ(lines.size(), 2u);
       EXPECT_EQ(lines[0], L"version=1.2.0");
     } else {
+      EXPECT_EQ(reading.trust, ManifestTrust::Rejected);
       EXPECT_TRUE(lines.empty());
     }
   }
-  // Without a key every one of them is read as it is.
-  Put(tampered, std::nullopt);
-  std::vector<std::wstring> lines;
-  ManifestReading reading = Read(std::nullopt, lines);
-  EXPECT_EQ(reading.trust, ManifestTrust::Unsigned);
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], L"version=1.3.0");
 }
 
 TEST_F(TrustedManifest, NoManifestIsNoneFound) {
   std::vector<std::wstring> lines;
-  EXPECT_FALSE(Read(Key(), lines).found);
-  EXPECT_FALSE(Read(std::nullopt, lines).found);
+  EXPECT_FALSE(Read({Key()}, lines).found);
 }
 
 class ServedManifest : public testing::Test {
@@ -209,6 +210,9 @@ class ServedManifest : public testing::Test {
     if (manifest) WriteWholeFile(path, *manifest);
     if (signature) WriteWholeFile(path + L".sig", *signature);
   }
+  bool Fetched(const wchar_t* name) {
+    return ::GetFileAttributesW((*m_temp / name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
   static test::UpdateSite* s_update;
   TestHttpServer* m_server = nullptr;
   ScratchDir* m_temp = nullptr;
@@ -217,31 +221,76 @@ test::UpdateSite* ServedManifest::s_update = nullptr;
 
 TEST_F(ServedManifest, FetchedWithItsSignatureOrNotAtAll) {
   CKpDownLoadFile download;
-  Publish(kManifest, kSignature);
-  EXPECT_EQ(FetchPublishedVersion(download, Key()), L"1.2.0");
-  EXPECT_EQ(ReadWholeFile(*m_temp / L"update.txt.sig").size(), 128u);
-  // Offline: the pair an earlier run left still verifies together.
+  const std::string manifest = test::WithExpiry(kManifest);
+  const std::string signature = test::SignWithBuildKey(manifest);
+  const std::vector<P256PublicKey> keys = {*ParsePublicKey(test::BuildKeyPublicHex())};
+  Publish(manifest, signature);
+  auto decision = FetchManifestDecision(download, keys, L"1.1.0", 0);
+  ASSERT_TRUE(decision);
+  EXPECT_EQ(decision->verdict, ManifestVerdict::Accept);
+  EXPECT_EQ(ReadWholeFile(*m_temp / L"update.txt.sig").size(), 129u);
+  // Offline: the pair an earlier run left is not used, and is gone.
   Publish(std::nullopt, std::nullopt);
-  EXPECT_EQ(FetchPublishedVersion(download, Key()), L"1.2.0");
+  EXPECT_EQ(FetchManifestDecision(download, keys, L"1.1.0", 0), std::nullopt);
+  EXPECT_FALSE(Fetched(L"update.txt"));
+  EXPECT_FALSE(Fetched(L"update.txt.sig"));
   // A fresh manifest whose signature is gone is unsigned, whatever signature was left before.
-  std::string other = kManifest;
-  other[10] = '5';
-  Publish(other, std::nullopt);
-  EXPECT_EQ(FetchPublishedVersion(download, Key()), std::nullopt);
-  EXPECT_EQ(::GetFileAttributesW((*m_temp / L"update.txt.sig").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_EQ(FetchPublishedVersion(download, std::nullopt), L"1.5.0");
-  Publish(kManifest, "<html><body>Not here</body></html>");
-  EXPECT_EQ(FetchPublishedVersion(download, Key()), std::nullopt);
+  Publish(manifest, signature);
+  ASSERT_TRUE(FetchManifestDecision(download, keys, L"1.1.0", 0));
+  Publish(manifest, std::nullopt);
+  decision = FetchManifestDecision(download, keys, L"1.1.0", 0);
+  ASSERT_TRUE(decision);
+  EXPECT_EQ(decision->verdict, ManifestVerdict::NotSigned);
+  EXPECT_FALSE(Fetched(L"update.txt.sig"));
+  // A signature file longer than any signature is refused by the length it announces.
+  Publish(manifest, signature + "\r\n");
+  size_t logged = m_server->Requests().size();
+  decision = FetchManifestDecision(download, keys, L"1.1.0", 0);
+  ASSERT_TRUE(decision);
+  EXPECT_EQ(decision->verdict, ManifestVerdict::NotSigned);
+  EXPECT_FALSE(Fetched(L"update.txt.sig"));
+  EXPECT_EQ(m_server->Requests().size(), logged + 2);  // the manifest, then the signature
 }
 
-TEST_F(ServedManifest, ABuildWithoutAKeyAsksForNoSignature) {
+// The limits a manifest download runs under: a body announced or sent past its byte limit, or
+// not whole by its deadline, is no file, and the older file stays.
+TEST_F(ServedManifest, ALimitedDownloadRefusesLargeAndSlowAnswers) {
+  ScratchDir dir(L"limits");
+  const std::wstring target = dir / L"update.txt";
+  struct Case {
+    const char* what;
+    std::wstring path;
+    uint64_t maxBytes;
+    double seconds;
+    bool result;
+  } cases[] = {
+      {"within both", L"/bytes/1048576", kMaxManifestBytes, 15.0, true},
+      {"one byte past the limit", L"/bytes/1048577", kMaxManifestBytes, 15.0, false},
+      {"4 GiB announced", L"/short/4294967296/100", kMaxManifestBytes, 15.0, false},
+      {"4 GiB and one byte announced", L"/short/4294967297/100", kMaxManifestBytes, 15.0, false},
+      {"a signature's length", L"/bytes/130", kMaxSignatureFileBytes, 15.0, true},
+      {"longer than a signature", L"/bytes/131", kMaxSignatureFileBytes, 15.0, false},
+      {"a block every 400 ms past a 1 s deadline", L"/slow/100000/400", kMaxManifestBytes, 1.0,
+       false},
+      // Windows ends the wait itself at the deadline (the receive timeout); Wine waits for the
+      // next block, and the answer is refused then.
+      {"silent for 3 s past a 1 s deadline", L"/slow/16384/3000", kMaxManifestBytes, 1.0, false},
+  };
   CKpDownLoadFile download;
-  Publish(kManifest, kSignature);
-  size_t before = m_server->Requests().size();
-  EXPECT_EQ(FetchPublishedVersion(download, std::nullopt), L"1.2.0");
-  auto requests = m_server->Requests();
-  ASSERT_EQ(requests.size(), before + 1);  // the manifest alone
-  EXPECT_EQ(requests[before], L"/gamehome/qorv/update.txt");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteWholeFile(target, "the old file");
+    double started = DownloadClockSeconds();
+    bool result = download.DownLoadFile(m_server->Url(c.path), target, true, false, std::nullopt,
+                                        {c.maxBytes, started + c.seconds});
+    double took = DownloadClockSeconds() - started;
+    EXPECT_EQ(result, c.result);
+    if (!c.result) {
+      EXPECT_EQ(ReadWholeFile(target).size(), 12u);
+      EXPECT_LT(took, c.seconds + 3.5) << "the deadline did not hold";
+    }
+    EXPECT_EQ(dir.Names(), std::vector<std::wstring>{L"update.txt"}) << "a partial file was left";
+  }
 }
 
 TEST_F(ServedManifest, ADownloadThatDoesNotMatchItsDigestKeepsTheOldFile) {

@@ -1,8 +1,9 @@
-// The update check against a real file server: the manifest fetched into the temporary
-// directory, the version compared, and the messages the player sees (read and answered from
-// another thread, as a player would), for the main window's command and the start-up check.
+// The update check against a real file server: the manifest and its signature fetched into the
+// temporary directory, the manifest judged, and the messages the player sees (read and answered
+// from another thread, as a player would), for the main window's command and the start-up check.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <memory>
@@ -10,11 +11,14 @@
 #include <thread>
 #include <vector>
 
+#include "base/text.h"
 #include "base/version.h"
 #include "startup/download.h"
 #include "startup/load_frm.h"
+#include "startup/update_handoff.h"
 #include "startup/update_check.h"
 #include "win/download_test_server.h"
+#include "win/support/test_signer.h"
 #include "win/support/test_window.h"
 
 namespace qorv {
@@ -50,11 +54,31 @@ class CheckEnvironment : public testing::Environment {
 std::wstring Published() { return *g_site / L"gamehome\\qorv\\update.txt"; }
 std::wstring Fetched() { return *g_temp / L"update.txt"; }
 
-void Publish(std::string_view manifest) { WriteWholeFile(Published(), manifest); }
-void Unpublish() { ::DeleteFileW(Published().c_str()); }
+enum class Signing { BuildKey, OtherKey, None };
+
+// A manifest on the server as the publisher's tool leaves it: an expiry line added unless it has
+// one, and signed.
+void Publish(std::string_view manifest, Signing signing = Signing::BuildKey) {
+  std::string text(manifest);
+  if (text.find("EXPIRES=") == std::string::npos) text = test::WithExpiry(text);
+  WriteWholeFile(Published(), text);
+  ::DeleteFileW((Published() + L".sig").c_str());
+  if (signing == Signing::BuildKey) WriteWholeFile(Published() + L".sig", test::SignWithBuildKey(text));
+  if (signing == Signing::OtherKey) WriteWholeFile(Published() + L".sig", test::SignWithOtherKey(text));
+}
+void Unpublish() {
+  ::DeleteFileW(Published().c_str());
+  ::DeleteFileW((Published() + L".sig").c_str());
+}
 void ForgetFetched() {
-  ::SetFileAttributesW(Fetched().c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::DeleteFileW(Fetched().c_str());
+  for (const wchar_t* name : {L"update.txt", L"update.txt.sig"}) {
+    std::wstring path = *g_temp / name;
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(path.c_str());
+  }
+}
+std::wstring Question(const std::string& published) {
+  return NewVersionQuestionText(RunningVersion(), std::wstring(published.begin(), published.end()));
 }
 std::string Running() {
   std::wstring v = RunningVersion();
@@ -183,19 +207,59 @@ TEST_F(UpdateCheck, EqualVersionSaysUpToDate) {
   }
 }
 
-TEST_F(UpdateCheck, DifferentVersionOffersAndNoChangesNothing) {
-  for (std::string value : {std::string("9.9.9"), std::string("0.0.1"), "version = " + Running()}) {
+TEST_F(UpdateCheck, ANewerVersionOffersBothVersionsAndNoChangesNothing) {
+  for (std::string value : {std::string("9.9.9"), std::string("1.10.0"), std::string("1.1.1")}) {
     SCOPED_TRACE(value);
-    Publish(value.rfind("version", 0) == 0 ? value + "\r\n" : "version=" + value + "\r\n");
+    Publish("version=" + value + "\r\n");
     Box box = RunManual(IDNO);
     ASSERT_TRUE(box.seen);
     EXPECT_EQ(box.title, kTitle);
-    EXPECT_EQ(box.text, kQuestion);
+    EXPECT_EQ(box.text, Question(value));
+    EXPECT_EQ(box.text.rfind(kQuestion, 0), 0u) << "the question comes first";
+    EXPECT_NE(box.text.find(RunningVersion()), std::wstring::npos);
     EXPECT_TRUE(box.yes && box.no);
     EXPECT_FALSE(box.ok);
     EXPECT_TRUE(calls.empty());
     EXPECT_TRUE(host.loaded);
   }
+}
+
+// What a player on a hostile network may be sent: nothing of it is offered, handed off or kept
+// beyond the fetched manifest.
+TEST_F(UpdateCheck, ARefusedManifestOffersNothing) {
+  struct Case {
+    const char* what;
+    std::string manifest;
+    Signing signing;
+    const wchar_t* shown;  // the manual check's answer: nothing, or "up to date"
+  } cases[] = {
+      {"unsigned", "version=9.9.9\r\n", Signing::None, nullptr},
+      {"signed by another key", "version=9.9.9\r\n", Signing::OtherKey, nullptr},
+      {"lower version", "version=0.9.0\r\n", Signing::BuildKey, kUpToDate},
+      {"equal version", "version=" + Running() + "\r\n", Signing::BuildKey, kUpToDate},
+      {"expired", "version=9.9.9\r\nEXPIRES=2020-01-01\r\n", Signing::BuildKey, nullptr},
+      {"no expiry date", "version=9.9.9\r\nEXPIRES=soon\r\n", Signing::BuildKey, nullptr},
+      {"four version parts", "version=9.9.9.9\r\n", Signing::BuildKey, nullptr},
+      {"a space before the separator", "version = 9.9.9\r\n", Signing::BuildKey, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ForgetFetched();
+    Publish(c.manifest, c.signing);
+    Box box = RunManual(IDYES);
+    if (c.shown) {
+      ASSERT_TRUE(box.seen);
+      EXPECT_EQ(box.text, c.shown);
+    } else {
+      EXPECT_FALSE(box.seen) << "shown: " << WideToUtf8(box.text);
+    }
+    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(host.loaded);
+  }
+  auto log = ReadWholeFile(*g_temp / L"qorv.log");
+  std::string text(log.begin(), log.end());
+  EXPECT_NE(text.find("its signature is missing"), std::string::npos);
+  EXPECT_NE(text.find("refused: the manifest expired on 2020-01-01"), std::string::npos);
 }
 
 TEST_F(UpdateCheck, YesHandsOffThenClosesTheMainWindowWithoutAsking) {
@@ -206,7 +270,7 @@ TEST_F(UpdateCheck, YesHandsOffThenClosesTheMainWindowWithoutAsking) {
 }
 
 TEST_F(UpdateCheck, TheManifestLandsHiddenInTheTemporaryDirectory) {
-  std::string manifest = "version=" + Running() + "\r\n";
+  std::string manifest = test::WithExpiry("version=" + Running() + "\r\n");
   Publish(manifest);
   RunManual(IDOK);
   auto bytes = ReadWholeFile(Fetched());
@@ -214,7 +278,7 @@ TEST_F(UpdateCheck, TheManifestLandsHiddenInTheTemporaryDirectory) {
   EXPECT_TRUE(::GetFileAttributesW(Fetched().c_str()) & FILE_ATTRIBUTE_HIDDEN);
   auto requests = g_server->Requests();
   ASSERT_FALSE(requests.empty());
-  EXPECT_EQ(requests.back(), L"/gamehome/qorv/update.txt");
+  EXPECT_EQ(requests.back(), L"/gamehome/qorv/update.txt.sig");
 }
 
 TEST_F(UpdateCheck, NothingToSayWithoutAVersion) {
@@ -240,16 +304,18 @@ TEST_F(UpdateCheck, NothingToSayWithoutAVersion) {
   }
 }
 
-TEST_F(UpdateCheck, AFailedDownloadFallsBackToTheEarlierManifest) {
-  Unpublish();
-  WriteWholeFile(Fetched(), "version=8.8.8\r\n");
+TEST_F(UpdateCheck, AFailedDownloadDoesNotFallBackToTheEarlierManifest) {
+  // A good signed pair an earlier run fetched; the server has none now.
+  std::string earlier = test::WithExpiry("version=8.8.8\r\n");
+  WriteWholeFile(Fetched(), earlier);
+  WriteWholeFile(Fetched() + L".sig", test::SignWithBuildKey(earlier));
   ::SetFileAttributesW(Fetched().c_str(), FILE_ATTRIBUTE_HIDDEN);
-  Box box = RunManual(IDNO);
-  ASSERT_TRUE(box.seen);
-  EXPECT_EQ(box.text, kQuestion);
-  // The earlier file is still the earlier file: a 404 replaces nothing.
-  auto bytes = ReadWholeFile(Fetched());
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "version=8.8.8\r\n");
+  Unpublish();
+  Box box = RunManual(IDYES);
+  EXPECT_FALSE(box.seen) << "shown: " << WideToUtf8(box.text);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(::GetFileAttributesW(Fetched().c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(::GetFileAttributesW((Fetched() + L".sig").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(UpdateCheck, LineFeedOnlyManifestReadsLineByLine) {
@@ -323,9 +389,40 @@ TEST_F(UpdateCheck, StartUpCheckReturnsWhenEqualOrDeclined) {
   Box box = watcher.Stop();
   ASSERT_TRUE(box.seen);
   EXPECT_EQ(box.title, kTitle);
-  EXPECT_EQ(box.text, kQuestion);
+  EXPECT_EQ(box.text, Question("2.0.0"));
   EXPECT_TRUE(box.yes && box.no);
   EXPECT_EQ(box.owner, nullptr);  // no window exists yet at start-up
+}
+
+// The updater's folders: fresh and unguessable each time, only their own kind removed later.
+TEST(UpdaterFolders, FreshEachTimeAndOnlyTheirOwnKindRemoved) {
+  wchar_t base[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, base)));
+  const std::wstring root = std::wstring(base) + L"\\BrindleQorvane\\Updater\\";
+  std::wstring a = MakePrivateUpdaterFolder(), b = MakePrivateUpdaterFolder();
+  ASSERT_FALSE(a.empty());
+  ASSERT_NE(a, b);
+  for (const std::wstring& dir : {a, b}) {
+    ASSERT_EQ(dir.rfind(root, 0), 0u) << WideToUtf8(dir);
+    EXPECT_TRUE(IsUpdaterFolderName(dir.substr(root.size(), dir.size() - root.size() - 1)));
+  }
+  WriteWholeFile(a + L"Update.exe", "an updater that ran");
+  const std::wstring other = root + L"not-ours";
+  ::CreateDirectoryW(other.c_str(), nullptr);
+  std::wstring busy = MakePrivateUpdaterFolder();
+  win::UniqueFile held(::CreateFileW((busy + L"Update.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+
+  RemoveOldUpdaterFolders();
+  EXPECT_EQ(::GetFileAttributesW(a.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(::GetFileAttributesW(b.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(::GetFileAttributesW(other.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(::GetFileAttributesW(busy.c_str()), INVALID_FILE_ATTRIBUTES) << "one in use stays";
+  held.Reset();
+  RemoveOldUpdaterFolders();
+  EXPECT_EQ(::GetFileAttributesW(busy.c_str()), INVALID_FILE_ATTRIBUTES);
+  ::RemoveDirectoryW(other.c_str());
 }
 
 }  // namespace
