@@ -300,6 +300,8 @@ int RemoveLeftoverPartFiles(const std::wstring& directory) {
   return removed;
 }
 
+double DownloadClockSeconds() { return Seconds(); }
+
 StagedFile::StagedFile() = default;
 StagedFile::~StagedFile() = default;
 StagedFile::StagedFile(StagedFile&&) noexcept = default;
@@ -311,8 +313,6 @@ bool StagedFile::Commit() {
   m_file.reset();
   return committed;
 }
-
-double DownloadClockSeconds() { return Seconds(); }
 
 CKpDownLoadFile::CKpDownLoadFile() : m_state(std::make_shared<State>()) {}
 
@@ -333,14 +333,14 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                                    bool bHidden, bool bRaiseEvent,
                                    const std::optional<Sha256Digest>& expectedSha256) {
-  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, {}, nullptr);
+  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, nullptr, {});
 }
 
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                                    bool bHidden, bool bRaiseEvent,
                                    const std::optional<Sha256Digest>& expectedSha256,
                                    const DownloadLimits& limits) {
-  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, limits, nullptr);
+  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, nullptr, limits);
 }
 
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
@@ -348,13 +348,13 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
                                    const std::optional<Sha256Digest>& expectedSha256,
                                    StagedFile& staged) {
   staged = StagedFile();
-  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, {}, &staged);
+  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, &staged, {});
 }
 
 bool CKpDownLoadFile::Fetch(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                             bool bHidden, bool bRaiseEvent,
                             const std::optional<Sha256Digest>& expectedSha256,
-                            const DownloadLimits& limits, StagedFile* staged) {
+                            StagedFile* staged, const DownloadLimits& limits) {
   auto pastDeadline = [&] { return limits.deadline && Seconds() >= *limits.deadline; };
   std::shared_ptr<State> state = m_state;
   state->stop = false;

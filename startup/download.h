@@ -36,6 +36,16 @@ namespace qorv {
 // (the writer shares no delete access, so its own file survives); returns how many went.
 int RemoveLeftoverPartFiles(const std::wstring& directory);
 
+// What a caller that cannot trust the server bounds a download by: an answer that announces or
+// sends more than `maxBytes`, or is not whole by `deadline` (a Seconds() time), fails as if the
+// server had not answered, and the older file stays.
+struct DownloadLimits {
+  std::optional<uint64_t> maxBytes;
+  std::optional<double> deadline;
+};
+// The clock deadlines are given in: seconds from an arbitrary start, monotonic.
+double DownloadClockSeconds();
+
 class PartialFile;
 
 // A download that arrived whole and matched its digest, kept in its part file (held as above)
@@ -58,16 +68,6 @@ class StagedFile {
   std::wstring m_target;
 };
 
-// What a caller that cannot trust the server bounds a download by: an answer that announces or
-// sends more than `maxBytes`, or is not whole by `deadline` (a Seconds() time), fails as if the
-// server had not answered, and the older file stays.
-struct DownloadLimits {
-  std::optional<uint64_t> maxBytes;
-  std::optional<double> deadline;
-};
-// The clock deadlines are given in: seconds from an arbitrary start, monotonic.
-double DownloadClockSeconds();
-
 class CKpDownLoadFile {
  public:
   static constexpr uint32_t kBlockSize = 8192;
@@ -86,7 +86,7 @@ class CKpDownLoadFile {
   bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
                     bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
                     const DownloadLimits& limits);
-  // With a digest, but a whole, matching body stays in `staged` and the file is not yet replaced.
+  // The same, but a whole, matching body stays in `staged` and the file is not yet replaced.
   bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
                     bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
                     StagedFile& staged);
@@ -105,7 +105,7 @@ class CKpDownLoadFile {
   };
   bool Fetch(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
              bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
-             const DownloadLimits& limits, StagedFile* staged);
+             StagedFile* staged, const DownloadLimits& limits);
 
   std::shared_ptr<State> m_state;
 };
