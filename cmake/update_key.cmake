@@ -25,6 +25,7 @@ if(WIN32)
   set(QORV_BUILD_KEY_DIR ${CMAKE_BINARY_DIR}/update-key)
   if(NOT EXISTS ${QORV_BUILD_KEY_DIR}/public.hex)
     execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/sign-manifest keygen ${QORV_BUILD_KEY_DIR}
+                            --no-passphrase
                     RESULT_VARIABLE rc ERROR_VARIABLE err)
     if(NOT rc EQUAL 0)
       message(FATAL_ERROR "could not make the build's update key pair in ${QORV_BUILD_KEY_DIR}:\n"

@@ -11,7 +11,10 @@
 //
 // While the body arrives it lives in "<target>.<pid>-<n>.part" (hexadecimal), beside the target.
 // A process that is ended from outside leaves that file behind; RemoveLeftoverPartFiles clears
-// such files from a directory before a new round of downloads into it.
+// such files from a directory before a new round of downloads into it. The part file is held
+// open without write or delete sharing from its creation (the body is hashed as it is written)
+// until it is renamed over the target through that same handle, so nobody can change or swap it
+// between the check and the move.
 //
 // Events, raised only when bRaiseEvent is true: QueryFileInfo once before the body is read,
 // Loading after every block written, Complete once at the end of every call, failed or not.
@@ -43,6 +46,28 @@ struct DownloadLimits {
 // The clock deadlines are given in: seconds from an arbitrary start, monotonic.
 double DownloadClockSeconds();
 
+class PartialFile;
+
+// A download that arrived whole and matched its digest, kept in its part file (held as above)
+// instead of replacing its target: several of them can be fetched before any goes in. Commit
+// moves it over the target in one step; dropping it removes the part file.
+class StagedFile {
+ public:
+  StagedFile();
+  ~StagedFile();
+  StagedFile(StagedFile&&) noexcept;
+  StagedFile& operator=(StagedFile&&) noexcept;
+
+  explicit operator bool() const { return static_cast<bool>(m_file); }
+  bool Commit();
+  const std::wstring& Target() const { return m_target; }
+
+ private:
+  friend class CKpDownLoadFile;
+  std::unique_ptr<PartialFile> m_file;
+  std::wstring m_target;
+};
+
 class CKpDownLoadFile {
  public:
   static constexpr uint32_t kBlockSize = 8192;
@@ -61,6 +86,10 @@ class CKpDownLoadFile {
   bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
                     bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
                     const DownloadLimits& limits);
+  // The same, but a whole, matching body stays in `staged` and the file is not yet replaced.
+  bool DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
+                    bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
+                    StagedFile& staged);
   // The running DownLoadFile leaves its loop before reading the next block.
   void StopDownLoad();
 
@@ -74,6 +103,10 @@ class CKpDownLoadFile {
     bool stop = false;
     bool running = false;
   };
+  bool Fetch(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
+             bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
+             StagedFile* staged, const DownloadLimits& limits);
+
   std::shared_ptr<State> m_state;
 };
 

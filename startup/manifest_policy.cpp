@@ -100,7 +100,11 @@ bool IsExpiredAt(const ExpiryDate& expires, int64_t nowUtc) {
 ManifestDecision DecideManifest(const std::vector<std::wstring>& lines, SignatureStatus signature,
                                 std::wstring_view runningVersion, int64_t nowUtc) {
   ManifestDecision decision;
-  if (signature != SignatureStatus::Valid) return decision;  // NotSigned: nothing else is read
+  auto verdict = [&](ManifestVerdict v) {
+    decision.verdict = v;
+    return decision;
+  };
+  if (signature != SignatureStatus::Valid) return verdict(ManifestVerdict::NotSigned);
 
   int expiryLines = 0;
   std::optional<std::wstring_view> expiryLine;
@@ -110,40 +114,18 @@ ManifestDecision DecideManifest(const std::vector<std::wstring>& lines, Signatur
     expiryLine = line;
   }
   std::optional<std::wstring> versionValue = FindVersionValue(lines);
-  if (!versionValue) {
-    decision.verdict = ManifestVerdict::NoVersion;
-    return decision;
-  }
+  if (!versionValue) return verdict(ManifestVerdict::NoVersion);
   decision.published = ParseProductVersion(*versionValue);
-  if (!decision.published) {
-    decision.verdict = ManifestVerdict::BadVersion;
-    return decision;
-  }
-  if (expiryLines == 0) {
-    decision.verdict = ManifestVerdict::NoExpiry;
-    return decision;
-  }
-  if (expiryLines > 1) {
-    decision.verdict = ManifestVerdict::TwoExpiries;
-    return decision;
-  }
+  if (!decision.published) return verdict(ManifestVerdict::BadVersion);
+  if (expiryLines == 0) return verdict(ManifestVerdict::NoExpiry);
+  if (expiryLines > 1) return verdict(ManifestVerdict::TwoExpiries);
   decision.expires = ParseExpiresLine(*expiryLine);
-  if (!decision.expires) {
-    decision.verdict = ManifestVerdict::BadExpiry;
-    return decision;
-  }
-  if (IsExpiredAt(*decision.expires, nowUtc)) {
-    decision.verdict = ManifestVerdict::Expired;
-    return decision;
-  }
+  if (!decision.expires) return verdict(ManifestVerdict::BadExpiry);
+  if (IsExpiredAt(*decision.expires, nowUtc)) return verdict(ManifestVerdict::Expired);
   std::optional<ProductVersion> running = ParseProductVersion(runningVersion);
-  if (!running) {
-    decision.verdict = ManifestVerdict::BadRunningVersion;
-    return decision;
-  }
-  decision.verdict =
-      *decision.published > *running ? ManifestVerdict::Accept : ManifestVerdict::NotNewer;
-  return decision;
+  if (!running) return verdict(ManifestVerdict::BadRunningVersion);
+  return verdict(*decision.published > *running ? ManifestVerdict::Accept
+                                                : ManifestVerdict::NotNewer);
 }
 
 std::wstring DescribeManifestDecision(const ManifestDecision& decision,

@@ -2,17 +2,12 @@
 
 #include "base/paths.h"
 #include "base/text.h"
+#include "startup/update_integrity.h"
 
 namespace qorv {
 
 std::wstring UpdaterFolderName(const std::array<uint8_t, 16>& random) {
-  static constexpr wchar_t kDigits[] = L"0123456789abcdef";
-  std::wstring name;
-  for (uint8_t b : random) {
-    name += kDigits[b >> 4];
-    name += kDigits[b & 15];
-  }
-  return name;
+  return LowerHex(random.data(), random.size());
 }
 
 bool IsUpdaterFolderName(std::wstring_view name) {

@@ -46,15 +46,17 @@ std::optional<P256Signature> ParseSignatureFile(std::string_view bytes) {
   return FromHex<64>(bytes);
 }
 
-std::wstring DigestHex(const Sha256Digest& digest) {
+std::wstring LowerHex(const uint8_t* bytes, size_t size) {
   static constexpr wchar_t kDigits[] = L"0123456789abcdef";
   std::wstring out;
-  for (uint8_t b : digest) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
+  for (size_t i = 0; i < size; ++i) {
+    out += kDigits[bytes[i] >> 4];
+    out += kDigits[bytes[i] & 15];
   }
   return out;
 }
+
+std::wstring DigestHex(const Sha256Digest& digest) { return LowerHex(digest.data(), digest.size()); }
 
 const wchar_t* SignatureStatusName(SignatureStatus status) {
   switch (status) {

@@ -38,6 +38,7 @@ std::optional<Sha256Digest> ParseDigest(std::wstring_view field);
 std::optional<P256PublicKey> ParsePublicKey(std::string_view hex);
 std::optional<P256Signature> ParseSignatureFile(std::string_view bytes);
 std::wstring DigestHex(const Sha256Digest& digest);  // lower case, for logs
+std::wstring LowerHex(const uint8_t* bytes, size_t size);
 
 // The state of a manifest's signature as the client found it.
 enum class SignatureStatus {

@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "base/units.h"
+#include "base/version.h"
 #include "base/win/log.h"
 #include "startup/command_line.h"
+#include "startup/manifest_policy.h"
 #include "startup/public_data.h"
 #include "startup/update_check.h"
 #include "startup/update_signature.h"
+#include "updater/install_files.h"
 
 namespace qorv {
 namespace {
@@ -122,12 +125,32 @@ void UpdateFrm::RunUpdate() {
       return true;
     });
   }
-  bool haveManifest = reading.found && reading.trust != ManifestTrust::Rejected;
-  if (!reading.found) win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
+  ManifestTrust trust = ManifestTrust::Rejected;
+  if (!reading.found) {
+    win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
+  } else {
+    // The same decision the client made before it offered the update, taken again on what is
+    // here now, against this updater's own version (it is built with the client it ships in):
+    // a replayed older manifest or one past its expiry installs nothing.
+    std::wstring running = RunningVersion();
+    ManifestDecision decision = DecideManifest(lines, reading.signature, running, UtcNowSeconds());
+    if (decision.Accepted()) {
+      trust = reading.trust;
+    } else {
+      win::LogError(L"updater: " + DescribeManifestDecision(decision, running) +
+                    L"; nothing is installed");
+    }
+  }
 
-  UpdatePlan plan = PlanUpdate(command, lines, reading.trust);
-  if (!plan.directoryUsable) {
-    win::LogError(L"updater: \"" + command.directory + L"\" is no directory to update");
+  UpdatePlan plan = PlanUpdate(command, lines, trust);
+  if (plan.directoryUsable) {
+    if (auto problem = InstallProblem(command)) {
+      plan.directoryUsable = false;
+      win::LogError(L"updater: refused \"" + arguments + L"\": " + *problem);
+    }
+  } else {
+    win::LogError(L"updater: refused \"" + arguments + L"\": " +
+                  CommandLineVerdictText(plan.commandVerdict));
   }
   for (const auto& skipped : plan.skipped) {
     if (skipped.kind == FileLineKind::VersionLine) continue;
@@ -135,30 +158,42 @@ void UpdateFrm::RunUpdate() {
                   L"): " + skipped.line);
   }
 
-  // An updater ended from outside (task manager, log-off, power) leaves its download's part
-  // file beside the client; this run clears what earlier ones left before it adds its own.
+  // An updater ended from outside (task manager, log-off, power) leaves its downloads' part
+  // files beside the client; this run clears what earlier ones left before it adds its own.
   if (plan.directoryUsable) RemoveLeftoverPartFiles(plan.command.directory);
 
   UpdateOutcome outcome = RunUpdatePass(plan, *this);
-  if (!haveManifest) outcome.allComplete = false;
+  // What was fetched and not moved in goes now, before the player is told.
+  m_staged.clear();
   m_finishing = true;
-  win::LogInfo(L"updater: " + std::to_wstring(outcome.completeCount) + L" of " +
-               std::to_wstring(plan.files.size()) + L" files complete" +
-               (outcome.cancelled ? L", cancelled" : L""));
+  std::wstring summary = L"updater: " + std::to_wstring(outcome.fetchedCount) + L" of " +
+                         std::to_wstring(plan.files.size()) + L" files fetched, " +
+                         std::to_wstring(outcome.replacedCount) + L" replaced";
+  if (outcome.cancelled) summary += L", cancelled";
+  if (!outcome.failedFile.empty()) summary += L"; stopped at \"" + outcome.failedFile + L"\"";
+  if (!outcome.allComplete && !outcome.cancelled) summary += L"; nothing is opened";
+  win::LogInfo(summary);
 
   if (outcome.removeClientFile) {
-    if (!::DeleteFileW(plan.command.clientFile.c_str())) {
-      win::LogInfo(L"updater: could not remove \"" + plan.command.clientFile + L"\" (error " +
-                   std::to_wstring(::GetLastError()) + L")");
+    switch (RemoveUnlessNew(plan.command.clientFile, m_replaced)) {
+      case RemoveResult::Removed:
+      case RemoveResult::Missing:
+        break;
+      case RemoveResult::IsANewFile:
+        win::LogInfo(L"updater: \"" + plan.command.clientFile + L"\" is the new client; it stays");
+        break;
+      case RemoveResult::Failed:
+        win::LogInfo(L"updater: could not remove \"" + plan.command.clientFile + L"\" (error " +
+                     std::to_wstring(::GetLastError()) + L")");
+        break;
     }
   }
   if (const wchar_t* message = ClosingMessage(outcome)) {
     UINT icon = outcome.allComplete ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
     ::MessageBoxW(Hwnd(), message, kUpdateTitle, icon | MB_OK);
   }
-  if (!outcome.lastComplete.empty()) {
-    ::ShellExecuteW(nullptr, L"open", outcome.lastComplete.c_str(), nullptr, nullptr,
-                    SW_SHOWNORMAL);
+  if (!outcome.opened.empty()) {
+    ::ShellExecuteW(nullptr, L"open", outcome.opened.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   }
 }
 
@@ -166,9 +201,30 @@ void UpdateFrm::ShowFile(const std::wstring& fileName) {
   if (Label1) ::SetWindowTextW(Label1, (std::wstring(kDownloadingPrefix) + fileName).c_str());
 }
 
-bool UpdateFrm::Download(const std::wstring& url, const std::wstring& target,
-                         const std::optional<Sha256Digest>& digest) {
-  return m_downfile->DownLoadFile(url, target, false, true, digest);
+bool UpdateFrm::Fetch(const PlannedFile& file) {
+  StagedFile staged;
+  if (!m_downfile->DownLoadFile(file.url, file.target, false, true, file.digest, staged)) {
+    return false;
+  }
+  m_staged.push_back(std::move(staged));
+  return true;
+}
+
+bool UpdateFrm::Replaceable(const PlannedFile& file) {
+  if (IsReplaceable(file.target)) return true;
+  win::LogError(L"updater: \"" + file.target + L"\" is in use (error " +
+                std::to_wstring(::GetLastError()) + L"); nothing is replaced");
+  return false;
+}
+
+bool UpdateFrm::Replace(const PlannedFile& file) {
+  for (auto& staged : m_staged) {
+    if (!staged || staged.Target() != file.target) continue;
+    if (!staged.Commit()) return false;
+    m_replaced.push_back(file.target);
+    return true;
+  }
+  return false;
 }
 
 void UpdateFrm::m_downfile_QueryFileInfo(uint32_t dwFileTotalLen) {

@@ -1,6 +1,7 @@
 // UpdateFrm: the updater's one window. Its load does the whole update: it shows itself, fetches
-// every file the manifest lists into the client's directory (file name and progress on screen),
-// says how it went, opens the last file that arrived whole and unloads, which ends the program.
+// and checks every file the manifest lists (file name and progress on screen), moves them all
+// into the client's directory once every one has arrived whole, says how it went, opens the
+// manifest's last file when the update went in whole and unloads, which ends the program.
 //
 // It owns the title bar (BForm1), the close button (closebtn), the status label (Label1), the
 // progress bar (KpProgressBar1) and the download object (m_downfile). The close button, and any
@@ -11,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/win/form.h"
 #include "base/win/handles.h"
@@ -42,8 +44,9 @@ class UpdateFrm : public win::Form, private IUpdateActions {
  private:
   // IUpdateActions
   void ShowFile(const std::wstring& fileName) override;
-  bool Download(const std::wstring& url, const std::wstring& target,
-                const std::optional<Sha256Digest>& digest) override;
+  bool Fetch(const PlannedFile& file) override;
+  bool Replaceable(const PlannedFile& file) override;
+  bool Replace(const PlannedFile& file) override;
   bool ExitRequested() const override { return m_exit; }
 
   void CreateControls();
@@ -55,6 +58,8 @@ class UpdateFrm : public win::Form, private IUpdateActions {
   void m_downfile_Loading(uint32_t dwRecivedLen);
 
   std::unique_ptr<CKpDownLoadFile> m_downfile;
+  std::vector<StagedFile> m_staged;      // fetched and checked, not yet moved into place
+  std::vector<std::wstring> m_replaced;  // the targets the update has replaced
   controls::BForm BForm1;
   controls::iButton closebtn;
   HWND Label1 = nullptr;

@@ -1,14 +1,13 @@
 #include "updater/update_pass.h"
 
-#include "base/paths.h"
-
 namespace qorv {
 
 UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstring>& lines,
                       ManifestTrust trust) {
   UpdatePlan plan;
   plan.command = command;
-  plan.directoryUsable = IsAbsoluteDirectory(command.directory);
+  plan.commandVerdict = CheckUpdaterCommand(command);
+  plan.directoryUsable = plan.commandVerdict == CommandLineVerdict::Ok;
   plan.trust = trust;
   if (trust == ManifestTrust::Rejected) return plan;
   for (const auto& line : lines) {
@@ -28,30 +27,45 @@ UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstr
 
 UpdateOutcome RunUpdatePass(const UpdatePlan& plan, IUpdateActions& actions) {
   UpdateOutcome outcome;
-  bool clientReplaced = false;
-  bool anyFailed = !plan.directoryUsable || plan.unsafeLineSkipped ||
-                   plan.trust == ManifestTrust::Rejected;
-  if (plan.directoryUsable) {
-    for (const auto& file : plan.files) {
-      if (actions.ExitRequested()) break;
-      actions.ShowFile(file.fileName);
-      if (actions.Download(file.url, file.target, file.digest)) {
-        ++outcome.completeCount;
-        // A signed update opens only what its signature vouched for.
-        if (MayFetch(plan.trust, file.digest.has_value())) outcome.lastComplete = file.target;
-        if (SamePath(file.target, plan.command.clientFile)) clientReplaced = true;
-      } else {
-        anyFailed = true;
-      }
+  // A manifest that lists a file it cannot have fetched is no whole update: nothing of it goes in.
+  if (!plan.directoryUsable || plan.unsafeLineSkipped || plan.trust == ManifestTrust::Rejected) {
+    return outcome;
+  }
+  outcome.stoppedAt = UpdateStep::Fetch;
+  for (const auto& file : plan.files) {
+    if (actions.ExitRequested()) break;
+    actions.ShowFile(file.fileName);
+    if (!actions.Fetch(file)) {
+      outcome.failedFile = file.target;
+      break;
     }
+    ++outcome.fetchedCount;
   }
   outcome.cancelled = actions.ExitRequested();
-  outcome.allComplete = !outcome.cancelled && !anyFailed;
-  // Only the client the update replaces goes, and only from the directory being updated.
-  const std::wstring& client = plan.command.clientFile;
-  outcome.removeClientFile = outcome.allComplete && outcome.completeCount > 0 &&
-                             !clientReplaced && !client.empty() &&
-                             SamePath(DirectoryOf(client) + L"\\", plan.command.directory);
+  if (outcome.cancelled || outcome.fetchedCount != static_cast<int>(plan.files.size())) {
+    return outcome;
+  }
+  // From here on a cancel waits: the moves take moments, and half of them would mix versions.
+  outcome.stoppedAt = UpdateStep::Replace;
+  for (const auto& file : plan.files) {
+    if (!actions.Replaceable(file)) {
+      outcome.failedFile = file.target;
+      return outcome;
+    }
+  }
+  for (const auto& file : plan.files) {
+    if (!actions.Replace(file)) {
+      outcome.failedFile = file.target;
+      return outcome;
+    }
+    ++outcome.replacedCount;
+  }
+  outcome.stoppedAt = UpdateStep::Done;
+  outcome.allComplete = true;
+  if (!plan.files.empty()) {
+    outcome.opened = plan.files.back().target;
+    outcome.removeClientFile = true;
+  }
   return outcome;
 }
 

@@ -1,10 +1,12 @@
 // The updater's work without its window: which manifest lines become downloads into the client's
 // directory, the pass over them, and what follows from its outcome (the old client removed, the
-// last complete file opened, the message shown).
+// manifest's last file opened, the message shown).
 //
-// The old client (command-line field 1) is removed only after every listed file has arrived
-// whole, and never when one of the downloads has just replaced it: a failed or cancelled update
-// leaves the installation with the client it had.
+// All or nothing: every file is fetched and checked first, each into a part file beside its
+// target; only when all of them arrived whole and matched their digests are they moved over their
+// targets, one after the other, and only then is the last one opened. A file that fails, a cancel,
+// an unsafe line or a refused manifest or command line leaves every target as it was and opens
+// nothing. The old client (command-line field 1) is removed only after all files replaced theirs.
 #pragma once
 
 #include <optional>
@@ -14,6 +16,7 @@
 #include "startup/manifest.h"
 #include "startup/update_handoff.h"
 #include "startup/update_integrity.h"
+#include "updater/command_line_check.h"
 
 namespace qorv {
 
@@ -36,7 +39,8 @@ struct SkippedLine {
 
 struct UpdatePlan {
   UpdaterCommand command;
-  bool directoryUsable = false;    // field 0 is an absolute directory
+  CommandLineVerdict commandVerdict = CommandLineVerdict::NoDirectory;
+  bool directoryUsable = false;    // the command line passed its checks
   std::vector<PlannedFile> files;  // in the order of the manifest's lines
   std::vector<SkippedLine> skipped;
   // A listed file will not be fetched (unsafe name, bad or missing digest): the update is
@@ -54,20 +58,30 @@ class IUpdateActions {
  public:
   virtual ~IUpdateActions() = default;
   virtual void ShowFile(const std::wstring& fileName) = 0;
-  // True only when the whole file arrived, matched `digest` when there is one, and replaced the
-  // target.
-  virtual bool Download(const std::wstring& url, const std::wstring& target,
-                        const std::optional<Sha256Digest>& digest) = 0;
+  // Fetches `file` into a part file beside its target and keeps it there, unchanged and held,
+  // until Replace or the end of the pass; true only when it arrived whole and matched its digest.
+  virtual bool Fetch(const PlannedFile& file) = 0;
+  // Whether `file`'s target can be replaced now (absent, or in nobody's way: a running program
+  // holds its file against it). Asked of every file before the first move, so that a file in
+  // use stops the update before anything of it goes in.
+  virtual bool Replaceable(const PlannedFile& file) = 0;
+  // Moves the part file fetched for `file` over its target in one step.
+  virtual bool Replace(const PlannedFile& file) = 0;
   // The player confirmed leaving the update.
   virtual bool ExitRequested() const = 0;
 };
 
+enum class UpdateStep { Refused, Fetch, Replace, Done };
+
 struct UpdateOutcome {
   bool cancelled = false;
-  bool allComplete = false;       // every listed file arrived whole (vacuously with none)
-  int completeCount = 0;
-  std::wstring lastComplete;      // the file to open; empty opens nothing
-  bool removeClientFile = false;  // field 1 may go now
+  bool allComplete = false;       // every listed file replaced its target (vacuously with none)
+  int fetchedCount = 0;           // arrived whole and matched
+  int replacedCount = 0;
+  UpdateStep stoppedAt = UpdateStep::Refused;  // the step that failed; Done when none did
+  std::wstring failedFile;        // the file whose fetch or replace failed
+  std::wstring opened;            // the file to open; empty opens nothing
+  bool removeClientFile = false;  // field 1 may go now, unless it is one of the new files
 };
 
 UpdateOutcome RunUpdatePass(const UpdatePlan& plan, IUpdateActions& actions);

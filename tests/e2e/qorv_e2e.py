@@ -22,8 +22,39 @@ CLIENT = os.path.join(BUILD, "bin", "qorv.exe")
 UPDATER = os.path.join(BUILD, "bin", "Update.exe")
 PROBE = os.path.join(BUILD, "tests", "probe.exe")
 
+PRIVATE_KEY = os.path.join(BUILD, "update-key", "private.pem")
+SIGN_MANIFEST = os.path.join(SOURCE, "scripts", "sign-manifest")
+
 SPLASH_CLASS = "Qorv.LoadFrm"
 MESSAGE_TITLE = "提示"
+
+
+def sign_manifest(path, files_dir=None, expires=None):
+    """Signs the manifest at PATH with the build tree's key as the publisher does: digests of the
+    files in FILES_DIR on every file line, an EXPIRES line, PATH.sig beside it. Without FILES_DIR
+    the lines stay as they are (a file line without a digest is never fetched) and only an
+    EXPIRES line (EXPIRES, or 2099-01-01) is added after the first line when there is none."""
+    if files_dir is not None:
+        args = [SIGN_MANIFEST, "sign", path, "--key", PRIVATE_KEY, "--files", files_dir]
+        if expires:
+            args += ["--expires", expires]
+        subprocess.run(args, check=True, capture_output=True, timeout=60)
+        return
+    from cryptography.hazmat.primitives import hashes, serialization
+    from cryptography.hazmat.primitives.asymmetric import ec, utils
+    with open(path, "rb") as f:
+        data = f.read()
+    if b"expires=" not in data.lower():
+        first, sep, rest = data.partition(b"\n")
+        data = (first + (sep or b"\r\n") + b"EXPIRES=" + (expires or "2099-01-01").encode()
+                + b"\r\n" + rest)
+    with open(PRIVATE_KEY, "rb") as f:
+        key = serialization.load_pem_private_key(f.read(), password=None)
+    r, s = utils.decode_dss_signature(key.sign(data, ec.ECDSA(hashes.SHA256())))
+    with open(path, "wb") as f:
+        f.write(data)
+    with open(path + ".sig", "wb") as f:
+        f.write(b"%064x%064x\n" % (r, s))
 
 
 def parse_fields(line):
@@ -61,7 +92,12 @@ def probe(*args, timeout=60, env=None):
     rc, text = run_wine([PROBE, *args], timeout=timeout, env=env)
     out = text.strip().splitlines()
     first = out[0] if out else ""
-    return rc, parse_fields(first) if first.startswith("found") else {"raw": first}
+    if not first.startswith("found"):
+        return rc, {"raw": first}
+    fields = parse_fields(first)
+    if "text" in fields and len(out) > 1:  # a text of several lines (a message box's)
+        fields["text"] = "\n".join([fields["text"]] + out[1:])
+    return rc, fields
 
 
 def find_window(cls, timeout_ms=10000, title=None, visible=False, env=None):

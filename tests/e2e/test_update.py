@@ -5,6 +5,7 @@ Each test installs its own copy of the client (or none) in a scratch directory, 
 updater writes or removes touches the build.
 """
 import filecmp
+import hashlib
 import os
 import re
 import shutil
@@ -15,7 +16,7 @@ import time
 import unittest
 
 from qorv_e2e import (BUILD, CLIENT, MESSAGE_TITLE, SPLASH_CLASS, UPDATER, E2ETestCase,
-                      absent_for, find_window, message_box, probe, screen_pixel,
+                      absent_for, find_window, message_box, probe, screen_pixel, sign_manifest,
                       windows_temp_dir)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "servers"))
@@ -23,6 +24,12 @@ import http_test_server  # noqa: E402
 
 UPDATER_CLASS = "Qorv.UpdateFrm"
 QUESTION = "发现有新版本，是否现在更新！"
+# The updater the client writes goes to a fresh folder of its own, named at random.
+PRIVATE_UPDATER = re.compile(r"update hand-off: (.*\\BrindleQorvane\\Updater\\[0-9a-f]{32}\\Update\.exe) ")
+
+
+def question(running, published):
+    return f"{QUESTION}\n当前版本：{running}\n最新版本：{published}"
 UPDATED = "软件已升至最新版本！"
 NOT_COMPLETE = "部分文件未能下载，更新没有完成！"
 QUIT_QUESTION = "您是否要退出更新！"
@@ -104,26 +111,44 @@ class UpdateTestCase(E2ETestCase):
             f.write(data)
         return f"{self.url}/files/{name}"
 
-    def publish(self, text):
-        with open(os.path.join(self.site, "gamehome", "qorv", "update.txt"), "wb") as f:
+    def files_dir(self):
+        return os.path.join(self.site, "files")
+
+    def site_pattern_file(self, name, size):
+        """The bytes the test server's generated answers send, as a file the signer can hash."""
+        with open(os.path.join(self.files_dir(), name), "wb") as f:
+            f.write(http_test_server.pattern_bytes(0, size))
+
+    def publish(self, text, digests=False):
+        """The manifest on the server, signed with the build tree's key (digests of the site's
+        files on the file lines when asked: only the updater needs them)."""
+        path = os.path.join(self.site, "gamehome", "qorv", "update.txt")
+        with open(path, "wb") as f:
             f.write(text.encode())
+        sign_manifest(path, self.files_dir() if digests else None)
 
     def unpublish(self):
         path = os.path.join(self.site, "gamehome", "qorv", "update.txt")
-        if os.path.exists(path):
-            os.remove(path)
+        for p in (path, path + ".sig"):
+            if os.path.exists(p):
+                os.remove(p)
 
     def forget_manifest(self):
-        if os.path.exists(self.fetched_manifest()):
-            os.remove(self.fetched_manifest())
+        for p in (self.fetched_manifest(), self.fetched_manifest() + ".sig"):
+            if os.path.exists(p):
+                os.remove(p)
 
     def fetched_manifest(self):
         return os.path.join(self.temp, "update.txt")
 
-    def put_manifest(self, text):
-        """The manifest the client would have left in the temporary directory."""
+    def put_manifest(self, text, digests=True, expires=None):
+        """The manifest the client would have left in the temporary directory, signed with the
+        build tree's key; each file line with the digest of its file in the site's files unless
+        told otherwise (a line without one is never fetched). The signer writes the EXPIRES line:
+        EXPIRES (YYYY-MM-DD) or its default."""
         with open(self.fetched_manifest(), "wb") as f:
             f.write(text.encode())
+        sign_manifest(self.fetched_manifest(), self.files_dir() if digests else None, expires)
 
     def client_file(self, name):
         return os.path.join(self.client_dir, name)
@@ -166,22 +191,26 @@ class UpdateTestCase(E2ETestCase):
         notes = os.urandom(50000)
         self.publish(f"version=9.9.9\r\n"
                      f"notes|{self.site_file('notes.bin', notes)}\r\n"
-                     f"done|{self.site_file('done.bat', marker_bat('done-opened.txt'))}\r\n")
-        updater_copy = os.path.join(self.temp, "Update.exe")
-        if os.path.exists(updater_copy):
-            os.remove(updater_copy)
+                     f"done|{self.site_file('done.bat', marker_bat('done-opened.txt'))}\r\n",
+                     digests=True)
         log = os.path.join(self.temp, "qorv.log")
         log_size = os.path.getsize(log) if os.path.exists(log) else 0
 
         client = self.start(self.client_file("qorv.exe"), env=self.client_env())
         box = message_box(press="yes", timeout_ms=30000)
         self.assertIsNotNone(box, "no question")
-        self.assertEqual(box["text"], QUESTION)
+        self.assertEqual(box["text"], question(self.version, "9.9.9"))
         self.assertEqual(client.wait(timeout=30), 0)  # the client ends at once
         self.assertTrue(absent_for(SPLASH_CLASS, 300), "the splash came up after all")
+        with open(log, "rb") as f:
+            f.seek(log_size)
+            handed = PRIVATE_UPDATER.search(f.read().decode("utf-8", "replace"))
+        self.assertIsNotNone(handed, "the updater was not written to a private folder")
+        updater_copy = subprocess.run(["winepath", "-u", handed.group(1)], capture_output=True,
+                                      timeout=60).stdout.decode().strip()
         self.assertTrue(filecmp.cmp(updater_copy, UPDATER, shallow=False))
 
-        # The updater runs from the temporary directory on the client's directory.
+        # The updater runs from its private folder on the client's directory.
         self.assertIsNotNone(find_window(UPDATER_CLASS, timeout_ms=30000), "no updater window")
         box = message_box(press="ok", timeout_ms=60000)
         self.assertIsNotNone(box)
@@ -226,13 +255,13 @@ class ClientCheckTest(UpdateTestCase):
         self.assertFalse(os.path.exists(self.fetched_manifest()))
         self.close_splash(client)
 
-    def test_different_version_asks_and_no_goes_on(self):
-        self.publish("version=0.9.0\r\n")
+    def test_newer_version_asks_showing_both_and_no_goes_on(self):
+        self.publish("version=1.10.0\r\n")
         client = self.start_client()
         box = message_box(press="no", timeout_ms=30000)
         self.assertIsNotNone(box, "no question")
         self.assertEqual(box["title"], MESSAGE_TITLE)
-        self.assertEqual(box["text"], QUESTION)
+        self.assertEqual(box["text"], question(self.version, "1.10.0"))
         self.assertEqual(box["buttons"], f"{YES},{NO}")
         self.assertIsNotNone(find_window(SPLASH_CLASS, visible=True, timeout_ms=30000))
         self.close_splash(client)
@@ -275,6 +304,7 @@ class UpdaterTest(UpdateTestCase):
                          ["a.bin", "b.dat", "c-opened.txt", "c.bat"])
 
     def test_closing_mid_transfer_keeps_the_old_files(self):
+        self.site_pattern_file("big.bin", 4000000)
         self.put_manifest(f"version=9.9.9\r\n"
                           f"first|{self.site_file('first.bat', marker_bat('first-opened.txt'))}\r\n"
                           f"big|{self.url}/slow/4000000/40/big.bin\r\n"
@@ -300,14 +330,15 @@ class UpdaterTest(UpdateTestCase):
         self.assertEqual(self.read_client_file("big.bin"), b"the old big file")
         self.assertEqual(self.read_client_file("qorv.exe"), b"the old client")
         self.assertFalse(os.path.exists(self.client_file("after.txt")))
-        self.assertTrue(wait_for(lambda: os.path.exists(self.client_file("first-opened.txt")), 20),
-                        "the last complete file was not opened")
-        self.assertEqual(sorted(os.listdir(self.client_dir)),
-                         ["big.bin", "first-opened.txt", "first.bat", "qorv.exe"])
+        # A cancelled update is no update: the file fetched before the cancel stays out, unopened.
+        self.assertTrue(absent_for(UPDATER_CLASS, 1500))
+        self.assertEqual(sorted(os.listdir(self.client_dir)), ["big.bin", "qorv.exe"])
         self.assertNotIn("/files/after.txt", self.requested())
 
     def test_no_answers_the_close_question_and_goes_on(self):
+        self.site_pattern_file("big.bin", 1000000)
         self.put_manifest(f"version=9.9.9\r\nbig|{self.url}/slow/1000000/40/big.bin\r\n")
+        self.write_client_file("qorv.exe", b"the old client")
         updater = self.start(UPDATER, args=self.updater_args())
         self.assertIsNotNone(find_window(UPDATER_CLASS, visible=True, timeout_ms=30000))
         self.assertTrue(wait_for(lambda: any(r.startswith("/slow/") for r in self.requested()), 30))
@@ -334,19 +365,21 @@ class UpdaterTest(UpdateTestCase):
                           f"e4|{self.url}/files/con\r\n"
                           f"e5|{self.url}/files/\r\n"
                           f"no separator {evil}\r\n"
-                          f"ok|{self.site_file('ok.bat', marker_bat('ok-opened.txt'))}\r\n")
+                          f"ok|{self.site_file('ok.bat', marker_bat('ok-opened.txt'))}|"
+                          f"{hashlib.sha256(marker_bat('ok-opened.txt')).hexdigest()}\r\n",
+                          digests=False)  # the signer finds no files for the hostile names
         before_scratch = sorted(os.listdir(self.scratch))
         updater = self.start(UPDATER, args=self.updater_args())
         box = message_box(press="ok", timeout_ms=60000)
         self.assertIsNotNone(box)
         self.assertEqual(box["text"], NOT_COMPLETE)  # listed files were left out
         self.assertEqual(updater.wait(timeout=30), 0)
-        self.assertTrue(wait_for(lambda: os.path.exists(self.client_file("ok-opened.txt")), 20))
+        # An update missing some of its files is none: not even the good line is fetched.
+        self.assertTrue(absent_for(UPDATER_CLASS, 1500))
         self.assertEqual(sorted(os.listdir(self.scratch)), before_scratch)
         self.assertEqual(os.listdir(install), ["client"])
-        self.assertEqual(sorted(os.listdir(self.client_dir)),
-                         ["ok-opened.txt", "ok.bat", "qorv.exe"])
-        self.assertEqual(self.requested(), ["/files/ok.bat"])
+        self.assertEqual(sorted(os.listdir(self.client_dir)), ["qorv.exe"])
+        self.assertEqual(self.requested(), [])
 
     def test_only_a_version_line_updates_nothing(self):
         self.put_manifest("version=9.9.9\r\n")

@@ -2,6 +2,7 @@
 // fuzz-sources: base/text.cpp base/paths.cpp base/units.cpp startup/manifest.cpp
 // fuzz-sources: startup/update_integrity.cpp startup/manifest_policy.cpp
 // fuzz-sources: startup/update_handoff.cpp updater/update_pass.cpp updater/progress_bar_model.cpp
+// fuzz-sources: updater/command_line_check.cpp
 // fuzz-seed: version=1.1.0\r\nq|http://h/g/qorv.exe\r\n
 // fuzz-seed: VERSION = 2\nq|http://h/a\nr|http://h/..\\x\n
 // fuzz-seed: \xef\xbb\xbfversion=1\rq|x|y\r

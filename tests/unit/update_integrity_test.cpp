@@ -166,12 +166,13 @@ class DigestActions : public IUpdateActions {
  public:
   std::vector<std::wstring> downloaded;
   void ShowFile(const std::wstring&) override {}
-  bool Download(const std::wstring&, const std::wstring& target,
-                const std::optional<Sha256Digest>& digest) override {
-    downloaded.push_back(target);
+  bool Fetch(const PlannedFile& file) override {
+    downloaded.push_back(file.target);
     // The file on the server matches whatever its line says, except "bad.bin".
-    return !(digest && target.ends_with(L"bad.bin"));
+    return !(file.digest && file.target.ends_with(L"bad.bin"));
   }
+  bool Replaceable(const PlannedFile&) override { return true; }
+  bool Replace(const PlannedFile&) override { return true; }
   bool ExitRequested() const override { return false; }
 };
 
@@ -188,20 +189,18 @@ TEST(UpdateDecision, PassesOverSignedAndRejectedManifests) {
       {"signed, every line with a digest", {L"version=2", L"a|http://h/a.dat|" + kHex,
                                             L"b|http://h/b.exe|" + kHex},
        ManifestTrust::Signed, {L"C:\\Q\\a.dat", L"C:\\Q\\b.exe"}, L"C:\\Q\\b.exe", kUpdatedText},
-      {"signed, a line without one is skipped and the update incomplete",
+      {"signed, a line without one: nothing is fetched, the update incomplete",
        {L"version=2", L"a|http://h/a.dat|" + kHex, L"b|http://h/b.exe"}, ManifestTrust::Signed,
-       {L"C:\\Q\\a.dat"}, L"C:\\Q\\a.dat", kUpdateFailedText},
-      {"signed, the last file does not match: the one before is opened",
+       {}, L"", kUpdateFailedText},
+      {"signed, the last file does not match: nothing is opened",
        {L"version=2", L"a|http://h/a.dat|" + kHex, L"b|http://h/bad.bin|" + kHex},
-       ManifestTrust::Signed, {L"C:\\Q\\a.dat", L"C:\\Q\\bad.bin"}, L"C:\\Q\\a.dat",
-       kUpdateFailedText},
+       ManifestTrust::Signed, {L"C:\\Q\\a.dat", L"C:\\Q\\bad.bin"}, L"", kUpdateFailedText},
       {"unsigned, lines with and without digests", {L"version=2", L"a|http://h/a.dat",
                                                     L"b|http://h/bad.bin|" + kHex},
-       ManifestTrust::Unsigned, {L"C:\\Q\\a.dat", L"C:\\Q\\bad.bin"}, L"C:\\Q\\a.dat",
-       kUpdateFailedText},
-      {"unsigned, a malformed digest skips its line", {L"version=2", L"a|http://h/a.dat|12",
-                                                       L"b|http://h/b.dat"},
-       ManifestTrust::Unsigned, {L"C:\\Q\\b.dat"}, L"C:\\Q\\b.dat", kUpdateFailedText},
+       ManifestTrust::Unsigned, {L"C:\\Q\\a.dat", L"C:\\Q\\bad.bin"}, L"", kUpdateFailedText},
+      {"unsigned, a malformed digest: nothing is fetched", {L"version=2", L"a|http://h/a.dat|12",
+                                                            L"b|http://h/b.dat"},
+       ManifestTrust::Unsigned, {}, L"", kUpdateFailedText},
       {"rejected: nothing fetched, nothing opened, not reported as done",
        {L"version=2", L"a|http://h/a.dat|" + kHex}, ManifestTrust::Rejected, {}, L"",
        kUpdateFailedText},
@@ -212,7 +211,7 @@ TEST(UpdateDecision, PassesOverSignedAndRejectedManifests) {
     DigestActions actions;
     auto outcome = RunUpdatePass(plan, actions);
     EXPECT_EQ(actions.downloaded, c.downloaded);
-    EXPECT_EQ(outcome.lastComplete, c.opened);
+    EXPECT_EQ(outcome.opened, c.opened);
     EXPECT_STREQ(ClosingMessage(outcome), c.message);
     EXPECT_FALSE(outcome.removeClientFile && c.message != kUpdatedText);
   }

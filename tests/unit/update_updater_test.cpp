@@ -143,98 +143,111 @@ TEST(UpdaterPaths, SamePathIgnoresCaseAndDoubledSeparators) {
   EXPECT_FALSE(SamePath(L"C:\\a\\qorv.exe", L"C:\\a\\qorv.ex"));
 }
 
-// A pass with scripted downloads: each target's result, and a point after which the player has
-// asked to leave.
+// A pass with scripted fetches and moves: each file's results, the moment the player asks to
+// leave, and the order in which the pass asked for things.
 class ScriptedActions : public IUpdateActions {
  public:
-  std::map<std::wstring, bool> results;  // by file name; absent = success
-  int exitAfterDownloads = -1;            // -1: never
-  std::vector<std::wstring> shown, downloaded;
-  std::vector<std::optional<Sha256Digest>> digests;
+  std::set<std::wstring> fetchFails, busy, replaceFails;  // by file name
+  int exitAfterFetches = -1;                        // -1: never
+  std::vector<std::wstring> shown, calls;           // "fetch x", "replace x"
+  int fetches = 0;
 
   void ShowFile(const std::wstring& name) override { shown.push_back(name); }
-  bool Download(const std::wstring& url, const std::wstring& target,
-                const std::optional<Sha256Digest>& digest) override {
-    downloaded.push_back(target);
-    digests.push_back(digest);
-    auto it = results.find(target.substr(target.rfind(L'\\') + 1));
-    (void)url;
-    return it == results.end() ? true : it->second;
+  bool Fetch(const PlannedFile& file) override {
+    ++fetches;
+    calls.push_back(L"fetch " + file.fileName);
+    return !fetchFails.contains(file.fileName);
+  }
+  bool Replaceable(const PlannedFile& file) override {
+    calls.push_back(L"check " + file.fileName);
+    return !busy.contains(file.fileName);
+  }
+  bool Replace(const PlannedFile& file) override {
+    calls.push_back(L"replace " + file.fileName);
+    return !replaceFails.contains(file.fileName);
   }
   bool ExitRequested() const override {
-    return exitAfterDownloads >= 0 && static_cast<int>(downloaded.size()) >= exitAfterDownloads;
+    return exitAfterFetches >= 0 && fetches >= exitAfterFetches;
   }
 };
 
+const std::wstring kSha = L"|" + std::wstring(64, L'a');
 const std::vector<std::wstring> kThreeFiles = {
-    L"version=2.0.0", L"one|http://h/one.dat", L"", L"two|http://h/two.dat",
-    L"three|http://h/three.exe"};
+    L"version=2.0.0", L"one|http://h/one.dat" + kSha, L"", L"two|http://h/two.dat" + kSha,
+    L"three|http://h/three.exe" + kSha};
 
-TEST(UpdatePass, AllCompleteRemovesTheOldClientAndOpensTheLast) {
-  auto plan = PlanUpdate(ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\qorv.exe"), kThreeFiles);
+TEST(UpdatePass, FetchesAllBeforeReplacingAnyThenOpensTheLast) {
+  auto plan = PlanUpdate(ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\qorv.exe"), kThreeFiles,
+                         ManifestTrust::Signed);
   ScriptedActions actions;
   auto outcome = RunUpdatePass(plan, actions);
   EXPECT_EQ(actions.shown, (std::vector<std::wstring>{L"one.dat", L"two.dat", L"three.exe"}));
-  EXPECT_EQ(outcome.completeCount, 3);
+  EXPECT_EQ(actions.calls,
+            (std::vector<std::wstring>{L"fetch one.dat", L"fetch two.dat", L"fetch three.exe",
+                                       L"check one.dat", L"check two.dat", L"check three.exe",
+                                       L"replace one.dat", L"replace two.dat",
+                                       L"replace three.exe"}));
+  EXPECT_EQ(outcome.fetchedCount, 3);
+  EXPECT_EQ(outcome.replacedCount, 3);
   EXPECT_TRUE(outcome.allComplete);
   EXPECT_FALSE(outcome.cancelled);
+  EXPECT_EQ(outcome.stoppedAt, UpdateStep::Done);
   EXPECT_TRUE(outcome.removeClientFile);
-  EXPECT_EQ(outcome.lastComplete, L"C:\\Q\\three.exe");
+  EXPECT_EQ(outcome.opened, L"C:\\Q\\three.exe");
   EXPECT_STREQ(ClosingMessage(outcome), kUpdatedText);
 }
 
-TEST(UpdatePass, OutcomesTable) {
+TEST(UpdatePass, AnythingShortOfAllFilesOpensNothing) {
+  const wchar_t* kCommand = L"C:\\Q|C:\\Q\\qorv.exe";
   struct Case {
     const char* what;
     const wchar_t* command;
     std::vector<std::wstring> manifest;
-    std::map<std::wstring, bool> results;
+    ManifestTrust trust;
+    std::set<std::wstring> fetchFails, busy, replaceFails;
     int exitAfter;
-    bool remove;
-    const wchar_t* opened;
+    std::vector<std::wstring> calls;
+    UpdateStep stoppedAt;
     const wchar_t* message;  // nullptr: none
-    int downloads;
   } cases[] = {
-      {"a failed file keeps the old client", L"C:\\Q|C:\\Q\\qorv.exe", kThreeFiles,
-       {{L"two.dat", false}}, -1, false, L"C:\\Q\\three.exe", kUpdateFailedText, 3},
-      {"the last failing opens the one before", L"C:\\Q|C:\\Q\\qorv.exe", kThreeFiles,
-       {{L"three.exe", false}}, -1, false, L"C:\\Q\\two.dat", kUpdateFailedText, 3},
-      {"nothing complete opens nothing", L"C:\\Q|C:\\Q\\qorv.exe", kThreeFiles,
-       {{L"one.dat", false}, {L"two.dat", false}, {L"three.exe", false}}, -1, false, L"",
-       kUpdateFailedText, 3},
-      {"cancel after the first file", L"C:\\Q|C:\\Q\\qorv.exe", kThreeFiles, {}, 1, false,
-       L"C:\\Q\\one.dat", nullptr, 1},
-      {"cancel during the first file", L"C:\\Q|C:\\Q\\qorv.exe", kThreeFiles,
-       {{L"one.dat", false}}, 1, false, L"", nullptr, 1},
-      {"the client itself replaced is not removed", L"C:\\Q|C:\\Q\\qorv.exe",
-       {L"version=2", L"a|http://h/readme.txt", L"q|http://h/QORV.EXE"}, {}, -1, false,
-       L"C:\\Q\\QORV.EXE", kUpdatedText, 2},
-      {"drive root: doubled backslash still matches", L"C:\\|C:\\\\qorv.exe",
-       {L"version=2", L"q|http://h/qorv.exe", L"b|http://h/b.txt"}, {}, -1, false,
-       L"C:\\b.txt", kUpdatedText, 2},
-      {"only a version line: nothing to do, nothing removed", L"C:\\Q|C:\\Q\\qorv.exe",
-       {L"version=2"}, {}, -1, false, L"", kUpdatedText, 0},
-      {"an unsafe line makes the update incomplete", L"C:\\Q|C:\\Q\\qorv.exe",
-       {L"version=2", L"a|http://h/a.dat", L"evil|http://h/..\\..\\x.exe"}, {}, -1, false,
-       L"C:\\Q\\a.dat", kUpdateFailedText, 1},
-      {"no directory: nothing is written anywhere", L"|C:\\Q\\qorv.exe", kThreeFiles, {}, -1,
-       false, L"", kUpdateFailedText, 0},
-      {"relative directory: nothing is written", L"sub|sub\\qorv.exe", kThreeFiles, {}, -1,
-       false, L"", kUpdateFailedText, 0},
-      {"a client elsewhere is never removed", L"C:\\Q|C:\\Windows\\explorer.exe", kThreeFiles,
-       {}, -1, false, L"C:\\Q\\three.exe", kUpdatedText, 3},
-      {"no field 1: nothing to remove", L"C:\\Q", kThreeFiles, {}, -1, false,
-       L"C:\\Q\\three.exe", kUpdatedText, 3},
+      {"the third fetch fails: nothing is replaced", kCommand, kThreeFiles, ManifestTrust::Signed, {L"three.exe"}, {}, {},
+       -1, {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe"}, UpdateStep::Fetch, kUpdateFailedText},
+      {"the first fetch fails: the pass stops there", kCommand, kThreeFiles, ManifestTrust::Signed, {L"one.dat"}, {}, {}, -1,
+       {L"fetch one.dat"}, UpdateStep::Fetch, kUpdateFailedText},
+      {"cancel after the second fetch", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {}, {}, 2,
+       {L"fetch one.dat", L"fetch two.dat"}, UpdateStep::Fetch, nullptr},
+      {"cancel after the last fetch: still nothing replaced", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {}, {}, 3,
+       {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe"}, UpdateStep::Fetch, nullptr},
+      {"a target in use: nothing is replaced", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {L"three.exe"}, {}, -1,
+       {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe", L"check one.dat", L"check two.dat", L"check three.exe"}, UpdateStep::Replace, kUpdateFailedText},
+      {"a move that fails anyway stops the moves and opens nothing", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {},
+       {L"two.dat"}, -1,
+       {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe", L"check one.dat", L"check two.dat", L"check three.exe", L"replace one.dat", L"replace two.dat"}, UpdateStep::Replace,
+       kUpdateFailedText},
+      {"an unsafe line: nothing is fetched at all", kCommand,
+       {L"version=2", L"a|http://h/a.dat" + kSha, L"evil|http://h/..\\..\\x.exe" + kSha},
+       ManifestTrust::Signed, {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
+      {"a refused manifest: nothing is fetched", kCommand, kThreeFiles, ManifestTrust::Rejected,
+       {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
+      {"no directory: nothing is written anywhere", L"|C:\\Q\\qorv.exe", kThreeFiles, ManifestTrust::Signed, {}, {}, {},
+       -1, {}, UpdateStep::Refused, kUpdateFailedText},
+      {"a refused command line: nothing is fetched", L"\\\\srv\\s|\\\\srv\\s\\qorv.exe",
+       kThreeFiles, ManifestTrust::Signed, {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    auto plan = PlanUpdate(ParseUpdaterCommandLine(c.command), c.manifest);
+    auto plan = PlanUpdate(ParseUpdaterCommandLine(c.command), c.manifest, c.trust);
     ScriptedActions actions;
-    actions.results = c.results;
-    actions.exitAfterDownloads = c.exitAfter;
+    actions.fetchFails = c.fetchFails;
+    actions.busy = c.busy;
+    actions.replaceFails = c.replaceFails;
+    actions.exitAfterFetches = c.exitAfter;
     auto outcome = RunUpdatePass(plan, actions);
-    EXPECT_EQ(outcome.removeClientFile, c.remove);
-    EXPECT_EQ(outcome.lastComplete, c.opened);
+    EXPECT_EQ(actions.calls, c.calls);
+    EXPECT_EQ(outcome.stoppedAt, c.stoppedAt);
+    EXPECT_FALSE(outcome.allComplete);
+    EXPECT_FALSE(outcome.removeClientFile);
+    EXPECT_EQ(outcome.opened, L"");
     const wchar_t* message = ClosingMessage(outcome);
     if (c.message == nullptr) {
       EXPECT_EQ(message, nullptr);
@@ -242,7 +255,65 @@ TEST(UpdatePass, OutcomesTable) {
       ASSERT_NE(message, nullptr);
       EXPECT_STREQ(message, c.message);
     }
-    EXPECT_EQ(static_cast<int>(actions.downloaded.size()), c.downloads);
+  }
+}
+
+TEST(UpdatePass, OnlyAVersionLineIsAnUpdateWithNothingToDo) {
+  auto plan = PlanUpdate(ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\qorv.exe"), {L"version=2"},
+                         ManifestTrust::Signed);
+  ScriptedActions actions;
+  auto outcome = RunUpdatePass(plan, actions);
+  EXPECT_TRUE(actions.calls.empty());
+  EXPECT_TRUE(outcome.allComplete);
+  EXPECT_FALSE(outcome.removeClientFile);
+  EXPECT_EQ(outcome.opened, L"");
+  EXPECT_STREQ(ClosingMessage(outcome), kUpdatedText);
+}
+
+TEST(UpdaterCommandCheck, OnlyALocalFolderHoldingTheClient) {
+  struct Case {
+    const wchar_t* line;
+    CommandLineVerdict verdict;
+  } cases[] = {
+      {L"C:\\Games\\Qorv|C:\\Games\\Qorv\\qorv.exe", CommandLineVerdict::Ok},
+      {L"C:\\|C:\\\\qorv.exe", CommandLineVerdict::Ok},  // the drive's root, as the client writes it
+      {L"d:\\Program Files\\Q q|D:\\PROGRAM FILES\\q Q\\My.Game.EXE", CommandLineVerdict::Ok},
+      {L"C:\\游戏\\客户端|C:\\游戏\\客户端\\qorv.exe", CommandLineVerdict::Ok},
+      {L"|C:\\Q\\qorv.exe", CommandLineVerdict::NoDirectory},
+      {L"", CommandLineVerdict::NoDirectory},
+      {L"\\\\srv\\share|\\\\srv\\share\\qorv.exe", CommandLineVerdict::NotLocal},
+      {L"\\\\?\\UNC\\srv\\share|\\\\?\\UNC\\srv\\share\\qorv.exe", CommandLineVerdict::NotLocal},
+      {L"\\\\?\\C:\\Q|\\\\?\\C:\\Q\\qorv.exe", CommandLineVerdict::NotLocal},
+      {L"\\\\.\\C:\\Q|\\\\.\\C:\\Q\\qorv.exe", CommandLineVerdict::NotLocal},
+      {L"\\??\\C:\\Q|\\??\\C:\\Q\\qorv.exe", CommandLineVerdict::NotLocal},
+      {L"//srv/share|//srv/share/qorv.exe", CommandLineVerdict::NotLocal},
+      {L"Q|Q\\qorv.exe", CommandLineVerdict::NotLocal},
+      {L"C:Q|C:Q\\qorv.exe", CommandLineVerdict::NotLocal},
+      {L"1:\\Q|1:\\Q\\qorv.exe", CommandLineVerdict::NotLocal},
+      {L"C:\\Q\\..\\Windows|C:\\Windows\\explorer.exe", CommandLineVerdict::BadDirectory},
+      {L"C:\\Q\\.|C:\\Q\\qorv.exe", CommandLineVerdict::BadDirectory},
+      {L"C:\\Q\\\\R|C:\\Q\\R\\qorv.exe", CommandLineVerdict::BadDirectory},
+      {L"C:\\Q/R|C:\\Q\\R\\qorv.exe", CommandLineVerdict::BadDirectory},
+      {L"C:\\con\\Q|C:\\con\\Q\\qorv.exe", CommandLineVerdict::BadDirectory},
+      {L"C:\\Q:stream|C:\\Q:stream\\qorv.exe", CommandLineVerdict::BadDirectory},
+      {L"C:\\Q.|C:\\Q.\\qorv.exe", CommandLineVerdict::BadDirectory},
+      {L"C:\\Q", CommandLineVerdict::NoClient},
+      {L"C:\\Q|", CommandLineVerdict::NoClient},
+      {L"C:\\Q|C:\\Windows\\explorer.exe", CommandLineVerdict::ClientOutside},
+      {L"C:\\Q|C:\\Q\\sub\\qorv.exe", CommandLineVerdict::ClientOutside},
+      {L"C:\\Q|C:\\Q\\..\\qorv.exe", CommandLineVerdict::ClientOutside},
+      {L"C:\\Q|C:\\QQ\\qorv.exe", CommandLineVerdict::ClientOutside},
+      {L"C:\\Q|qorv.exe", CommandLineVerdict::ClientOutside},
+      {L"C:\\Q|C:\\Q\\", CommandLineVerdict::ClientOutside},
+      {L"C:\\Q|C:\\Q\\nul.exe", CommandLineVerdict::ClientOutside},
+      {L"C:\\Q|C:\\Q\\qorv.exe:x", CommandLineVerdict::ClientOutside},
+      {L"C:\\Q|C:\\Q\\readme.txt", CommandLineVerdict::ClientNotExe},
+      {L"C:\\Q|C:\\Q\\.exe", CommandLineVerdict::ClientNotExe},
+      {L"C:\\Q|C:\\Q\\qorv.exe.bak", CommandLineVerdict::ClientNotExe},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(CheckUpdaterCommand(ParseUpdaterCommandLine(cases[i].line)), cases[i].verdict)
+        << "case " << i;
   }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "startup/download.h"
+#include "startup/update_signature.h"
 #include "win/download_test_server.h"
 #include "win/support/test_window.h"
 
@@ -202,6 +203,46 @@ TEST_F(Download, ATargetHeldOpenIsNotReplaced) {
   auto kept = ReadWholeFile(path);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "running program");
   ExpectOnly(dir, {L"busy.exe"});
+}
+
+// What was checked is what goes in: until its commit the staged body sits in a part file that
+// nobody else can write, rename or delete, and the commit (a rename through that handle) is the
+// only thing that moves it; a staged file dropped instead leaves the target as it was.
+TEST_F(Download, AStagedFileIsHeldUnchangeableUntilItsCommit) {
+  ScratchDir dir(L"dl");
+  std::string body(5000, '\0');
+  for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(PatternByte(i));
+  std::optional<Sha256Digest> digest = Sha256Of(body);
+  ASSERT_TRUE(digest);
+  CKpDownLoadFile d;
+  StagedFile kept, dropped;
+  for (const wchar_t* name : {L"kept.bin", L"dropped.bin"}) {
+    WriteWholeFile(dir / name, "old");
+    ASSERT_TRUE(d.DownLoadFile(Url(L"/bytes/5000"), dir / name, false, false, digest,
+                               name == std::wstring(L"kept.bin") ? kept : dropped));
+    EXPECT_EQ(ReadWholeFile(dir / name), std::vector<char>({'o', 'l', 'd'}));
+  }
+  auto names = dir.Names();
+  ASSERT_EQ(names.size(), 4u);
+  for (const auto& name : names) {
+    if (!name.ends_with(L".part")) continue;
+    std::wstring part = dir / name;
+    const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    win::UniqueFile writer(::CreateFileW(part.c_str(), GENERIC_WRITE, shareAll, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    EXPECT_FALSE(writer) << "writable by another";
+    EXPECT_FALSE(::MoveFileExW(part.c_str(), (dir / L"swapped.part").c_str(), 0));
+    EXPECT_FALSE(::DeleteFileW(part.c_str()));
+    win::UniqueFile reader(::CreateFileW(part.c_str(), GENERIC_READ, shareAll, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(reader) << "a virus scanner may still read it";
+  }
+  ASSERT_TRUE(kept.Commit());
+  dropped = StagedFile();
+  EXPECT_EQ(ReadWholeFile(dir / L"kept.bin"), std::vector<char>(body.begin(), body.end()));
+  EXPECT_EQ(ReadWholeFile(dir / L"dropped.bin"), std::vector<char>({'o', 'l', 'd'}));
+  ExpectOnly(dir, {L"kept.bin", L"dropped.bin"});
+  EXPECT_FALSE(kept.Commit());  // once
 }
 
 // Loading reports what is on disk: the part file already holds every byte reported, though a
