@@ -158,17 +158,21 @@ class ReleaseTest(E2ETestCase):
         subprocess.run([SIGN, "keygen", other_key, "--no-passphrase"], check=True,
                        capture_output=True, timeout=60)
         newer, lower = next_version(self.version, 1), next_version(self.version, -1)
-        cases = [("unsigned", newer, None, None),
-                 ("signed by another key", newer, os.path.join(other_key, "private.pem"), None),
-                 ("a lower version", lower, release.PRIVATE_KEY, None),
-                 ("the same version", self.version, release.PRIVATE_KEY, None),
-                 ("expired", newer, release.PRIVATE_KEY, "2020-01-01")]
+        not_newer = f"is not newer than {self.version}"
+        cases = [("unsigned", newer, None, None, "its signature is missing"),
+                 ("signed by another key", newer, os.path.join(other_key, "private.pem"), None,
+                  "is not signed with this build's key"),
+                 ("a lower version", lower, release.PRIVATE_KEY, None, not_newer),
+                 ("the same version", self.version, release.PRIVATE_KEY, None, not_newer),
+                 ("expired", newer, release.PRIVATE_KEY, "2020-01-01", "expired on 2020-01-01")]
         before = install_state(self.install_dir)
-        for name, version, key, expires in cases:
+        log = os.path.join(installer.paths["temp"], "qorv.log")
+        for name, version, key, expires, why in cases:
             with self.subTest(name):
                 self.publish(version, {"run.bat": marker_bat("run-opened.txt")}, key, expires)
                 with self.server.lock:
                     self.server.requests.clear()
+                log_size = os.path.getsize(log) if os.path.exists(log) else 0
                 client = self.start_client()
                 self.assertIsNotNone(find_window(SPLASH_CLASS, visible=True, timeout_ms=30000))
                 self.assertIsNone(message_box(timeout_ms=0), "a question came up")
@@ -178,6 +182,9 @@ class ReleaseTest(E2ETestCase):
                 self.assertEqual([p for p in self.requested() if p.startswith("/files/")], [])
                 self.assertEqual(install_state(self.install_dir), before)
                 self.assertEqual(self.updater_folders(), [])
+                with open(log, "rb") as f:
+                    f.seek(log_size)
+                    self.assertIn(why, f.read().decode("utf-8", "replace"))
 
     def test_a_manifest_signed_with_the_next_key_is_offered(self):
         self.publish(next_version(self.version, 1), {"run.bat": marker_bat("run-opened.txt")},
