@@ -16,6 +16,7 @@ import unittest
 import release_package as release
 import test_installer as installer
 from qorv_e2e import CLIENT, SOURCE, SPLASH_CLASS, E2ETestCase, find_window, message_box, run_wine
+import test_update
 from test_update import NOT_COMPLETE, QUESTION, UPDATED, UPDATER_CLASS, marker_bat, wait_for
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "servers"))
@@ -64,6 +65,7 @@ class ReleaseTest(E2ETestCase):
         assert rc == 0, f"the release installer ended with {rc}"
         cls.install_dir = installer.paths["default_dir"]
         cls.site = tempfile.mkdtemp(prefix="qorv-release-site-")
+        cls.url = release.URL
         os.makedirs(os.path.join(cls.site, "gamehome", "qorv"))
         os.makedirs(os.path.join(cls.site, "files"))
         try:
@@ -105,10 +107,9 @@ class ReleaseTest(E2ETestCase):
         shutil.rmtree(self.scratch, ignore_errors=True)
 
     # ---- helpers ----
-    def site_file(self, name, data):
-        with open(os.path.join(self.site, "files", name), "wb") as f:
-            f.write(data)
-        return f"{release.URL}/files/{name}"
+    # The update tests' own, on this class's site and server.
+    site_file = test_update.UpdateTestCase.site_file
+    requested = test_update.UpdateTestCase.requested
 
     def manifest_path(self):
         return os.path.join(self.site, "gamehome", "qorv", "update.txt")
@@ -124,10 +125,6 @@ class ReleaseTest(E2ETestCase):
             subprocess.run([SIGN, "sign", self.manifest_path(), "--key", key,
                             "--files", os.path.join(self.site, "files"), *options],
                            check=True, capture_output=True, timeout=60)
-
-    def requested(self):
-        with self.server.lock:
-            return list(self.server.requests)
 
     def updater_folders(self):
         return glob.glob(os.path.join(installer.paths["data"], "Updater", "*"))
