@@ -51,9 +51,18 @@ def install_state(folder):
             for name, data in installer.tree(folder).items()}
 
 
-def next_version(version, step):
+def newer_version(version):
     major, minor, patch = map(int, version.split("."))
-    return f"{major}.{minor}.{patch + step}" if step > 0 else f"{major}.{minor - 1}.9"
+    return f"{major}.{minor}.{patch + 1}"
+
+
+def lower_version(version):
+    """The last number above zero goes down by one, the ones after it become 9: 1.1.0 -> 1.0.9."""
+    parts = list(map(int, version.split(".")))
+    last = max(i for i, part in enumerate(parts) if part > 0)
+    parts[last] -= 1
+    parts[last + 1:] = [9] * (len(parts) - last - 1)
+    return ".".join(map(str, parts))
 
 
 class ReleaseTest(E2ETestCase):
@@ -154,7 +163,7 @@ class ReleaseTest(E2ETestCase):
         other_key = os.path.join(self.scratch, "other-key")
         subprocess.run([SIGN, "keygen", other_key, "--no-passphrase"], check=True,
                        capture_output=True, timeout=60)
-        newer, lower = next_version(self.version, 1), next_version(self.version, -1)
+        newer, lower = newer_version(self.version), lower_version(self.version)
         not_newer = f"is not newer than {self.version}"
         cases = [("unsigned", newer, None, None, "its signature is missing"),
                  ("signed by another key", newer, os.path.join(other_key, "private.pem"), None,
@@ -184,7 +193,7 @@ class ReleaseTest(E2ETestCase):
                     self.assertIn(why, f.read().decode("utf-8", "replace"))
 
     def test_a_manifest_signed_with_the_next_key_is_offered(self):
-        self.publish(next_version(self.version, 1), {"run.bat": marker_bat("run-opened.txt")},
+        self.publish(newer_version(self.version), {"run.bat": marker_bat("run-opened.txt")},
                      release.NEXT_PRIVATE_KEY)
         client = self.start_client()
         box = message_box(press="no", timeout_ms=30000)
@@ -197,7 +206,7 @@ class ReleaseTest(E2ETestCase):
         """Publishes a signed newer version of FILES (the server hands out SERVED {name: bytes}
         instead where given), starts the installed client and answers its question "yes";
         returns once the updater has said how it went (the box's text)."""
-        self.publish(next_version(self.version, 1), files)
+        self.publish(newer_version(self.version), files)
         for name, data in (served or {}).items():
             self.site_file(name, data)
         client = self.start_client()
