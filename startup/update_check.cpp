@@ -215,8 +215,9 @@ std::optional<ManifestDecision> FetchManifestDecision(CKpDownLoadFile& download,
 
 namespace {
 
-// "<local application data>\BrindleQorvane\Updater\", made when missing; empty when unknown.
-std::wstring UpdaterFoldersRoot() {
+// "<local application data>\BrindleQorvane\Updater\" (made when missing if `create`); empty
+// when unknown.
+std::wstring UpdaterFoldersRoot(bool create) {
   wchar_t base[MAX_PATH] = {};
   if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)) ||
       base[0] == L'\0') {
@@ -224,6 +225,7 @@ std::wstring UpdaterFoldersRoot() {
     return {};
   }
   std::wstring root = std::wstring(base) + L"\\";
+  if (!create) return root + kUpdaterFoldersPath;
   std::wstring_view rest = kUpdaterFoldersPath;
   for (size_t slash; (slash = rest.find(L'\\')) != std::wstring_view::npos;
        rest.remove_prefix(slash + 1)) {
@@ -240,7 +242,7 @@ std::wstring UpdaterFoldersRoot() {
 }  // namespace
 
 std::wstring MakePrivateUpdaterFolder() {
-  std::wstring root = UpdaterFoldersRoot();
+  std::wstring root = UpdaterFoldersRoot(true);
   if (root.empty()) return {};
   for (int attempt = 0; attempt < 4; ++attempt) {
     std::array<uint8_t, 16> random{};
@@ -262,7 +264,7 @@ std::wstring MakePrivateUpdaterFolder() {
 }
 
 void RemoveOldUpdaterFolders() {
-  std::wstring root = UpdaterFoldersRoot();
+  std::wstring root = UpdaterFoldersRoot(false);
   if (root.empty()) return;
   WIN32_FIND_DATAW found{};
   win::UniqueFind find(::FindFirstFileW((root + L"*").c_str(), &found));
