@@ -100,6 +100,10 @@ def setUpModule():
                                 "Microsoft", "Windows", "Start Menu", "Programs"),
         desktop=os.path.join(shell_folder("USERPROFILE"), "Desktop"),
         temp=shell_folder("TEMP"))
+    # The copied prefix may hold what earlier tests' clients left: what the uninstaller removes
+    # starts out absent here.
+    shutil.rmtree(paths["data"], ignore_errors=True)
+    run_wine(["reg", "delete", SETTINGS_KEY, "/f"], timeout=60)
 
 
 def tearDownModule():

@@ -16,6 +16,7 @@ import unittest
 import release_package as release
 import test_installer as installer
 from qorv_e2e import CLIENT, SOURCE, SPLASH_CLASS, E2ETestCase, find_window, message_box, run_wine
+import test_update
 from test_update import NOT_COMPLETE, QUESTION, UPDATED, UPDATER_CLASS, marker_bat, wait_for
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "servers"))
@@ -44,9 +45,24 @@ def read(path):
         return f.read()
 
 
-def next_version(version, step):
+def install_state(folder):
+    """Every file and folder below FOLDER, files by their SHA-256 (a difference stays readable)."""
+    return {name: None if data is None else hashlib.sha256(data).hexdigest()
+            for name, data in installer.tree(folder).items()}
+
+
+def newer_version(version):
     major, minor, patch = map(int, version.split("."))
-    return f"{major}.{minor}.{patch + step}" if step > 0 else f"{major}.{minor - 1}.9"
+    return f"{major}.{minor}.{patch + 1}"
+
+
+def lower_version(version):
+    """The last number above zero goes down by one, the ones after it become 9: 1.1.0 -> 1.0.9."""
+    parts = list(map(int, version.split(".")))
+    last = max(i for i, part in enumerate(parts) if part > 0)
+    parts[last] -= 1
+    parts[last + 1:] = [9] * (len(parts) - last - 1)
+    return ".".join(map(str, parts))
 
 
 class ReleaseTest(E2ETestCase):
@@ -58,6 +74,7 @@ class ReleaseTest(E2ETestCase):
         assert rc == 0, f"the release installer ended with {rc}"
         cls.install_dir = installer.paths["default_dir"]
         cls.site = tempfile.mkdtemp(prefix="qorv-release-site-")
+        cls.url = release.URL
         os.makedirs(os.path.join(cls.site, "gamehome", "qorv"))
         os.makedirs(os.path.join(cls.site, "files"))
         try:
@@ -99,10 +116,9 @@ class ReleaseTest(E2ETestCase):
         shutil.rmtree(self.scratch, ignore_errors=True)
 
     # ---- helpers ----
-    def site_file(self, name, data):
-        with open(os.path.join(self.site, "files", name), "wb") as f:
-            f.write(data)
-        return f"{release.URL}/files/{name}"
+    # The update tests' own, on this class's site and server.
+    site_file = test_update.UpdateTestCase.site_file
+    requested = test_update.UpdateTestCase.requested
 
     def manifest_path(self):
         return os.path.join(self.site, "gamehome", "qorv", "update.txt")
@@ -118,10 +134,6 @@ class ReleaseTest(E2ETestCase):
             subprocess.run([SIGN, "sign", self.manifest_path(), "--key", key,
                             "--files", os.path.join(self.site, "files"), *options],
                            check=True, capture_output=True, timeout=60)
-
-    def requested(self):
-        with self.server.lock:
-            return list(self.server.requests)
 
     def updater_folders(self):
         return glob.glob(os.path.join(installer.paths["data"], "Updater", "*"))
@@ -151,18 +163,22 @@ class ReleaseTest(E2ETestCase):
         other_key = os.path.join(self.scratch, "other-key")
         subprocess.run([SIGN, "keygen", other_key, "--no-passphrase"], check=True,
                        capture_output=True, timeout=60)
-        newer, lower = next_version(self.version, 1), next_version(self.version, -1)
-        cases = [("unsigned", newer, None, None),
-                 ("signed by another key", newer, os.path.join(other_key, "private.pem"), None),
-                 ("a lower version", lower, release.PRIVATE_KEY, None),
-                 ("the same version", self.version, release.PRIVATE_KEY, None),
-                 ("expired", newer, release.PRIVATE_KEY, "2020-01-01")]
-        before = installer.tree(self.install_dir)
-        for name, version, key, expires in cases:
+        newer, lower = newer_version(self.version), lower_version(self.version)
+        not_newer = f"is not newer than {self.version}"
+        cases = [("unsigned", newer, None, None, "its signature is missing"),
+                 ("signed by another key", newer, os.path.join(other_key, "private.pem"), None,
+                  "is not signed with this build's key"),
+                 ("a lower version", lower, release.PRIVATE_KEY, None, not_newer),
+                 ("the same version", self.version, release.PRIVATE_KEY, None, not_newer),
+                 ("expired", newer, release.PRIVATE_KEY, "2020-01-01", "expired on 2020-01-01")]
+        before = install_state(self.install_dir)
+        log = os.path.join(installer.paths["temp"], "qorv.log")
+        for name, version, key, expires, why in cases:
             with self.subTest(name):
                 self.publish(version, {"run.bat": marker_bat("run-opened.txt")}, key, expires)
                 with self.server.lock:
                     self.server.requests.clear()
+                log_size = os.path.getsize(log) if os.path.exists(log) else 0
                 client = self.start_client()
                 self.assertIsNotNone(find_window(SPLASH_CLASS, visible=True, timeout_ms=30000))
                 self.assertIsNone(message_box(timeout_ms=0), "a question came up")
@@ -170,11 +186,14 @@ class ReleaseTest(E2ETestCase):
                 client.kill()
                 self.assertIn("/gamehome/qorv/update.txt", self.requested())
                 self.assertEqual([p for p in self.requested() if p.startswith("/files/")], [])
-                self.assertEqual(installer.tree(self.install_dir), before)
+                self.assertEqual(install_state(self.install_dir), before)
                 self.assertEqual(self.updater_folders(), [])
+                with open(log, "rb") as f:
+                    f.seek(log_size)
+                    self.assertIn(why, f.read().decode("utf-8", "replace"))
 
     def test_a_manifest_signed_with_the_next_key_is_offered(self):
-        self.publish(next_version(self.version, 1), {"run.bat": marker_bat("run-opened.txt")},
+        self.publish(newer_version(self.version), {"run.bat": marker_bat("run-opened.txt")},
                      release.NEXT_PRIVATE_KEY)
         client = self.start_client()
         box = message_box(press="no", timeout_ms=30000)
@@ -187,7 +206,7 @@ class ReleaseTest(E2ETestCase):
         """Publishes a signed newer version of FILES (the server hands out SERVED {name: bytes}
         instead where given), starts the installed client and answers its question "yes";
         returns once the updater has said how it went (the box's text)."""
-        self.publish(next_version(self.version, 1), files)
+        self.publish(newer_version(self.version), files)
         for name, data in (served or {}).items():
             self.site_file(name, data)
         client = self.start_client()
@@ -210,14 +229,14 @@ class ReleaseTest(E2ETestCase):
         files = {"a.bin": os.urandom(300000), "b.dat": os.urandom(1200000),
                  "c.bat": marker_bat("c-opened.txt")}
         self.put_old_files(files)
-        before = installer.tree(self.install_dir)
+        before = install_state(self.install_dir)
         # The mirror serves other bytes for the last file than the publisher signed.
         corrupted = files["c.bat"].replace(b"c-opened", b"c-opene!")
         self.assertEqual(self.start_update(files, served={"c.bat": corrupted}), NOT_COMPLETE)
         self.assertIn("/files/c.bat", self.requested())
         # Nothing replaced, nothing opened, not even a moment later.
-        self.assertEqual(installer.tree(self.install_dir), before)
-        self.assertFalse(wait_for(lambda: installer.tree(self.install_dir) != before, 3))
+        self.assertEqual(install_state(self.install_dir), before)
+        self.assertFalse(wait_for(lambda: install_state(self.install_dir) != before, 3))
 
     def test_a_signed_update_replaces_every_file_and_opens_the_last(self):
         files = {"a.bin": os.urandom(300000), "b.dat": os.urandom(1200000),
