@@ -172,6 +172,7 @@ Section "Uninstall"
   Delete "$TEMP\update.txt.*.part"
   Delete "$TEMP\Update.exe"
   Delete "$TEMP\qorv.log"
+  Delete "$TEMP\qorv.log.1"
   ; The client's own folder under the local application data (the updater's private copies),
   ; unless the player installed into it: then only what the client wrote there goes.
   StrLen $0 "${DATA_DIR}\"

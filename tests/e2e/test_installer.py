@@ -30,7 +30,7 @@ CLIENT_RUNNING = "BrindleQorvane客户端正在运行，请先关闭它，然后
 RETRY, CANCEL = "4", "2"
 # What the client and its updater write into the temporary directory.
 CLIENT_TEMP_FILES = ["qorv.ico", "update.txt", "update.txt.sig", "update.txt.1f4-0.part",
-                     "Update.exe", "qorv.log"]
+                     "Update.exe", "qorv.log", "qorv.log.1"]
 # The player's settings, and the private folder the client starts its updater from.
 SETTINGS_KEY = r"HKCU\Software\BrindleQorvane"
 UPDATER_COPY = os.path.join("Updater", "0123456789abcdef0123456789abcdef", "Update.exe")
