@@ -25,7 +25,9 @@ import http_test_server  # noqa: E402
 UPDATER_CLASS = "Qorv.UpdateFrm"
 QUESTION = "发现有新版本，是否现在更新！"
 # The updater the client writes goes to a fresh folder of its own, named at random.
-PRIVATE_UPDATER = re.compile(r"update hand-off: (.*\\BrindleQorvane\\Updater\\[0-9a-f]{32}\\Update\.exe) ")
+# The log doubles every backslash of what it is given.
+PRIVATE_UPDATER = re.compile(
+    r"update hand-off: (.*\\\\BrindleQorvane\\\\Updater\\\\[0-9a-f]{32}\\\\Update\.exe) ")
 
 
 def question(running, published):
@@ -206,7 +208,8 @@ class UpdateTestCase(E2ETestCase):
             f.seek(log_size)
             handed = PRIVATE_UPDATER.search(f.read().decode("utf-8", "replace"))
         self.assertIsNotNone(handed, "the updater was not written to a private folder")
-        updater_copy = subprocess.run(["winepath", "-u", handed.group(1)], capture_output=True,
+        handed_path = handed.group(1).replace("\\\\", "\\")
+        updater_copy = subprocess.run(["winepath", "-u", handed_path], capture_output=True,
                                       timeout=60).stdout.decode().strip()
         self.assertTrue(filecmp.cmp(updater_copy, UPDATER, shallow=False))
 
