@@ -18,7 +18,6 @@ namespace {
 
 constexpr std::wstring_view kPartExtension = L".part";
 
-
 // Up to 8 lower-case hexadecimal digits, as "%x" writes a 32-bit number.
 bool IsHexNumber(std::wstring_view text) {
   if (text.empty() || text.size() > 8) return false;

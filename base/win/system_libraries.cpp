@@ -4,6 +4,7 @@
 
 #include <delayimp.h>
 
+#include "base/text.h"
 #include "base/win/log.h"
 
 extern "C" {
@@ -28,12 +29,6 @@ const ImgDelayDescr* const kDelayedLibraries[] = {
 
 namespace qorv::win {
 namespace {
-
-std::wstring Widen(const char* ascii) {
-  std::wstring wide;
-  while (*ascii) wide += static_cast<wchar_t>(static_cast<unsigned char>(*ascii++));
-  return wide;
-}
 
 // Where the failure hook writes while LoadSystemLibrariesOnly binds; null otherwise.
 std::vector<LibraryLoadFailure>* g_bindFailures = nullptr;
@@ -60,9 +55,9 @@ FARPROC WINAPI OnDelayLoadFailure(unsigned notice, PDelayLoadInfo info) {
   if (notice != dliFailGetProc) return nullptr;
   if (g_bindFailures) {
     std::wstring function = info->dlp.fImportByName
-                                ? Widen(info->dlp.szProcName)
+                                ? Utf8ToWide(info->dlp.szProcName)
                                 : L"#" + std::to_wstring(info->dlp.dwOrdinal);
-    g_bindFailures->push_back({Widen(info->szDll), function, info->dwLastError});
+    g_bindFailures->push_back({Utf8ToWide(info->szDll), function, info->dwLastError});
   }
   return reinterpret_cast<FARPROC>(&EndOnMissingFunction);
 }
@@ -111,7 +106,7 @@ void BindDelayedLibrary(const void* descriptor, std::vector<LibraryLoadFailure>&
   // Checked first: the helper has no way to fail a missing library but an exception.
   HMODULE loaded = ::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!loaded) {
-    failures.push_back({Widen(name), {}, ::GetLastError()});
+    failures.push_back({Utf8ToWide(name), {}, ::GetLastError()});
     return;
   }
   g_bindFailures = &failures;
