@@ -11,6 +11,7 @@ import http.server
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -116,9 +117,24 @@ def absent_for(cls, ms, env=None):
 
 
 def message_box(press="none", timeout_ms=10000, title=MESSAGE_TITLE, env=None):
-    rc, fields = probe("msgbox", "--title", title, "--timeout", str(timeout_ms), "--press", press,
-                       env=env)
-    return fields if rc == 0 else None
+    """The first visible message box with the title, pressed as asked; None when none came.
+
+    A probe that printed neither "found" nor "notfound" did not get to look (a Wine start-up
+    that failed under load, or a box caught before its buttons were made): it looks again until
+    the deadline, so one bad start is not taken for a missing box.
+    """
+    deadline = time.time() + timeout_ms / 1000
+    while True:
+        left_ms = max(0, int((deadline - time.time()) * 1000))
+        rc, fields = probe("msgbox", "--title", title, "--timeout", str(left_ms), "--press",
+                           press, env=env, timeout=left_ms / 1000 + 30)
+        if rc == 0:
+            return fields
+        if fields.get("raw") == "notfound" or time.time() >= deadline:
+            print(f"message_box: no box titled {title!r}; the probe said {fields!r} (exit {rc})",
+                  file=sys.stderr)
+            return None
+        time.sleep(0.2)
 
 
 def screen_pixel(x, y):

@@ -40,9 +40,13 @@ class AllOrNothingTest(SignedTestCase):
 
     def run_updater(self, args):
         updater = self.start(UPDATER, args=args)
-        box = message_box(press="ok", timeout_ms=60000)
-        self.assertIsNotNone(box, "the updater said nothing")
-        self.assertEqual(updater.wait(timeout=30), 0)
+        try:
+            box = message_box(press="ok", timeout_ms=60000)
+            self.assertIsNotNone(box, "the updater said nothing")
+            self.assertEqual(updater.wait(timeout=30), 0)
+        finally:
+            # A subtest that failed must not leave its box up for the next one to press.
+            updater.kill()
         return box["text"]
 
     def assert_install_untouched(self):
