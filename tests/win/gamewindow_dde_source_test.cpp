@@ -67,7 +67,7 @@ class DdeTest : public ::testing::Test {
 };
 
 TEST_F(DdeTest, ExecuteFromAnotherProcessDeliversTheExactAddress) {
-  EXPECT_EQ(m_service, L"gamewindow_dde_test");
+  EXPECT_EQ(m_service, L"gamewindow_dde_source_test");
   std::wstring longAddress = L"http://127.0.0.1:8470/game?q=";
   longAddress += std::wstring(kMaxWebAddressLength - longAddress.size(), L'a');  // the longest
   const std::wstring cases[] = {
