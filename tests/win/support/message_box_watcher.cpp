@@ -10,7 +10,8 @@ std::wstring TextOf(HWND h) {
 }
 
 struct Search {
-  const MessageBoxWatch* watch;
+  DWORD pid;
+  const std::wstring& title;
   HWND box;
 };
 
@@ -20,10 +21,8 @@ BOOL CALLBACK FindBox(HWND h, LPARAM lp) {
   ::GetWindowThreadProcessId(h, &pid);
   wchar_t cls[16] = {};
   ::GetClassNameW(h, cls, 16);
-  if (pid != search->watch->pid || std::wstring(cls) != L"#32770" || !::IsWindowVisible(h)) {
-    return TRUE;
-  }
-  if (!search->watch->title.empty() && TextOf(h) != search->watch->title) return TRUE;
+  if (pid != search->pid || std::wstring(cls) != L"#32770" || !::IsWindowVisible(h)) return TRUE;
+  if (!search->title.empty() && TextOf(h) != search->title) return TRUE;
   search->box = h;
   return FALSE;
 }
@@ -37,6 +36,12 @@ bool HasIcon(HWND box) {
 
 }  // namespace
 
+HWND FindMessageBox(DWORD pid, const std::wstring& title) {
+  Search search{pid, title, nullptr};
+  ::EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
+  return search.box;
+}
+
 MessageBoxSeen MessageBoxWatcher::Stop() {
   m_stop = true;
   if (m_thread.joinable()) m_thread.join();
@@ -46,9 +51,7 @@ MessageBoxSeen MessageBoxWatcher::Stop() {
 void MessageBoxWatcher::Watch(const MessageBoxWatch& watch) {
   DWORD end = ::GetTickCount() + watch.timeoutMs;
   while (!m_stop && static_cast<LONG>(end - ::GetTickCount()) > 0) {
-    Search search{&watch, nullptr};
-    ::EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&search));
-    HWND box = search.box;
+    HWND box = FindMessageBox(watch.pid, watch.title);
     if (!box) {
       ::Sleep(20);
       continue;

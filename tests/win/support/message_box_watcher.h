@@ -26,6 +26,9 @@ struct MessageBoxWatch {
   int timeoutMs = 15000;
 };
 
+// A visible message box of process `pid` titled `title` (any title when empty), or nothing.
+HWND FindMessageBox(DWORD pid, const std::wstring& title = {});
+
 // Answers the first visible box that matches, then ends; Stop (or the destructor) waits for it.
 class MessageBoxWatcher {
  public:
