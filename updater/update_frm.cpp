@@ -17,7 +17,7 @@
 #include "startup/update_signature.h"
 #include "updater/install_files.h"
 
-namespace qorv {
+namespace qorv::updater {
 namespace {
 
 constexpr COLORREF kFormColour = RGB(236, 233, 218);  // the title bar's own colour
@@ -307,4 +307,4 @@ LRESULT UpdateFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return Form::HandleMessage(msg, wParam, lParam);
 }
 
-}  // namespace qorv
+}  // namespace qorv::updater

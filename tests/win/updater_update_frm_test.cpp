@@ -16,7 +16,7 @@
 #include "updater/update_frm.h"
 #include "updater/update_pass.h"
 
-namespace qorv {
+namespace qorv::updater {
 namespace {
 
 std::vector<HWND> ThreadDialogs() {
@@ -131,4 +131,4 @@ TEST(UpdateFrm, LaysOutItsControlsAndAsksNothingOnceThePassIsOver) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::updater
