@@ -10,7 +10,7 @@
 #include "gamewindow/cache_main.h"
 #include "win/support/message_box_watcher.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 bool AddEntry(const std::wstring& url, DWORD type) {
@@ -79,4 +79,4 @@ TEST(CacheClearing, EmptyCacheStillEndsWithTheMessage) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::gamewindow

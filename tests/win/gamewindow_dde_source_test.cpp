@@ -10,7 +10,7 @@
 #include "gamewindow/dde_source.h"
 #include "win/support/dde_client_run.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 std::wstring TempFile(const std::vector<unsigned char>& bytes) {
@@ -149,4 +149,4 @@ TEST_F(DdeTest, AfterStopTheServiceIsGoneAndCanComeBack) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::gamewindow
