@@ -37,7 +37,7 @@ int16_t GetTaskbarHeight() {
                             TwipsPerPixel(LOGPIXELSX), TwipsPerPixel(LOGPIXELSY));
 }
 
-cSetStyle::cSetStyle() : m_objSubclass(std::make_unique<cFormSubclass>()) {
+cSetStyle::cSetStyle() : m_objSubclass(std::make_unique<subclass::cFormSubclass>()) {
   m_objSubclass->MsgCome = [this](bool bBefore, bool& bHandled, LRESULT& lReturn, HWND& hWnd,
                                   UINT& uMsg, WPARAM& wParam, LPARAM& lParam) {
     OnMsgCome(bBefore, bHandled, lReturn, hWnd, uMsg, wParam, lParam);

@@ -23,7 +23,7 @@
 
 #include "controls/sizing.h"
 
-namespace qorv {
+namespace qorv::subclass {
 class cFormSubclass;
 }
 
@@ -79,7 +79,7 @@ class cSetStyle {
   ScreenRect WindowBounds() const;
 
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-  std::unique_ptr<cFormSubclass> m_objSubclass;
+  std::unique_ptr<subclass::cFormSubclass> m_objSubclass;
   HWND m_window = nullptr;
   HWND m_objForm = nullptr;
   HDC m_screenDC = nullptr;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 // A group enumeration that keeps failing without reaching its end would loop for ever.
@@ -139,4 +139,4 @@ std::wstring DescribeFlush(const FlushReport& report) {
   return text;
 }
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 inline constexpr uint32_t kErrorFileNotFound = 2;
 inline constexpr uint32_t kErrorNoMoreFiles = 18;
@@ -80,4 +80,4 @@ FlushReport FlushUrlCache(IUrlCache& cache, const wchar_t* pattern, uint32_t kep
 
 std::wstring DescribeFlush(const FlushReport& report);
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

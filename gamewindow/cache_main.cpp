@@ -8,7 +8,7 @@
 #include "base/win/handles.h"
 #include "base/win/log.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 using UniqueCacheFind = win::Unique<win::SimpleTraits<HANDLE, ::FindCloseUrlCache>>;
@@ -88,7 +88,7 @@ class WinInetCache : public IUrlCache {
 
 FlushReport CacheMain::FlushUrlCache(const wchar_t* strUrlPattern, uint32_t dwKeptTypes) {
   WinInetCache cache;
-  FlushReport report = qorv::FlushUrlCache(cache, strUrlPattern, dwKeptTypes);
+  FlushReport report = gamewindow::FlushUrlCache(cache, strUrlPattern, dwKeptTypes);
   bool clean = report.end == FlushEnd::Complete || report.end == FlushEnd::EmptyCache;
   win::Log(clean ? win::LogLevel::Info : win::LogLevel::Error, DescribeFlush(report));
   return report;
@@ -99,4 +99,4 @@ void ClearCacheCommand(HWND owner) {
   ::MessageBoxW(owner, kCacheClearedText, kCacheClearedTitle, MB_ICONINFORMATION | MB_OK);
 }
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

@@ -8,7 +8,7 @@
 
 #include "gamewindow/cache_flush.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 inline constexpr wchar_t kCacheClearedText[] = L"缓存已清理完毕！";
 inline constexpr wchar_t kCacheClearedTitle[] = L"缓存清理";
@@ -22,4 +22,4 @@ FlushReport FlushUrlCache(const wchar_t* strUrlPattern, uint32_t dwKeptTypes);
 // in a message box over owner, however far the clearing got.
 void ClearCacheCommand(HWND owner);
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

@@ -1,6 +1,6 @@
 #include "gamewindow/dde_command.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 DdeCommandText DecodeDdeCommand(const uint8_t* bytes, size_t count) {
   DdeCommandText out;
@@ -42,4 +42,4 @@ std::wstring DescribeDdeCommand(const DdeCommandText& command, size_t byteCount)
   return L"dde: execute of " + std::to_wstring(byteCount) + L" bytes: " + why;
 }
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 inline constexpr wchar_t kDdeTopic[] = L"TidewellDDE";
 // A page address is never near this; a command over it is refused unread.
@@ -25,4 +25,4 @@ DdeCommandText DecodeDdeCommand(const uint8_t* bytes, size_t count);
 // Why a command was taken as it was, for the log ("" when it was clean).
 std::wstring DescribeDdeCommand(const DdeCommandText& command, size_t byteCount);
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

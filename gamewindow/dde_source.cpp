@@ -8,7 +8,7 @@
 #include "base/win/log.h"
 #include "gamewindow/dde_command.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 DdeSource* g_source = nullptr;  // DDEML's callback carries no user data
@@ -121,4 +121,4 @@ HDDEDATA DdeSource::OnExecute(HDDEDATA data) {
   return reinterpret_cast<HDDEDATA>(DDE_FACK);
 }
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

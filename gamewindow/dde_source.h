@@ -15,7 +15,7 @@
 
 #include "gamewindow/dde_command.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 class DdeSource {
  public:
@@ -49,4 +49,4 @@ class DdeSource {
   bool m_registered = false;
 };
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

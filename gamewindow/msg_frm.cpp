@@ -4,7 +4,7 @@
 #include "base/win/log.h"
 #include "gamewindow/rect_rgn.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 constexpr int kCloseButtonBitmap = 103;
@@ -144,4 +144,4 @@ LRESULT MsgFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return Form::HandleMessage(msg, wParam, lParam);
 }
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

@@ -15,7 +15,7 @@
 #include "controls/ibutton.h"
 #include "controls/surface.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 inline constexpr wchar_t kMsgFrmClass[] = L"Qorv.MsgFrm";
 inline constexpr wchar_t kMsgFrmCaption[] = L"BrindleQorvane客户端";
@@ -64,4 +64,4 @@ class MsgFrm : public win::Form {
   win::UniqueBrush m_labelBrush;
 };
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

@@ -5,7 +5,7 @@
 #include "base/win/log.h"
 #include "gamewindow/tray_text.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
@@ -89,4 +89,4 @@ UINT CKpNotifyIcon::TaskbarCreatedMessage() {
   return id;
 }
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

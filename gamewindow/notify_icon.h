@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 inline constexpr UINT kTrayIconId = 1000;
 inline constexpr UINT kTrayCallbackMessage = 6242;
@@ -50,4 +50,4 @@ class CKpNotifyIcon {
   bool m_added = false;
 };
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

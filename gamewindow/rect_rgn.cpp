@@ -2,7 +2,7 @@
 
 #include "base/win/handles.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 void RectRgn(HWND hWnd, int16_t right, int16_t bottom, int16_t ellipseWidth,
              int16_t ellipseHeight) {
@@ -11,4 +11,4 @@ void RectRgn(HWND hWnd, int16_t right, int16_t bottom, int16_t ellipseWidth,
   if (region && ::SetWindowRgn(hWnd, region.Get(), TRUE)) region.Release();
 }
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

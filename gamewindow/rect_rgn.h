@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 // Gives hWnd the round-rectangle region from (0, 0) to (right, bottom), exclusive, with corner
 // ellipses of ellipseWidth x ellipseHeight pixels, redrawn at once. Once the window has the
@@ -14,4 +14,4 @@ namespace qorv {
 void RectRgn(HWND hWnd, int16_t right, int16_t bottom, int16_t ellipseWidth,
              int16_t ellipseHeight);
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -27,4 +27,4 @@ void FillTextField(char16_t* field, size_t fieldUnits, std::u16string_view text)
   std::fill(field + length, field + fieldUnits, u'\0');
 }
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

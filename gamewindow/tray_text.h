@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 inline constexpr size_t kTipFieldUnits = 128;
 inline constexpr size_t kInfoFieldUnits = 256;
@@ -22,4 +22,4 @@ size_t FittedLength(std::u16string_view text, size_t fieldUnits);
 // Writes the fitted text and zero-fills the rest of the field (fieldUnits units).
 void FillTextField(char16_t* field, size_t fieldUnits, std::u16string_view text);
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

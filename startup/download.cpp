@@ -227,16 +227,17 @@ double Seconds() {
 // loop that finds nothing costs more than the look.
 bool MessagesWaiting() { return HIWORD(::GetQueueStatus(QS_ALLINPUT)) != 0; }
 
-bool QueryNumber(HINTERNET request, DWORD query, DWORD& value) {
+std::optional<uint32_t> QueryNumber(HINTERNET request, DWORD query) {
+  DWORD value = 0;
   DWORD size = sizeof(value);
   DWORD index = 0;
-  value = 0;
-  return ::HttpQueryInfoW(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index) != 0;
+  if (!::HttpQueryInfoW(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index)) {
+    return std::nullopt;
+  }
+  return value;
 }
 
-// The Content-Length as the server wrote it, read as text: a length of 4 GiB or more does not fit
-// the 32-bit number the system would give, and must not wrap to a small one. Nothing when the
-// header is absent or not all digits.
+// The Content-Length as the server wrote it (see ParseContentLength); nothing when it is absent.
 std::optional<uint64_t> QueryContentLength(HINTERNET request) {
   wchar_t text[32] = {};
   DWORD size = sizeof(text) - sizeof(wchar_t);
@@ -244,16 +245,7 @@ std::optional<uint64_t> QueryContentLength(HINTERNET request) {
   if (!::HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, &index)) {
     return std::nullopt;
   }
-  std::wstring_view digits(text, size / sizeof(wchar_t));
-  while (!digits.empty() && digits.front() == L' ') digits.remove_prefix(1);
-  while (!digits.empty() && digits.back() == L' ') digits.remove_suffix(1);
-  if (digits.empty() || digits.size() > 19) return std::nullopt;  // 19 digits fit in 64 bits
-  uint64_t value = 0;
-  for (wchar_t c : digits) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    value = value * 10 + static_cast<uint64_t>(c - L'0');
-  }
-  return value;
+  return ParseContentLength(std::wstring_view(text, size / sizeof(wchar_t)));
 }
 
 // Milliseconds left to `deadline`, at least 1 (0 would mean "no timeout" to the system).
@@ -324,6 +316,241 @@ CKpDownLoadFile::~CKpDownLoadFile() {
 
 void CKpDownLoadFile::StopDownLoad() { m_state->stop = true; }
 
+struct CKpDownLoadFile::Job {
+  const std::wstring& url;
+  const std::wstring& saveFile;
+  bool hidden;
+  bool raiseEvent;
+  const std::optional<Sha256Digest>& expectedSha256;
+  StagedFile* staged;  // kept here instead of committed, when given
+  const DownloadLimits& limits;
+};
+
+// One DownLoadFile call, in steps: Open, Check, Announce, CreatePartFile, Transfer, Conclude.
+// Each step says whether the call goes on. A step that raised an event first asks whether the
+// object is still there; once it is not, the call ends at once and touches nothing of it.
+//
+// The handles are members in the order they must go: the part file before the request, the
+// request before the session that carries it. The writer thread lives inside Transfer, so it has
+// ended before anything decides about the part file.
+class CKpDownLoadFile::Call {
+ public:
+  Call(CKpDownLoadFile& owner, const Job& job)
+      : m_owner(owner), m_state(owner.m_state), m_job(job) {}
+  Call(const Call&) = delete;
+  Call& operator=(const Call&) = delete;
+
+  // True when the file was committed or staged.
+  bool Run() {
+    return Open() && Check() && Announce() && CreatePartFile() && Transfer() && Conclude();
+  }
+
+ private:
+  bool Gone() const { return !m_state->alive; }
+  bool PastDeadline() const { return m_job.limits.deadline && Seconds() >= *m_job.limits.deadline; }
+
+  bool Open();
+  bool Check();
+  bool Announce();
+  bool CreatePartFile();
+  bool Transfer();
+  bool Read(ReadPacer& pacer, unsigned char* buffer, DWORD& read);
+  bool ReportWritten();
+  bool Conclude();
+
+  CKpDownLoadFile& m_owner;  // only while m_state->alive
+  std::shared_ptr<State> m_state;
+  const Job& m_job;
+  win::UniqueInternet m_internet;
+  win::UniqueInternet m_request;
+  std::unique_ptr<PartialFile> m_partial;
+  std::unique_ptr<Sha256Stream> m_hasher;
+  BodyTally m_tally;
+  QueueCheckPacer m_queueCheck;
+  bool m_failed = false;  // a read or write failed, came too late, or ran past the length
+};
+
+bool CKpDownLoadFile::Call::Open() {
+  m_internet.Reset(::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (m_internet) {
+    if (m_job.limits.deadline) LimitWaits(m_internet.Get(), *m_job.limits.deadline);
+    // A fresh copy from the server, and none kept in the browser's cache: the body goes to its
+    // file, and an update's programs would otherwise sit in the cache a second time.
+    m_request.Reset(::InternetOpenUrlW(m_internet.Get(), m_job.url.c_str(), nullptr, 0,
+                                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
+  }
+  if (m_request) return true;
+  win::LogInfo(L"download: cannot open " + m_job.url + L" (error " +
+               std::to_wstring(::GetLastError()) + L")");
+  return false;
+}
+
+bool CKpDownLoadFile::Call::Check() {
+  AnswerHeaders headers;
+  headers.status = QueryNumber(m_request.Get(), HTTP_QUERY_STATUS_CODE);
+  headers.length = QueryNumber(m_request.Get(), HTTP_QUERY_CONTENT_LENGTH);
+  if (m_job.limits.maxBytes) headers.lengthText = QueryContentLength(m_request.Get());
+  const std::wstring& url = m_job.url;
+  switch (CheckAnswer(headers, m_job.limits, Seconds())) {
+    case AnswerVerdict::Accepted:
+      m_tally = BodyTally(*headers.length);
+      return true;
+    case AnswerVerdict::NotOk:
+      win::LogInfo(L"download: " + url + L" answered " +
+                   std::to_wstring(headers.status.value_or(0)));
+      return false;
+    case AnswerVerdict::TooLarge:
+      win::LogError(L"download: " + url + L" announces " + std::to_wstring(*headers.lengthText) +
+                    L" bytes, more than the " + std::to_wstring(*m_job.limits.maxBytes) +
+                    L" allowed");
+      return false;
+    case AnswerVerdict::NoLength:
+      win::LogInfo(L"download: " + url + L" has no Content-Length");
+      return false;
+    case AnswerVerdict::Late:
+      win::LogError(L"download: " + url + L" did not answer in time");
+      return false;
+  }
+  return false;
+}
+
+bool CKpDownLoadFile::Call::Announce() {
+  if (m_job.raiseEvent) {
+    if (auto slot = m_owner.QueryFileInfo) slot(m_tally.Announced());
+  }
+  return !Gone();
+}
+
+bool CKpDownLoadFile::Call::CreatePartFile() {
+  m_partial = std::make_unique<PartialFile>(
+      m_job.saveFile, m_job.hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
+  if (!*m_partial) {
+    win::LogError(L"download: cannot create a file beside \"" + m_job.saveFile + L"\" (error " +
+                  std::to_wstring(::GetLastError()) + L")");
+    return false;
+  }
+  // Hashed as it is written, so the check costs no second reading of the file.
+  if (m_job.expectedSha256) {
+    m_hasher = std::make_unique<Sha256Stream>();
+    if (!*m_hasher) {
+      win::LogError(L"download: no SHA-256 to check " + m_job.url + L" with");
+      return false;
+    }
+  }
+  return true;
+}
+
+// Reads the body into the part file until it ends, fails or is stopped; false only when this
+// object went meanwhile. Two buffers per call, never the whole body, so memory stays flat whatever
+// the file's size: one is filled from the network while the writer empties the other.
+bool CKpDownLoadFile::Call::Transfer() {
+  std::vector<unsigned char> buffers[2] = {std::vector<unsigned char>(ReadPacer::kMaxRead),
+                                           std::vector<unsigned char>(ReadPacer::kMaxRead)};
+  WriteBehind writer(*m_partial);
+  ReadPacer pacer;
+  for (int filling = 0; !m_state->stop; filling = 1 - filling) {
+    unsigned char* buffer = buffers[filling].data();
+    DWORD read = 0;
+    if (!Read(pacer, buffer, read)) {
+      m_failed = true;
+      break;
+    }
+    // Handing this read over (or, at the end, finishing) waits until the one before is on disk:
+    // only then is that one reported. A failed write is said below, where every one is found.
+    bool ended = read == 0;
+    if (!(ended ? writer.Finish() : writer.Submit(buffer, read, m_tally.AllArrived()))) {
+      m_failed = true;
+      break;
+    }
+    if (m_hasher && !ended) m_hasher->Add(buffer, read);
+    m_tally.Handed(read);
+    if (!ReportWritten()) return false;
+    if (ended) break;
+  }
+  if (!writer.Finish()) {
+    win::LogError(L"download: writing \"" + m_partial->Path() + L"\" failed");
+    m_failed = true;
+  }
+  return true;
+}
+
+// One read of what the pacer asks for; false when it failed, came too late, or took the body past
+// its announced length (then it is not the body the server promised).
+bool CKpDownLoadFile::Call::Read(ReadPacer& pacer, unsigned char* buffer, DWORD& read) {
+  DWORD asked = pacer.Next();
+  if (m_job.limits.deadline) LimitWaits(m_request.Get(), *m_job.limits.deadline);
+  double started = Seconds();
+  if (!::InternetReadFile(m_request.Get(), buffer, asked, &read)) return false;
+  if (PastDeadline()) {
+    win::LogError(L"download: " + m_job.url + L" did not arrive in time");
+    return false;
+  }
+  pacer.Record(asked, read, Seconds() - started);
+  return m_tally.Arrive(read);
+}
+
+// Reports what is on disk a block at a time, each block followed by the window's waiting
+// messages when it is time to look for them; false once this object is gone.
+bool CKpDownLoadFile::Call::ReportWritten() {
+  while (!m_state->stop) {
+    std::optional<uint64_t> received = m_tally.NextBlock();
+    if (!received) break;
+    if (m_job.raiseEvent) {
+      if (auto slot = m_owner.Loading) slot(static_cast<uint32_t>(*received));
+      if (Gone()) return false;
+    }
+    // A quit request ends the download: the program is on its way out.
+    if (m_queueCheck.Due(Seconds()) && MessagesWaiting() &&
+        !win::Application::Instance().PumpPending()) {
+      m_state->stop = true;
+    }
+    if (Gone()) return false;
+  }
+  return true;
+}
+
+bool CKpDownLoadFile::Call::Conclude() {
+  BodyEnd end = EndOf(m_tally, m_failed, m_state->stop);
+  std::optional<Sha256Digest> actual;
+  if (end == BodyEnd::Whole && m_hasher) actual = m_hasher->Finish();
+  const std::wstring& url = m_job.url;
+  switch (Dispose(end, m_job.staged != nullptr, m_job.expectedSha256, actual)) {
+    case Disposal::Commit:
+      return m_partial->Commit(m_job.saveFile);
+    case Disposal::Stage:
+      m_job.staged->m_file = std::move(m_partial);  // still held: nothing can change it meanwhile
+      m_job.staged->m_target = m_job.saveFile;
+      return true;
+    case Disposal::DigestMismatch:
+      win::LogError(L"download: " + url + L" does not match its SHA-256 (expected " +
+                    DigestHex(*m_job.expectedSha256) + L", received " +
+                    (actual ? DigestHex(*actual) : std::wstring(L"none")) +
+                    L"); the old file stays");
+      return false;
+    case Disposal::Stopped:
+      win::LogInfo(L"download: " + url + L" stopped after " +
+                   std::to_wstring(m_tally.Received()) + L" bytes");
+      return false;
+    case Disposal::Short:
+      win::LogInfo(L"download: " + url + L" ended after " + std::to_wstring(m_tally.Received()) +
+                   L" of " + std::to_wstring(m_tally.Announced()) + L" bytes");
+      return false;
+  }
+  return false;
+}
+
+bool CKpDownLoadFile::Fetch(const Job& job) {
+  std::shared_ptr<State> state = m_state;
+  state->stop = false;
+  // The call's handles are closed, and its part file gone unless kept, before Complete.
+  bool kept = Call(*this, job).Run();
+  if (!state->alive) return false;
+  if (job.raiseEvent) {
+    if (auto slot = Complete) slot();
+  }
+  return kept;
+}
+
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                                    bool bHidden, bool bRaiseEvent) {
   return DownLoadFile(strURLFile, strSaveFile, bHidden, bRaiseEvent, std::nullopt);
@@ -332,14 +559,14 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                                    bool bHidden, bool bRaiseEvent,
                                    const std::optional<Sha256Digest>& expectedSha256) {
-  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, nullptr, {});
+  return Fetch({strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, nullptr, {}});
 }
 
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
                                    bool bHidden, bool bRaiseEvent,
                                    const std::optional<Sha256Digest>& expectedSha256,
                                    const DownloadLimits& limits) {
-  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, nullptr, limits);
+  return Fetch({strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, nullptr, limits});
 }
 
 bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::wstring& strSaveFile,
@@ -347,167 +574,7 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
                                    const std::optional<Sha256Digest>& expectedSha256,
                                    StagedFile& staged) {
   staged = StagedFile();
-  return Fetch(strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, &staged, {});
-}
-
-bool CKpDownLoadFile::Fetch(const std::wstring& strURLFile, const std::wstring& strSaveFile,
-                            bool bHidden, bool bRaiseEvent,
-                            const std::optional<Sha256Digest>& expectedSha256,
-                            StagedFile* staged, const DownloadLimits& limits) {
-  auto pastDeadline = [&] { return limits.deadline && Seconds() >= *limits.deadline; };
-  std::shared_ptr<State> state = m_state;
-  state->stop = false;
-  bool result = false;
-  {
-    win::UniqueInternet internet(
-        ::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    win::UniqueInternet request;
-    if (internet && limits.deadline) LimitWaits(internet.Get(), *limits.deadline);
-    if (internet) {
-      // A fresh copy from the server, and none kept in the browser's cache: the body goes to
-      // its file, and an update's programs would otherwise sit in the cache a second time.
-      request.Reset(::InternetOpenUrlW(internet.Get(), strURLFile.c_str(), nullptr, 0,
-                                       INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    }
-    DWORD status = 0;
-    DWORD total = 0;
-    std::optional<uint64_t> announced;
-    if (request && limits.maxBytes) announced = QueryContentLength(request.Get());
-    if (!request) {
-      win::LogInfo(L"download: cannot open " + strURLFile + L" (error " +
-                   std::to_wstring(::GetLastError()) + L")");
-    } else if (!QueryNumber(request.Get(), HTTP_QUERY_STATUS_CODE, status) || status != 200) {
-      win::LogInfo(L"download: " + strURLFile + L" answered " + std::to_wstring(status));
-    } else if (limits.maxBytes && announced && *announced > *limits.maxBytes) {
-      win::LogError(L"download: " + strURLFile + L" announces " + std::to_wstring(*announced) +
-                    L" bytes, more than the " + std::to_wstring(*limits.maxBytes) + L" allowed");
-    } else if (!QueryNumber(request.Get(), HTTP_QUERY_CONTENT_LENGTH, total) || total == 0 ||
-               (limits.maxBytes && !announced)) {
-      win::LogInfo(L"download: " + strURLFile + L" has no Content-Length");
-    } else if (pastDeadline()) {
-      win::LogError(L"download: " + strURLFile + L" did not answer in time");
-    } else {
-      if (bRaiseEvent) {
-        if (auto slot = QueryFileInfo) slot(total);
-        if (!state->alive) return false;
-      }
-      auto owned = std::make_unique<PartialFile>(
-          strSaveFile, bHidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL);
-      PartialFile& partial = *owned;
-      // Hashed as it is written, so the check costs no second reading of the file.
-      std::unique_ptr<Sha256Stream> hasher;
-      if (expectedSha256) hasher = std::make_unique<Sha256Stream>();
-      if (!partial) {
-        win::LogError(L"download: cannot create a file beside \"" + strSaveFile + L"\" (error " +
-                      std::to_wstring(::GetLastError()) + L")");
-      } else if (hasher && !*hasher) {
-        win::LogError(L"download: no SHA-256 to check " + strURLFile + L" with");
-      } else {
-        // Two buffers per call, never the whole body: memory stays flat whatever the file's
-        // size. One is filled from the network while the writer empties the other.
-        std::vector<unsigned char> buffers[2] = {
-            std::vector<unsigned char>(ReadPacer::kMaxRead),
-            std::vector<unsigned char>(ReadPacer::kMaxRead)};
-        int filling = 0;
-        WriteBehind writer(partial);
-        ReadPacer pacer;
-        QueueCheckPacer queueCheck;
-        uint64_t arrived = 0;   // read from the network
-        uint64_t received = 0;  // written and reported
-        DWORD unreported = 0;   // the last read, reported once the writer is done with it
-        bool broken = false;
-        bool ended = false;
-        // Reports `bytes` more on disk in blocks of 8192 bytes, each followed by the window's
-        // pending messages when it is time to look for them; false once this object is gone.
-        auto report = [&](DWORD bytes) {
-          for (DWORD offset = 0; offset < bytes && !state->stop; offset += kBlockSize) {
-            received += std::min<DWORD>(kBlockSize, bytes - offset);
-            if (bRaiseEvent) {
-              if (auto slot = Loading) slot(static_cast<uint32_t>(received));
-              if (!state->alive) return false;
-            }
-            // A quit request ends the download: the program is on its way out.
-            if (queueCheck.Due(Seconds()) && MessagesWaiting() &&
-                !win::Application::Instance().PumpPending()) {
-              state->stop = true;
-            }
-            if (!state->alive) return false;
-          }
-          return true;
-        };
-        while (!state->stop && !broken && !ended) {
-          unsigned char* buffer = buffers[filling].data();
-          DWORD asked = pacer.Next();
-          DWORD read = 0;
-          if (limits.deadline) LimitWaits(request.Get(), *limits.deadline);
-          double started = Seconds();
-          if (!::InternetReadFile(request.Get(), buffer, asked, &read)) {
-            broken = true;
-            break;
-          }
-          if (pastDeadline()) {
-            win::LogError(L"download: " + strURLFile + L" did not arrive in time");
-            broken = true;
-            break;
-          }
-          pacer.Record(asked, read, Seconds() - started);
-          ended = read == 0;
-          arrived += read;
-          if (arrived > total) {  // more than announced: not the body we were promised
-            broken = true;
-            break;
-          }
-          // Handing this read over (or, at the end, finishing) waits until the one before is on
-          // disk: only then is it reported.
-          bool written = read > 0 ? writer.Submit(buffer, read, arrived == total) : writer.Finish();
-          if (!written) {
-            broken = true;  // said below, where every failed write is found
-            break;
-          }
-          if (hasher && read > 0) hasher->Add(buffer, read);
-          filling = 1 - filling;
-          if (!report(unreported)) return false;
-          unreported = read;
-        }
-        if (!writer.Finish()) {
-          win::LogError(L"download: writing \"" + partial.Path() + L"\" failed");
-          broken = true;
-        }
-        // A stop that came after the last byte keeps the file: it is whole.
-        if (!broken && received == total) {
-          std::optional<Sha256Digest> actual;
-          if (hasher) actual = hasher->Finish();
-          if (MayKeep(true, expectedSha256, actual)) {
-            if (staged) {
-              staged->m_file = std::move(owned);  // still held: nothing can change it meanwhile
-              staged->m_target = strSaveFile;
-              result = true;
-            } else {
-              result = partial.Commit(strSaveFile);
-            }
-          } else {
-            win::LogError(L"download: " + strURLFile + L" does not match its SHA-256 (expected " +
-                          DigestHex(*expectedSha256) + L", received " +
-                          (actual ? DigestHex(*actual) : std::wstring(L"none")) +
-                          L"); the old file stays");
-          }
-        } else if (state->stop) {
-          win::LogInfo(L"download: " + strURLFile + L" stopped after " +
-                       std::to_wstring(received) + L" bytes");
-        } else {
-          win::LogInfo(L"download: " + strURLFile + L" ended after " + std::to_wstring(received) +
-                       L" of " + std::to_wstring(total) + L" bytes");
-        }
-      }
-    }
-    // The request goes before the session that carries it.
-    request.Reset();
-    internet.Reset();
-  }
-  if (bRaiseEvent) {
-    if (auto slot = Complete) slot();
-  }
-  return result;
+  return Fetch({strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, &staged, {}});
 }
 
 }  // namespace qorv

@@ -28,6 +28,7 @@
 #include <optional>
 #include <string>
 
+#include "startup/download_decision.h"
 #include "startup/update_integrity.h"
 
 namespace qorv {
@@ -36,13 +37,6 @@ namespace qorv {
 // (the writer shares no delete access, so its own file survives); returns how many went.
 int RemoveLeftoverPartFiles(const std::wstring& directory);
 
-// What a caller that cannot trust the server bounds a download by: an answer that announces or
-// sends more than `maxBytes`, or is not whole by `deadline` (a Seconds() time), fails as if the
-// server had not answered, and the older file stays.
-struct DownloadLimits {
-  std::optional<uint64_t> maxBytes;
-  std::optional<double> deadline;
-};
 // The clock deadlines are given in: seconds from an arbitrary start, monotonic.
 double DownloadClockSeconds();
 
@@ -98,14 +92,14 @@ class CKpDownLoadFile {
   std::function<void()> Complete;
 
  private:
+  // Shared with the running call, which outlives this object when a handler destroys it.
   struct State {
     bool alive = true;
     bool stop = false;
-    bool running = false;
   };
-  bool Fetch(const std::wstring& strURLFile, const std::wstring& strSaveFile, bool bHidden,
-             bool bRaiseEvent, const std::optional<Sha256Digest>& expectedSha256,
-             StagedFile* staged, const DownloadLimits& limits);
+  struct Job;
+  class Call;
+  bool Fetch(const Job& job);
 
   std::shared_ptr<State> m_state;
 };

@@ -4,14 +4,14 @@
 
 #include "base/win/log.h"
 
-namespace qorv {
+namespace qorv::subclass {
 
 cFormSubclass::~cFormSubclass() { StopAllSubclass(); }
 
 bool cFormSubclass::AddWindowMsgs(HWND hWnd) {
   if (!::IsWindow(hWnd)) return false;
   int i = FindEntry(hWnd, false);
-  if (i >= 0 && !hook::Resolve(m_entries[static_cast<size_t>(i)].routine)) {
+  if (i >= 0 && !Resolve(m_entries[static_cast<size_t>(i)].routine)) {
     // Left from a window of the same handle that was destroyed while intercepted.
     m_entries[static_cast<size_t>(i)] = Entry{};
     i = -1;
@@ -31,16 +31,16 @@ int cFormSubclass::FindEntry(HWND hWnd, bool bAdding) const {
   return -1;
 }
 
-hook::Record* cFormSubclass::RecordOf(HWND hWnd) const {
+Record* cFormSubclass::RecordOf(HWND hWnd) const {
   int i = FindEntry(hWnd, false);
-  return i < 0 ? nullptr : hook::Resolve(m_entries[static_cast<size_t>(i)].routine);
+  return i < 0 ? nullptr : Resolve(m_entries[static_cast<size_t>(i)].routine);
 }
 
 int cFormSubclass::StartSubclass(HWND hWnd) {
-  hook::Record* routine = hook::Acquire(MsgTable::kUnbounded);
+  Record* routine = Acquire(MsgTable::kUnbounded);
   if (!routine) return -1;
-  if (!hook::Install(routine, hWnd, this, &cFormSubclass::zSubclass_ProcEntry, 0, false, true)) {
-    hook::Discard(routine);
+  if (!Install(routine, hWnd, this, &cFormSubclass::zSubclass_ProcEntry, 0, false, true)) {
+    Discard(routine);
     return -1;
   }
   int i = FindEntry(nullptr, true);
@@ -48,7 +48,7 @@ int cFormSubclass::StartSubclass(HWND hWnd) {
     m_entries.emplace_back();
     i = static_cast<int>(m_entries.size()) - 1;
   }
-  m_entries[static_cast<size_t>(i)] = Entry{hWnd, hook::RefOf(routine)};
+  m_entries[static_cast<size_t>(i)] = Entry{hWnd, RefOf(routine)};
   return i;
 }
 
@@ -58,7 +58,7 @@ void cFormSubclass::StopSubclass(HWND hWnd) {
   Entry& entry = m_entries[static_cast<size_t>(i)];
   // A call through the routine may still be running (this object is being released from inside
   // it): the record puts the previous procedure back when that call returns.
-  if (hook::Record* routine = hook::Resolve(entry.routine)) hook::RequestRelease(routine);
+  if (Record* routine = Resolve(entry.routine)) RequestRelease(routine);
   entry = Entry{};
 }
 
@@ -70,14 +70,14 @@ void cFormSubclass::StopAllSubclass() {
 }
 
 void cFormSubclass::AddMsg(HWND hWnd, UINT uMsg, eMsgWhen when) {
-  hook::Record* routine = RecordOf(hWnd);
+  Record* routine = RecordOf(hWnd);
   if (!routine) return;
   if (static_cast<int>(when) & static_cast<int>(MSG_BEFORE)) routine->before.Add(uMsg);
   if (static_cast<int>(when) & static_cast<int>(MSG_AFTER)) routine->after.Add(uMsg);
 }
 
 void cFormSubclass::DelMsg(HWND hWnd, UINT uMsg, eMsgWhen when) {
-  hook::Record* routine = RecordOf(hWnd);
+  Record* routine = RecordOf(hWnd);
   if (!routine) return;
   if (static_cast<int>(when) & static_cast<int>(MSG_BEFORE)) routine->before.Remove(uMsg);
   if (static_cast<int>(when) & static_cast<int>(MSG_AFTER)) routine->after.Remove(uMsg);
@@ -114,4 +114,4 @@ void cFormSubclass::zSubclass_Proc(bool bBefore, bool& bHandled, LRESULT& lRetur
   }
 }
 
-}  // namespace qorv
+}  // namespace qorv::subclass

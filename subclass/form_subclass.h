@@ -21,7 +21,7 @@
 #include "subclass/msg_table.h"
 #include "subclass/window_hook.h"
 
-namespace qorv {
+namespace qorv::subclass {
 
 class cFormSubclass {
  public:
@@ -55,7 +55,7 @@ class cFormSubclass {
  private:
   struct Entry {
     HWND window = nullptr;  // nullptr: free entry
-    hook::Ref routine;
+    Ref routine;
   };
 
   static void zSubclass_ProcEntry(void* owner, bool bBefore, bool& bHandled, LRESULT& lReturn,
@@ -67,9 +67,9 @@ class cFormSubclass {
   void StopSubclass(HWND hWnd);
   void StopAllSubclass();
   int FindEntry(HWND hWnd, bool bAdding) const;
-  hook::Record* RecordOf(HWND hWnd) const;
+  Record* RecordOf(HWND hWnd) const;
 
   std::vector<Entry> m_entries;
 };
 
-}  // namespace qorv
+}  // namespace qorv::subclass

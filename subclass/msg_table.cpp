@@ -1,6 +1,6 @@
 #include "subclass/msg_table.h"
 
-namespace qorv {
+namespace qorv::subclass {
 
 bool MsgTable::Add(uint32_t uMsg) {
   if (uMsg == ALL_MESSAGES) {
@@ -54,4 +54,4 @@ void MsgTable::Reset(std::size_t capacity) {
   if (capacity != kUnbounded) m_entries.reserve(capacity);
 }
 
-}  // namespace qorv
+}  // namespace qorv::subclass

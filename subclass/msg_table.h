@@ -9,7 +9,7 @@
 #include <type_traits>
 #include <vector>
 
-namespace qorv {
+namespace qorv::subclass {
 
 // As a count: every message. As a message number: "all of them".
 inline constexpr uint32_t ALL_MESSAGES = 0xFFFFFFFFu;  // -1 as a 32-bit value
@@ -85,4 +85,4 @@ struct MsgListItem {
   }
 };
 
-}  // namespace qorv
+}  // namespace qorv::subclass

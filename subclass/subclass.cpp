@@ -6,7 +6,7 @@
 
 #include "base/win/log.h"
 
-namespace qorv {
+namespace qorv::subclass {
 namespace {
 
 constexpr wchar_t kOverflowText[] =
@@ -36,7 +36,7 @@ void CSubclass::zLogError(const wchar_t* routine, const std::wstring& message) {
   win::ReportEventError(text);
 }
 
-hook::Callback CSubclass::zFindCallback(int nOrdinal) const {
+Callback CSubclass::zFindCallback(int nOrdinal) const {
   return nOrdinal == 1 ? &CSubclass::zRaiseWindowProcEntry : nullptr;
 }
 
@@ -53,12 +53,12 @@ bool CSubclass::ssc_Subclass(HWND hWnd, LONG_PTR lParamUser, int nOrdinal, bool 
     zLogError(kRoutine, L"Window handle belongs to another process");
     return false;
   }
-  hook::Callback callback = zFindCallback(nOrdinal);
+  Callback callback = zFindCallback(nOrdinal);
   if (!callback) {
     zLogError(kRoutine, L"Callback method not found");
     return false;
   }
-  Thunk thunk = hook::Acquire(MSG_ENTRIES);
+  Thunk thunk = Acquire(MSG_ENTRIES);
   if (!thunk) {
     // Every record of the pool is in use: the same failure as running out of memory.
     zLogError(kRoutine, L"VirtualAlloc failed, error: " + std::to_wstring(ERROR_NOT_ENOUGH_MEMORY));
@@ -67,10 +67,10 @@ bool CSubclass::ssc_Subclass(HWND hWnd, LONG_PTR lParamUser, int nOrdinal, bool 
   if (!m_thunks) m_thunks.emplace();
   for (auto it = m_thunks->begin(); it != m_thunks->end(); ++it) {
     if (it->first != hWnd) continue;
-    hook::Record* existing = hook::Resolve(it->second);
-    if (existing && existing->release == hook::kActive) {
+    Record* existing = Resolve(it->second);
+    if (existing && existing->release == kActive) {
       zLogError(kRoutine, L"Window handle is already subclassed");
-      hook::Discard(thunk);
+      Discard(thunk);
       return false;
     }
     // The key of a hook that released itself when its window was destroyed; the handle now
@@ -78,13 +78,13 @@ bool CSubclass::ssc_Subclass(HWND hWnd, LONG_PTR lParamUser, int nOrdinal, bool 
     m_thunks->erase(it);
     break;
   }
-  m_thunks->emplace_back(hWnd, hook::RefOf(thunk));
+  m_thunks->emplace_back(hWnd, RefOf(thunk));
 
   if (bUnicode) bUnicode = ::IsWindowUnicode(hWnd) != FALSE;
-  if (!hook::Install(thunk, hWnd, this, callback, lParamUser, bIsAPIwindow, bUnicode)) {
+  if (!Install(thunk, hWnd, this, callback, lParamUser, bIsAPIwindow, bUnicode)) {
     DWORD error = ::GetLastError();
     zLogError(kRoutine, L"SetWindowLong failed, error #" + std::to_wstring(error));
-    hook::Discard(thunk);
+    Discard(thunk);
     m_thunks->pop_back();
     return false;
   }
@@ -98,14 +98,14 @@ CSubclass::Thunk CSubclass::zMap_VFunction(HWND hWnd, bool bIgnoreErrors) {
   }
   if (m_thunks->empty()) return nullptr;
   for (const auto& [key, ref] : *m_thunks) {
-    if (key == hWnd) return hook::Resolve(ref);
+    if (key == hWnd) return Resolve(ref);
   }
   if (!bIgnoreErrors) zLogError(L"zMap_VFunction", L"Thunk type for  does not exist");
   return nullptr;
 }
 
 void CSubclass::zUnhook(HWND hWnd) {
-  if (Thunk thunk = zMap_VFunction(hWnd, true)) hook::RequestRelease(thunk);
+  if (Thunk thunk = zMap_VFunction(hWnd, true)) RequestRelease(thunk);
   if (!m_thunks) return;
   for (auto it = m_thunks->begin(); it != m_thunks->end(); ++it) {
     if (it->first == hWnd) {
@@ -120,7 +120,7 @@ void CSubclass::zUnhookAll() {
   // zUnhook edits the map; walk a copy, last hooked first.
   const auto thunks = *m_thunks;
   for (auto it = thunks.rbegin(); it != thunks.rend(); ++it) {
-    if (hook::Record* thunk = hook::Resolve(it->second)) zUnhook(thunk->hwnd);
+    if (Record* thunk = Resolve(it->second)) zUnhook(thunk->hwnd);
   }
   m_thunks.reset();
 }
@@ -207,4 +207,4 @@ void CSubclass::zRaiseWindowProc(bool bBefore, bool& bHandled, LRESULT& lReturn,
   }
 }
 
-}  // namespace qorv
+}  // namespace qorv::subclass

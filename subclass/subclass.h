@@ -28,7 +28,7 @@
 #include "subclass/msg_table.h"
 #include "subclass/window_hook.h"
 
-namespace qorv {
+namespace qorv::subclass {
 
 class CSubclass {
  public:
@@ -80,14 +80,14 @@ class CSubclass {
       WindowProc;
 
  private:
-  using Thunk = hook::Record*;
+  using Thunk = Record*;
 
   static void zRaiseWindowProcEntry(void* owner, bool bBefore, bool& bHandled, LRESULT& lReturn,
                                     HWND& hWnd, UINT& uMsg, WPARAM& wParam, LPARAM& lParam,
                                     LONG_PTR& lParamUser);
   void zRaiseWindowProc(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd, UINT uMsg,
                         WPARAM wParam, LPARAM lParam, LONG_PTR& lParamUser);
-  hook::Callback zFindCallback(int nOrdinal) const;
+  Callback zFindCallback(int nOrdinal) const;
   Thunk zMap_VFunction(HWND hWnd, bool bIgnoreErrors);
   void zUnhook(HWND hWnd);
   void zUnhookAll();
@@ -98,7 +98,7 @@ class CSubclass {
   bool bUser32Track = false;
   // The thunk map: absent until the first hook gets past its allocation, dropped by
   // ssc_Terminate. In hooking order.
-  std::optional<std::vector<std::pair<HWND, hook::Ref>>> m_thunks;
+  std::optional<std::vector<std::pair<HWND, Ref>>> m_thunks;
 };
 
-}  // namespace qorv
+}  // namespace qorv::subclass

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-namespace qorv::hook {
+namespace qorv::subclass {
 namespace {
 
 Record g_records[kPoolSize];
@@ -224,4 +224,4 @@ void RequestRelease(Record* record) {
 
 int LiveRecords() { return g_live; }
 
-}  // namespace qorv::hook
+}  // namespace qorv::subclass

@@ -17,7 +17,7 @@
 
 #include "subclass/msg_table.h"
 
-namespace qorv::hook {
+namespace qorv::subclass {
 
 // The release flag of a record. Any non-zero value means: no more callbacks, unhook when the
 // nesting count is back to 0.
@@ -80,4 +80,4 @@ void RequestRelease(Record* record);
 // Records taken from the pool and not yet returned (diagnostics and tests).
 int LiveRecords();
 
-}  // namespace qorv::hook
+}  // namespace qorv::subclass

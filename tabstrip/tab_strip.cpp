@@ -101,7 +101,7 @@ uTab::uTab() {
   m_skin1 = LoadSkin(MetricsFor(1).bitmapId);
   m_items = std::make_shared<CTabItems>(WindowOps());
   m_items->BindOwner(this);
-  c_Subclass = std::make_unique<CSubclass>();
+  c_Subclass = std::make_unique<subclass::CSubclass>();
   c_Subclass->WindowProc = [this](bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd,
                                   UINT uMsg, WPARAM wParam, LPARAM lParam, LONG_PTR& lParamUser) {
     c_Subclass_WindowProc(bBefore, bHandled, lReturn, hWnd, uMsg, wParam, lParam, lParamUser);
@@ -141,7 +141,9 @@ bool uTab::Create(HWND parent, int x, int y, int width, controls::PropertyBag* b
   ReadProperties(bag);
   // The host runs (there is no designer here): hook the own window for every message.
   m_ownHooked = c_Subclass->ssc_Subclass(hwnd, 0, 1, true, false, false);
-  if (m_ownHooked) c_Subclass->ssc_AddMsg(hwnd, ALL_MESSAGES, CSubclass::kMsgBefore);
+  if (m_ownHooked) {
+    c_Subclass->ssc_AddMsg(hwnd, subclass::ALL_MESSAGES, subclass::CSubclass::kMsgBefore);
+  }
   OnResize();
   return true;
 }
@@ -181,7 +183,7 @@ void uTab::SethContainerWnd(HWND hWnd) {
   m_container = hWnd;
   // An earlier container stays hooked: its WM_SIZE still re-fits the selected page.
   c_Subclass->ssc_Subclass(hWnd, 0, 1, true, false, false);
-  c_Subclass->ssc_AddMsg(hWnd, WM_SIZE, CSubclass::kMsgAfter);
+  c_Subclass->ssc_AddMsg(hWnd, WM_SIZE, subclass::CSubclass::kMsgAfter);
 }
 
 void uTab::RefreshPage() {

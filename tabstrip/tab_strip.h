@@ -41,7 +41,9 @@
 #include "tabstrip/tab_piece_cache.h"
 
 namespace qorv {
+namespace subclass {
 class CSubclass;
+}
 namespace controls {
 class PropertyBag;
 }
@@ -175,7 +177,7 @@ class uTab final : public win::Window, public IuTab {
   int32_t m_tabWidth = kTabWidthStart;
   bool m_redrawEnabled = false;
   HWND m_container = nullptr;
-  std::unique_ptr<CSubclass> c_Subclass;
+  std::unique_ptr<subclass::CSubclass> c_Subclass;
   win::UniqueFont m_fontNormal;
   win::UniqueFont m_fontBold;
   MouseState m_last;

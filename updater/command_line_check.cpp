@@ -3,7 +3,7 @@
 #include "base/text.h"
 #include "startup/manifest.h"
 
-namespace qorv {
+namespace qorv::updater {
 namespace {
 
 bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
@@ -64,4 +64,4 @@ std::wstring DriveRootOf(std::wstring_view directory) {
   return std::wstring(directory.substr(0, 3));
 }
 
-}  // namespace qorv
+}  // namespace qorv::updater

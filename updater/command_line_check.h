@@ -14,7 +14,7 @@
 
 #include "startup/update_handoff.h"
 
-namespace qorv {
+namespace qorv::updater {
 
 enum class CommandLineVerdict {
   Ok,
@@ -34,4 +34,4 @@ CommandLineVerdict CheckUpdaterCommand(const UpdaterCommand& command);
 // The drive's root of an accepted directory ("C:\"), for asking the system about the drive.
 std::wstring DriveRootOf(std::wstring_view directory);
 
-}  // namespace qorv
+}  // namespace qorv::updater

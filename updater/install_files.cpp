@@ -5,7 +5,7 @@
 #include "base/win/handles.h"
 #include "updater/command_line_check.h"
 
-namespace qorv {
+namespace qorv::updater {
 namespace {
 
 std::optional<FileIdentity> IdentityOf(HANDLE file) {
@@ -75,4 +75,4 @@ RemoveResult RemoveUnlessNew(const std::wstring& path, const std::vector<std::ws
   return RemoveResult::Removed;
 }
 
-}  // namespace qorv
+}  // namespace qorv::updater

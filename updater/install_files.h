@@ -11,7 +11,7 @@
 
 #include "startup/update_handoff.h"
 
-namespace qorv {
+namespace qorv::updater {
 
 struct FileIdentity {
   uint32_t volume = 0;
@@ -37,4 +37,4 @@ enum class RemoveResult { Removed, IsANewFile, Missing, Failed };
 // through that handle, so it cannot be exchanged in between.
 RemoveResult RemoveUnlessNew(const std::wstring& path, const std::vector<std::wstring>& newFiles);
 
-}  // namespace qorv
+}  // namespace qorv::updater

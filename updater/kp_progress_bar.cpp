@@ -1,6 +1,6 @@
 #include "updater/kp_progress_bar.h"
 
-namespace qorv {
+namespace qorv::updater {
 
 KpProgressBar::~KpProgressBar() {
   Destroy();
@@ -121,4 +121,4 @@ LRESULT KpProgressBar::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return Window::HandleMessage(msg, wParam, lParam);
 }
 
-}  // namespace qorv
+}  // namespace qorv::updater

@@ -14,7 +14,7 @@
 #include "base/win/window.h"
 #include "updater/progress_bar_model.h"
 
-namespace qorv {
+namespace qorv::updater {
 
 inline constexpr wchar_t kKpProgressBarClass[] = L"Tidewell.KpProgressBar";
 inline constexpr int kProgressSkinBitmap = 101;
@@ -62,4 +62,4 @@ class KpProgressBar : public win::Window {
   bool m_imageCurrent = false;    // false: the image is new and shows nothing yet
 };
 
-}  // namespace qorv
+}  // namespace qorv::updater

@@ -6,7 +6,7 @@
 #include "updater/update_frm.h"
 
 namespace {
-qorv::win::FormHolder<qorv::UpdateFrm> g_updateFrm;
+qorv::win::FormHolder<qorv::updater::UpdateFrm> g_updateFrm;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

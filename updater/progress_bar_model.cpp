@@ -4,7 +4,7 @@
 
 #include "base/units.h"
 
-namespace qorv {
+namespace qorv::updater {
 
 bool ProgressBarModel::SetMin(int32_t v) {
   m_changed = true;
@@ -71,4 +71,4 @@ std::vector<SkinCopy> ProgressBarCopies(int width, int32_t min, int32_t max, int
   return copies;
 }
 
-}  // namespace qorv
+}  // namespace qorv::updater

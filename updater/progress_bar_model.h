@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qorv {
+namespace qorv::updater {
 
 class ProgressBarModel {
  public:
@@ -62,4 +62,4 @@ int ProgressFillEnd(int width, int32_t min, int32_t max, int32_t value);
 // empty part of the track over them. Copies of no width are left out.
 std::vector<SkinCopy> ProgressBarCopies(int width, int32_t min, int32_t max, int32_t value);
 
-}  // namespace qorv
+}  // namespace qorv::updater

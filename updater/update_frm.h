@@ -22,7 +22,7 @@
 #include "updater/kp_progress_bar.h"
 #include "updater/update_pass.h"
 
-namespace qorv {
+namespace qorv::updater {
 
 inline constexpr wchar_t kUpdateFrmClass[] = L"Qorv.UpdateFrm";
 inline constexpr wchar_t kUpdateFrmCaption[] = L"BrindleQorvane更新";
@@ -71,4 +71,4 @@ class UpdateFrm : public win::Form, private IUpdateActions {
   bool m_finishing = false;
 };
 
-}  // namespace qorv
+}  // namespace qorv::updater

@@ -1,6 +1,6 @@
 #include "updater/update_pass.h"
 
-namespace qorv {
+namespace qorv::updater {
 
 UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstring>& lines,
                       ManifestTrust trust) {
@@ -74,4 +74,4 @@ const wchar_t* ClosingMessage(const UpdateOutcome& outcome) {
   return outcome.allComplete ? kUpdatedText : kUpdateFailedText;
 }
 
-}  // namespace qorv
+}  // namespace qorv::updater

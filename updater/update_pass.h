@@ -18,7 +18,7 @@
 #include "startup/update_integrity.h"
 #include "updater/command_line_check.h"
 
-namespace qorv {
+namespace qorv::updater {
 
 inline constexpr wchar_t kDownloadingPrefix[] = L"正在下载：";
 inline constexpr wchar_t kUpdatedText[] = L"软件已升至最新版本！";
@@ -89,4 +89,4 @@ UpdateOutcome RunUpdatePass(const UpdatePlan& plan, IUpdateActions& actions);
 // The message that closes the pass: none after a cancel.
 const wchar_t* ClosingMessage(const UpdateOutcome& outcome);
 
-}  // namespace qorv
+}  // namespace qorv::updater

@@ -22,6 +22,8 @@
 #include "startup/public_data.h"
 #include "startup/update_signature.h"
 #include "win/download_test_server.h"
+#include "win/support/message_box_watcher.h"
+#include "win/support/test_signer.h"
 
 namespace {
 
@@ -92,23 +94,6 @@ struct UpdaterRun {
   bool whole = false;  // the file arrived and matched its digest
 };
 
-struct FindBoxOf {
-  DWORD pid;
-  HWND found = nullptr;
-};
-BOOL CALLBACK FindBox(HWND h, LPARAM lp) {
-  auto* f = reinterpret_cast<FindBoxOf*>(lp);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(h, &pid);
-  wchar_t cls[32] = {};
-  ::GetClassNameW(h, cls, 32);
-  if (pid == f->pid && std::wstring(cls) == L"#32770" && ::IsWindowVisible(h)) {
-    f->found = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 std::string PatternBody(uint64_t size) {
   std::string body(size, '\0');
   for (uint64_t i = 0; i < size; ++i) body[i] = static_cast<char>(qorv::test::PatternByte(i));
@@ -121,12 +106,17 @@ UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl
   UpdaterRun run;
   ScratchDir client(L"bench-client");
   std::wstring manifest = qorv::GetTempDir() + L"update.txt";
+  std::wstring signature = qorv::GetTempDir() + qorv::kSignatureFileName;
   std::string digest = qorv::WideToUtf8(qorv::DigestHex(*qorv::Sha256Of(PatternBody(size))));
-  qorv::test::WriteWholeFile(manifest, "version=0\r\nbig|" +
-                                           qorv::WideToUtf8(serverUrl) + "/bytes/" +
-                                           std::to_string(size) + "/big.bin|" + digest + "\r\n");
+  // Signed with the build's key and newer than any build: the updater takes nothing less.
+  std::string text = qorv::test::WithExpiry("version=999.0.0\r\nbig|" +
+                                            qorv::WideToUtf8(serverUrl) + "/bytes/" +
+                                            std::to_string(size) + "/big.bin|" + digest + "\r\n");
+  qorv::test::WriteWholeFile(manifest, text);
+  qorv::test::WriteWholeFile(signature, qorv::test::SignWithBuildKey(text));
   std::wstring dir = client.Path();
   dir.pop_back();
+  qorv::test::WriteWholeFile(client / L"none.exe", "the old client");  // it must be there
   std::wstring cmd = L"\"" + updater + L"\" " + dir + L"|" + dir + L"\\none.exe";
   STARTUPINFOW si{};
   si.cb = sizeof(si);
@@ -136,12 +126,12 @@ UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl
                         &si, &pi)) {
     return run;
   }
-  FindBoxOf find{pi.dwProcessId};
-  while (qorv::test::NowSeconds() - start < 180 && !find.found) {
+  HWND box = nullptr;
+  while (qorv::test::NowSeconds() - start < 180 && !box) {
     ::Sleep(20);
-    ::EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&find));
+    box = qorv::test::FindMessageBox(pi.dwProcessId);
   }
-  if (find.found) {
+  if (box) {
     run.seconds = qorv::test::NowSeconds() - start;
     run.whole = qorv::test::ReadWholeFile(client / L"big.bin").size() == size;
     PROCESS_MEMORY_COUNTERS counters{};
@@ -150,13 +140,14 @@ UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl
       run.peakWorkingSet = counters.PeakWorkingSetSize;
       run.peakPagefile = counters.PeakPagefileUsage;
     }
-    ::PostMessageW(find.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(find.found, IDOK)));
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
   }
   if (::WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
   ::CloseHandle(pi.hThread);
   ::CloseHandle(pi.hProcess);
   ::DeleteFileW(manifest.c_str());
+  ::DeleteFileW(signature.c_str());
   return run;
 }
 

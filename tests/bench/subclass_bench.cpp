@@ -50,15 +50,15 @@ int wmain() {
     double plain = Measure(hWnd, sum);
     if (plain < bestPlain) bestPlain = plain;
 
-    qorv::CSubclass sub;
+    qorv::subclass::CSubclass sub;
     sub.WindowProc = [&events](bool, bool&, LRESULT& lReturn, HWND, UINT, WPARAM, LPARAM,
                                LONG_PTR&) {
       ++events;
       lReturn += 0;
     };
     if (!sub.ssc_Subclass(hWnd)) return 2;
-    for (UINT m = 0; m < 31; ++m) sub.ssc_AddMsg(hWnd, WM_APP + 200 + m, qorv::CSubclass::kMsgBeforeAndAfter);
-    sub.ssc_AddMsg(hWnd, kBenchMsg, qorv::CSubclass::kMsgBeforeAndAfter);
+    for (UINT m = 0; m < 31; ++m) sub.ssc_AddMsg(hWnd, WM_APP + 200 + m, qorv::subclass::CSubclass::kMsgBeforeAndAfter);
+    sub.ssc_AddMsg(hWnd, kBenchMsg, qorv::subclass::CSubclass::kMsgBeforeAndAfter);
     double hooked = Measure(hWnd, sum);
     if (hooked < bestHooked) bestHooked = hooked;
     sub.ssc_Terminate();

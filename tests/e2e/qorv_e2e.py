@@ -101,6 +101,16 @@ def probe(*args, timeout=60, env=None):
     return rc, fields
 
 
+def wait_for(pred, timeout=30.0, step=0.1):
+    """Whether pred() came true within `timeout` seconds, looking every `step`."""
+    end = time.time() + timeout
+    while time.time() < end:
+        if pred():
+            return True
+        time.sleep(step)
+    return pred()
+
+
 def find_window(cls, timeout_ms=10000, title=None, visible=False, env=None):
     args = ["find", "--class", cls, "--timeout", str(timeout_ms)]
     if title is not None:

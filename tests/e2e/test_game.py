@@ -9,7 +9,7 @@ import time
 import unittest
 
 from qorv_e2e import (CLIENT, MESSAGE_TITLE, SPLASH_CLASS, E2ETestCase, absent_for, find_window,
-                      message_box, probe, serve_directory)
+                      message_box, probe, serve_directory, wait_for)
 
 MAIN_CLASS = "Qorv.WebMainFrm"
 PAGE_CLASS = "Qorv.WebUrl"
@@ -124,10 +124,8 @@ class GameTest(E2ETestCase):
         # right edge) to its centred design size first.
         subprocess.run(["xdotool", "mousemove", str(1280 - 74 + 12), "10", "click", "1"],
                        timeout=30)
-        deadline = time.time() + 10
-        while time.time() < deadline and find_window(MAIN_CLASS)["w"] != "1036":
-            time.sleep(0.2)
-        self.assertEqual(find_window(MAIN_CLASS)["w"], "1036", "not restored")
+        self.assertTrue(wait_for(lambda: (find_window(MAIN_CLASS) or {}).get("w") == "1036", 10,
+                                 0.2), "not restored")
         # A left click on the tray icon toggles: ours is the only icon, at the start of the
         # tray's client area.
         box = find_window(TRAY_CLASS)
@@ -149,21 +147,15 @@ class GameTest(E2ETestCase):
                           self.tray_still_shown(), "a tray icon was left behind")
 
     def tray_still_shown(self, timeout_s=5):
-        deadline = time.time() + timeout_s
-        while time.time() < deadline:
-            if find_window(TRAY_CLASS, visible=True, timeout_ms=0) is None:
-                return None
-            time.sleep(0.2)
-        return True
+        gone = wait_for(lambda: find_window(TRAY_CLASS, visible=True, timeout_ms=0) is None,
+                        timeout_s, 0.2)
+        return None if gone else True
 
     def wait_visible(self, visible, timeout_s=10):
-        deadline = time.time() + timeout_s
-        while time.time() < deadline:
+        def shown_as_asked():
             w = find_window(MAIN_CLASS, timeout_ms=1000)
-            if w and (w.get("visible") == "1") == visible:
-                return True
-            time.sleep(0.2)
-        return False
+            return bool(w) and (w.get("visible") == "1") == visible
+        return wait_for(shown_as_asked, timeout_s, 0.2)
 
     def close_and_answer(self, yes):
         probe("close", "--class", MAIN_CLASS)
@@ -187,12 +179,7 @@ class GameTest(E2ETestCase):
         self.fail("the exit question took no answer")
 
     def dialog_gone(self, timeout_s=2):
-        deadline = time.time() + timeout_s
-        while time.time() < deadline:
-            if find_window(DIALOG_CLASS, timeout_ms=0) is None:
-                return True
-            time.sleep(0.1)
-        return False
+        return wait_for(lambda: find_window(DIALOG_CLASS, timeout_ms=0) is None, timeout_s)
 
 
 if __name__ == "__main__":

@@ -16,7 +16,7 @@ import unittest
 
 import test_update as update_tests
 from qorv_e2e import (BUILD, CLIENT, SOURCE, SPLASH_CLASS, E2ETestCase, find_window, message_box,
-                      probe, run_wine, serve_directory)
+                      probe, run_wine, serve_directory, wait_for)
 
 VERSION = update_tests.running_version()
 SETUP = os.path.join(BUILD, "installer", f"BrindleQorvane-Setup-{VERSION}.exe")
@@ -195,15 +195,6 @@ def uninstaller_running():
     return subprocess.run(["pgrep", "-f", r"~nsu.*\.tmp"], capture_output=True).returncode == 0
 
 
-def wait_for(pred, timeout=60.0):
-    end = time.time() + timeout
-    while time.time() < end:
-        if pred():
-            return True
-        time.sleep(0.1)
-    return pred()
-
-
 def read(path):
     with open(path, "rb") as f:
         return f.read()
@@ -250,7 +241,7 @@ class InstallerTestCase(E2ETestCase):
         rc, _ = run_wine([m.group(1), "/S"], timeout=60)
         self.assertEqual(rc, 0)
         self.assertTrue(wait_for(lambda: reg_query(UNINSTALL_KEY) is None
-                                 and not uninstaller_running()), "the uninstaller hangs")
+                                 and not uninstaller_running(), 60), "the uninstaller hangs")
 
     def assert_installed(self, directory, client_bytes, version=VERSION):
         self.assertEqual(read(os.path.join(directory, "qorv.exe")), client_bytes)

@@ -17,7 +17,7 @@ import unittest
 
 from qorv_e2e import (BUILD, CLIENT, MESSAGE_TITLE, SPLASH_CLASS, UPDATER, E2ETestCase,
                       absent_for, find_window, message_box, probe, screen_pixel, sign_manifest,
-                      windows_temp_dir)
+                      wait_for, windows_temp_dir)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "servers"))
 import http_test_server  # noqa: E402
@@ -58,15 +58,6 @@ def winpath(unix_path):
 def marker_bat(name):
     """A batch file that, when opened, leaves NAME beside itself."""
     return ('@echo off\r\necho opened> "%~dp0' + name + '"\r\n').encode()
-
-
-def wait_for(pred, timeout=30.0, step=0.1):
-    end = time.time() + timeout
-    while time.time() < end:
-        if pred():
-            return True
-        time.sleep(step)
-    return pred()
 
 
 class UpdateTestCase(E2ETestCase):
@@ -320,9 +311,9 @@ class UpdaterTest(UpdateTestCase):
         window = find_window(UPDATER_CLASS, visible=True, timeout_ms=30000)
         self.assertIsNotNone(window)
         self.assertTrue(wait_for(lambda: any(r.startswith("/slow/") for r in self.requested()), 30))
-        time.sleep(1.0)
+        self.assertTrue(wait_for(lambda: self.bar_pixel(window, from_right=360) != EMPTY_ROW4, 30),
+                        "no progress")
         self.assertEqual(self.bar_pixel(window), EMPTY_ROW4, "the bar is full already")
-        self.assertNotEqual(self.bar_pixel(window, from_right=360), EMPTY_ROW4, "no progress")
 
         self.click_close_button(window)
         box = message_box(press="yes", timeout_ms=15000)

@@ -19,6 +19,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace qorv;
+  using namespace qorv::gamewindow;
   using fuzz::Check;
   DdeCommandText command = DecodeDdeCommand(data, size);
   Check(command.text.find(u'\0') == std::u16string::npos);

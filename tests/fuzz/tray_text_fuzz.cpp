@@ -17,6 +17,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace qorv;
+  using namespace qorv::gamewindow;
   using fuzz::Check;
   size_t field = size == 0 ? 0 : data[0];  // 0 to 255 units; the real fields are 64, 128, 256
   std::u16string text;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 constexpr uint32_t kNormal = 0x1;  // NORMAL_CACHE_ENTRY
@@ -256,4 +256,4 @@ TEST(CacheFlush, GroupCases) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::gamewindow

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 std::vector<uint8_t> Bytes(std::u16string_view text) {
@@ -70,4 +70,4 @@ TEST(DdeCommand, LargestAcceptedCommandIsReadWhole) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::gamewindow

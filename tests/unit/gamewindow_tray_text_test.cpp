@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 std::u16string Repeat(std::u16string_view piece, size_t times) {
@@ -63,4 +63,4 @@ TEST(TrayText, FieldIsTextThenZerosNeverSpaces) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::gamewindow

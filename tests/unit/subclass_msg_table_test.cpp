@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace qorv {
+namespace qorv::subclass {
 namespace {
 
 struct Op {
@@ -174,4 +174,4 @@ TEST(MsgListItem, AcceptsIntegersOfAtMost32BitsAndSkipsTheRest) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::subclass

@@ -10,7 +10,7 @@
 #include "gamewindow/msg_frm.h"
 #include "win/support/test_window.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 using test::PumpUntil;
@@ -191,4 +191,4 @@ TEST_F(MsgFrmTest, DraggedByItsTitleBar) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::gamewindow

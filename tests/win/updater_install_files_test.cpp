@@ -9,7 +9,7 @@
 #include "updater/install_files.h"
 #include "win/download_test_server.h"
 
-namespace qorv {
+namespace qorv::updater {
 namespace {
 
 using test::ScratchDir;
@@ -99,4 +99,4 @@ TEST(InstallProblem, TheDirectoryMustExistLocallyAndHoldTheClient) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::updater

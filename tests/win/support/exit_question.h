@@ -13,7 +13,7 @@ inline void AnswerExitQuestionLater(bool yes, UINT delayMs = 100) {
   static bool s_yes;
   s_yes = yes;
   ::SetTimer(nullptr, 0, delayMs, [](HWND, UINT, UINT_PTR id, DWORD) {
-    MsgFrm* dialog = MsgFrm::IfLoaded();
+    gamewindow::MsgFrm* dialog = gamewindow::MsgFrm::IfLoaded();
     if (!dialog) return;
     ::KillTimer(nullptr, id);
     HWND button = s_yes ? dialog->YesButton().hWnd() : dialog->NoButton().hWnd();

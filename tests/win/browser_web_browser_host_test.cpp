@@ -114,15 +114,15 @@ TEST_F(BrowserHostTest, WritesTheDocumentModeForItsOwnExecutable) {
       L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
   // Another mode left behind (an older build, another tool): replaced, not taken as ours.
   const DWORD other = 7000;
-  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"browser_host_test.exe", REG_DWORD, &other,
-                              sizeof(other)),
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key, L"browser_web_browser_host_test.exe",
+                              REG_DWORD, &other, sizeof(other)),
             ERROR_SUCCESS);
   auto b = Create();
   ASSERT_TRUE(b);
   DWORD value = 0;
   DWORD size = sizeof(value);
-  ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, key, L"browser_host_test.exe", RRF_RT_REG_DWORD,
-                           nullptr, &value, &size),
+  ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, key, L"browser_web_browser_host_test.exe",
+                           RRF_RT_REG_DWORD, nullptr, &value, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(value, 11001u);
 }
@@ -193,7 +193,8 @@ TEST_F(BrowserHostTest, TheEnginesSafetySwitchesAreOnOnceAControlExists) {
   EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER,
                            L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\"
                            L"FEATURE_LOCALMACHINE_LOCKDOWN",
-                           L"browser_host_test.exe", RRF_RT_REG_DWORD, nullptr, &value, &size),
+                           L"browser_web_browser_host_test.exe", RRF_RT_REG_DWORD, nullptr,
+                           &value, &size),
             ERROR_SUCCESS);
   EXPECT_EQ(value, 1u);
 }

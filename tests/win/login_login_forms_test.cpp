@@ -20,6 +20,7 @@
 #include "login/login_forms.h"
 #include "startup/load_frm.h"
 #include "startup/public_data.h"
+#include "win/support/message_box_watcher.h"
 #include "win/support/scripted_browser.h"
 #include "win/support/test_window.h"
 
@@ -408,33 +409,10 @@ int RunChild(const std::wstring& name) {
   ::SetEnvironmentVariableW(kChildVariable, nullptr);
   if (!ok) return -1;
   // The warning box: press OK when it comes, and note that it came.
-  bool boxSeen = false;
-  for (int i = 0; i < 200 && ::WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT; ++i) {
-    struct Find {
-      DWORD pid;
-      HWND box;
-    } find{pi.dwProcessId, nullptr};
-    ::EnumWindows(
-        [](HWND h, LPARAM lp) -> BOOL {
-          auto* f = reinterpret_cast<Find*>(lp);
-          DWORD pid = 0;
-          ::GetWindowThreadProcessId(h, &pid);
-          wchar_t cls[16] = {}, title[16] = {};
-          ::GetClassNameW(h, cls, 16);
-          ::GetWindowTextW(h, title, 16);
-          if (pid == f->pid && std::wstring(cls) == L"#32770" && std::wstring(title) == L"提示") {
-            f->box = h;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    if (find.box) {
-      boxSeen = true;
-      ::PostMessageW(find.box, WM_COMMAND, IDOK, 0);
-    }
-  }
-  ::WaitForSingleObject(pi.hProcess, 5000);
+  test::MessageBoxWatcher watcher({.pid = pi.dwProcessId, .title = L"提示", .press = IDOK,
+                                   .timeoutMs = 10000});
+  ::WaitForSingleObject(pi.hProcess, 15000);
+  bool boxSeen = watcher.Stop().seen;
   DWORD code = 99;
   ::GetExitCodeProcess(pi.hProcess, &code);
   ::CloseHandle(pi.hThread);

@@ -9,7 +9,7 @@
 #include "updater/kp_progress_bar.h"
 #include "win/support/test_window.h"
 
-namespace qorv {
+namespace qorv::updater {
 namespace {
 
 // A skin whose ten columns have ten different colours, so every drawn pixel tells which column
@@ -161,4 +161,4 @@ TEST_F(ProgressBar, TheScreenShowsTheImage) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::updater

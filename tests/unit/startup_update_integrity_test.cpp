@@ -162,6 +162,14 @@ TEST(UpdateDecision, SignatureAndDigest) {
   EXPECT_FALSE(MayKeep(true, kDigest, std::nullopt));
 }
 
+using updater::ClosingMessage;
+using updater::IUpdateActions;
+using updater::PlanUpdate;
+using updater::PlannedFile;
+using updater::RunUpdatePass;
+using updater::kUpdateFailedText;
+using updater::kUpdatedText;
+
 class DigestActions : public IUpdateActions {
  public:
   std::vector<std::wstring> downloaded;

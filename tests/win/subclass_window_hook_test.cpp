@@ -17,7 +17,7 @@
 #include "subclass/window_hook.h"
 #include "win/support/test_window.h"
 
-namespace qorv {
+namespace qorv::subclass {
 namespace {
 
 constexpr UINT kMsgA = WM_APP + 1;
@@ -99,7 +99,7 @@ class SubclassTest : public testing::Test {
  protected:
   void SetUp() override {
     g_trace.clear();
-    m_baseline = hook::LiveRecords();
+    m_baseline = LiveRecords();
     m_hwnd = CreateTarget();
     ASSERT_TRUE(m_hwnd);
     m_orig = ProcOf(m_hwnd);
@@ -108,8 +108,8 @@ class SubclassTest : public testing::Test {
     m_sub.reset();
     if (::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
     // Every record goes back to the pool 100 ms after its window let go of it.
-    EXPECT_TRUE(test::PumpUntil([&] { return hook::LiveRecords() == m_baseline; }, 2000))
-        << "records still live: " << hook::LiveRecords() - m_baseline;
+    EXPECT_TRUE(test::PumpUntil([&] { return LiveRecords() == m_baseline; }, 2000))
+        << "records still live: " << LiveRecords() - m_baseline;
   }
 
   // Records every event into the trace, then runs the test's extra handling.
@@ -371,8 +371,8 @@ TEST_F(SubclassTest, UnSubclassStopsEventsAndFreesTheRecordLater) {
   EXPECT_EQ(g_trace, (Lines{"orig A"}));
   EXPECT_EQ(ProcOf(m_hwnd), m_orig);
   // Still held right away (deferred release), back in the pool after the timer.
-  EXPECT_EQ(hook::LiveRecords(), m_baseline + 1);
-  EXPECT_TRUE(test::PumpUntil([&] { return hook::LiveRecords() == m_baseline; }, 1000));
+  EXPECT_EQ(LiveRecords(), m_baseline + 1);
+  EXPECT_TRUE(test::PumpUntil([&] { return LiveRecords() == m_baseline; }, 1000));
   // The window is not known any more: nothing is logged for the ignored lookup.
   LogWatch log;
   m_sub->ssc_UnSubclass(m_hwnd);
@@ -422,12 +422,12 @@ TEST_F(SubclassTest, WindowDestroyedWhileHookedReleasesItself) {
   ASSERT_TRUE(m_sub->ssc_Subclass(m_hwnd));
   Trace();
   m_sub->ssc_AddMsg(m_hwnd, WM_NCDESTROY, CSubclass::kMsgBeforeAndAfter);
-  ASSERT_EQ(hook::LiveRecords(), m_baseline + 1);
+  ASSERT_EQ(LiveRecords(), m_baseline + 1);
   HWND dead = m_hwnd;
   ::DestroyWindow(m_hwnd);
   EXPECT_EQ(g_trace, (Lines{"orig DESTROY", "before NCDESTROY r=0", "orig NCDESTROY",
                             "after NCDESTROY r=0"}));
-  EXPECT_TRUE(test::PumpUntil([&] { return hook::LiveRecords() == m_baseline; }, 1000));
+  EXPECT_TRUE(test::PumpUntil([&] { return LiveRecords() == m_baseline; }, 1000));
   // The key stays until unhooked; operations on it find no record and do nothing.
   EXPECT_EQ(m_sub->zGet_lParamUser(dead), 0);
   m_sub->ssc_UnSubclass(dead);
@@ -497,7 +497,7 @@ TEST_F(SubclassTest, UnhookUnderAnotherSubclasserKeepsTheChain) {
   EXPECT_EQ(ProcOf(m_hwnd), ThirdPartyProc);
   // The record is still in the chain: it must not go back to the pool.
   test::PumpFor(250);
-  EXPECT_EQ(hook::LiveRecords(), m_baseline + 1);
+  EXPECT_EQ(LiveRecords(), m_baseline + 1);
   // The other subclasser leaves; the next message lets the record go.
   ::SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_thirdPrevious));
   g_trace.clear();
@@ -596,7 +596,7 @@ TEST_F(SubclassTest, RefusedHooksAreLoggedAndAllocateNothing) {
     bool bUnicode = false;
     EXPECT_FALSE(m_sub->ssc_Subclass(r.h, 0, r.nOrdinal, true, bUnicode, false)) << r.what;
     EXPECT_TRUE(log.Contains(r.text)) << r.what << ": " << WideToUtf8(log.NewText());
-    EXPECT_EQ(hook::LiveRecords(), m_baseline) << r.what;
+    EXPECT_EQ(LiveRecords(), m_baseline) << r.what;
   }
   EXPECT_EQ(ProcOf(m_hwnd), m_orig);
   // None of these got past the allocation step, so there is still no map.
@@ -613,7 +613,7 @@ TEST_F(SubclassTest, SameWindowTwiceKeepsTheFirstHook) {
   LogWatch log;
   EXPECT_FALSE(m_sub->ssc_Subclass(m_hwnd, 6));
   EXPECT_TRUE(log.Contains(L"CSubclass.ssc_Subclass: Window handle is already subclassed"));
-  EXPECT_EQ(hook::LiveRecords(), m_baseline + 1);
+  EXPECT_EQ(LiveRecords(), m_baseline + 1);
   EXPECT_EQ(ProcOf(m_hwnd), hooked);
   EXPECT_EQ(m_sub->zGet_lParamUser(m_hwnd), 5);
   Send(kMsgA);
@@ -681,15 +681,15 @@ TEST_F(SubclassTest, FullPoolIsReportedAsAllocationFailure) {
   m_sub->ssc_UnSubclass(cutOut);
   ::DestroyWindow(cutOut);
   test::PumpFor(250);
-  ASSERT_EQ(hook::LiveRecords(), m_baseline + 1);
+  ASSERT_EQ(LiveRecords(), m_baseline + 1);
 
   std::vector<HWND> windows;
-  const int room = static_cast<int>(hook::kPoolSize) - m_baseline;
+  const int room = static_cast<int>(kPoolSize) - m_baseline;
   for (int i = 0; i < room; ++i) {
     windows.push_back(CreateTarget());
     ASSERT_TRUE(m_sub->ssc_Subclass(windows.back())) << i;
   }
-  EXPECT_EQ(hook::LiveRecords(), static_cast<int>(hook::kPoolSize));
+  EXPECT_EQ(LiveRecords(), static_cast<int>(kPoolSize));
   windows.push_back(CreateTarget());
   LogWatch log;
   EXPECT_FALSE(m_sub->ssc_Subclass(windows.back()));
@@ -707,12 +707,12 @@ TEST_F(SubclassTest, FullPoolIsReportedAsAllocationFailure) {
 TEST_F(SubclassTest, RecordWhoseCallbackIsGoneUnhooksAndDestroysAnApiWindow) {
   for (bool destroy : {false, true}) {
     HWND h = CreateTarget();
-    hook::Record* r = hook::Acquire(MSG_ENTRIES);
+    Record* r = Acquire(MSG_ENTRIES);
     ASSERT_TRUE(r);
-    ASSERT_TRUE(hook::Install(r, h, nullptr, nullptr, 0, destroy, true));
+    ASSERT_TRUE(Install(r, h, nullptr, nullptr, 0, destroy, true));
     g_trace.clear();
     EXPECT_EQ(::SendMessageW(h, kMsgA, 4, 0), 40);
-    EXPECT_EQ(r->release, hook::kReleaseInvalidCallback);
+    EXPECT_EQ(r->release, kReleaseInvalidCallback);
     EXPECT_EQ(::IsWindow(h) == FALSE, destroy);
     if (destroy) {
       EXPECT_EQ(g_trace, (Lines{"orig A", "orig DESTROY", "orig NCDESTROY"}));
@@ -721,7 +721,7 @@ TEST_F(SubclassTest, RecordWhoseCallbackIsGoneUnhooksAndDestroysAnApiWindow) {
       EXPECT_EQ(ProcOf(h), m_orig);
       ::DestroyWindow(h);
     }
-    EXPECT_TRUE(test::PumpUntil([&] { return hook::LiveRecords() == m_baseline; }, 1000));
+    EXPECT_TRUE(test::PumpUntil([&] { return LiveRecords() == m_baseline; }, 1000));
   }
 }
 
@@ -754,4 +754,4 @@ TEST_F(SubclassTest, TrackMouseTrackingAsksForOneMouseLeave) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::subclass

@@ -9,7 +9,7 @@
 #include "startup/update_handoff.h"
 #include "updater/update_pass.h"
 
-namespace qorv {
+namespace qorv::updater {
 namespace {
 
 TEST(UpdaterFileLine, AddressAndNameFromField1) {
@@ -351,4 +351,4 @@ TEST(UpdatePass, EveryTargetStaysInTheClientDirectory) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::updater

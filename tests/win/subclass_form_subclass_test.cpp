@@ -13,7 +13,7 @@
 #include "subclass/window_hook.h"
 #include "win/support/test_window.h"
 
-namespace qorv {
+namespace qorv::subclass {
 namespace {
 
 constexpr UINT kMsgA = WM_APP + 1;
@@ -67,7 +67,7 @@ class FormSubclassTest : public testing::Test {
  protected:
   void SetUp() override {
     g_trace.clear();
-    m_baseline = hook::LiveRecords();
+    m_baseline = LiveRecords();
     m_hwnd = CreateTarget();
     ASSERT_TRUE(m_hwnd);
     m_orig = ProcOf(m_hwnd);
@@ -75,8 +75,8 @@ class FormSubclassTest : public testing::Test {
   void TearDown() override {
     m_sub.reset();
     if (::IsWindow(m_hwnd)) ::DestroyWindow(m_hwnd);
-    EXPECT_TRUE(test::PumpUntil([&] { return hook::LiveRecords() == m_baseline; }, 2000))
-        << "records still live: " << hook::LiveRecords() - m_baseline;
+    EXPECT_TRUE(test::PumpUntil([&] { return LiveRecords() == m_baseline; }, 2000))
+        << "records still live: " << LiveRecords() - m_baseline;
   }
 
   // Traces the test messages, then runs the test's extra handling.
@@ -191,7 +191,7 @@ TEST_F(FormSubclassTest, AddingTheSameWindowAgainInterceptsItOnce) {
   WNDPROC hooked = ProcOf(m_hwnd);
   ASSERT_TRUE(m_sub->AddWindowMsgs(m_hwnd));
   EXPECT_EQ(ProcOf(m_hwnd), hooked);
-  EXPECT_EQ(hook::LiveRecords(), m_baseline + 1);
+  EXPECT_EQ(LiveRecords(), m_baseline + 1);
   Send(kMsgA, 1);
   EXPECT_EQ(g_trace, (Lines{"before A r=0", "orig A w=1"}));
 }
@@ -201,7 +201,7 @@ TEST_F(FormSubclassTest, WindowsThatCannotBeInterceptedAreRefused) {
                           ::GetDesktopWindow()};
   for (HWND h : refused) {
     EXPECT_FALSE(m_sub->AddWindowMsgs(h));
-    EXPECT_EQ(hook::LiveRecords(), m_baseline);
+    EXPECT_EQ(LiveRecords(), m_baseline);
   }
 }
 
@@ -254,7 +254,7 @@ TEST_F(FormSubclassTest, WindowDestroyedBeforeTheObjectIsReleased) {
   ::DestroyWindow(m_hwnd);
   EXPECT_EQ(g_trace, (Lines{"before DESTROY r=0", "orig DESTROY w=0", "before NCDESTROY r=0",
                             "orig NCDESTROY w=0"}));
-  EXPECT_TRUE(test::PumpUntil([&] { return hook::LiveRecords() == m_baseline; }, 1000));
+  EXPECT_TRUE(test::PumpUntil([&] { return LiveRecords() == m_baseline; }, 1000));
   m_sub.reset();  // nothing left to restore
 }
 
@@ -286,4 +286,4 @@ TEST_F(FormSubclassTest, StacksWithACSubclassOnTheSameWindow) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::subclass

@@ -13,7 +13,7 @@
 #include "gamewindow/notify_icon.h"
 #include "win/support/test_window.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 using test::PumpFor;
@@ -192,4 +192,4 @@ TEST_F(TrayTest, ModifiedTipBalloonAndItsRemovalReachTheShell) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::gamewindow

@@ -10,7 +10,7 @@
 #include "gamewindow/dde_source.h"
 #include "win/support/dde_client_run.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 std::wstring TempFile(const std::vector<unsigned char>& bytes) {
@@ -67,7 +67,7 @@ class DdeTest : public ::testing::Test {
 };
 
 TEST_F(DdeTest, ExecuteFromAnotherProcessDeliversTheExactAddress) {
-  EXPECT_EQ(m_service, L"gamewindow_dde_test");
+  EXPECT_EQ(m_service, L"gamewindow_dde_source_test");
   std::wstring longAddress = L"http://127.0.0.1:8470/game?q=";
   longAddress += std::wstring(kMaxWebAddressLength - longAddress.size(), L'a');  // the longest
   const std::wstring cases[] = {
@@ -149,4 +149,4 @@ TEST_F(DdeTest, AfterStopTheServiceIsGoneAndCanComeBack) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::gamewindow

@@ -5,10 +5,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "base/text.h"
@@ -18,6 +16,7 @@
 #include "startup/update_handoff.h"
 #include "startup/update_check.h"
 #include "win/download_test_server.h"
+#include "win/support/message_box_watcher.h"
 #include "win/support/test_signer.h"
 #include "win/support/test_window.h"
 
@@ -85,72 +84,7 @@ std::string Running() {
   return std::string(v.begin(), v.end());
 }
 
-// What a message box showed.
-struct Box {
-  bool seen = false;
-  std::wstring title, text;
-  bool ok = false, yes = false, no = false;
-  HWND owner = nullptr;
-};
-
-// Watches for this process's message box from another thread, reads it and presses `press`
-// (or the box's only way out when it was not expected).
-class BoxWatcher {
- public:
-  explicit BoxWatcher(int press, int timeoutMs = 15000)
-      : m_thread([this, press, timeoutMs] { Watch(press, timeoutMs); }) {}
-  ~BoxWatcher() { Stop(); }
-  Box Stop() {
-    m_stop = true;
-    if (m_thread.joinable()) m_thread.join();
-    return m_box;
-  }
-
- private:
-  static std::wstring Text(HWND h) {
-    wchar_t buf[512] = {};
-    ::GetWindowTextW(h, buf, 512);
-    return buf;
-  }
-  static BOOL CALLBACK FindBox(HWND h, LPARAM lp) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(h, &pid);
-    wchar_t cls[64] = {};
-    ::GetClassNameW(h, cls, 64);
-    if (pid == ::GetCurrentProcessId() && std::wstring(cls) == L"#32770" && ::IsWindowVisible(h)) {
-      *reinterpret_cast<HWND*>(lp) = h;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  void Watch(int press, int timeoutMs) {
-    DWORD end = ::GetTickCount() + timeoutMs;
-    while (!m_stop && static_cast<LONG>(end - ::GetTickCount()) > 0) {
-      HWND box = nullptr;
-      ::EnumWindows(&FindBox, reinterpret_cast<LPARAM>(&box));
-      if (!box) {
-        ::Sleep(20);
-        continue;
-      }
-      ::Sleep(50);  // let it finish laying out its text
-      m_box.seen = true;
-      m_box.title = Text(box);
-      m_box.text = Text(::GetDlgItem(box, 0xFFFF));
-      m_box.ok = ::GetDlgItem(box, IDOK) != nullptr;
-      m_box.yes = ::GetDlgItem(box, IDYES) != nullptr;
-      m_box.no = ::GetDlgItem(box, IDNO) != nullptr;
-      m_box.owner = ::GetWindow(box, GW_OWNER);
-      int id = press;
-      if (!::GetDlgItem(box, id)) id = m_box.ok ? IDOK : IDNO;
-      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
-      return;
-    }
-  }
-  std::atomic<bool> m_stop{false};
-  Box m_box;
-  std::thread m_thread;
-};
+using Box = test::MessageBoxSeen;
 
 struct FakeMainWindow : IUpdateHost {
   HWND window = test::CreateHostWindow(100, 100, 300, 200, L"main window");
@@ -179,7 +113,7 @@ class UpdateCheck : public testing::Test {
       calls.push_back("hand-off");
       return true;
     });
-    BoxWatcher watcher(press);
+    test::MessageBoxWatcher watcher({.press = press});
     (command ? *command : own).Run(host);
     return watcher.Stop();
   }
@@ -379,12 +313,12 @@ TEST_F(UpdateCheck, AMainWindowClosedDuringTheDownloadHearsNothing) {
 TEST_F(UpdateCheck, StartUpCheckReturnsWhenEqualOrDeclined) {
   Publish("version=" + Running() + "\r\n");
   {
-    BoxWatcher watcher(IDOK, 3000);
+    test::MessageBoxWatcher watcher({.press = IDOK, .timeoutMs = 3000});
     CheckUpdate();
     EXPECT_FALSE(watcher.Stop().seen);  // the start-up check never says "up to date"
   }
   Publish("version=2.0.0\r\n");
-  BoxWatcher watcher(IDNO);
+  test::MessageBoxWatcher watcher({.press = IDNO});
   CheckUpdate();  // No: returns, and start-up goes on
   Box box = watcher.Stop();
   ASSERT_TRUE(box.seen);

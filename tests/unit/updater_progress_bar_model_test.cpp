@@ -7,7 +7,7 @@
 
 #include "updater/progress_bar_model.h"
 
-namespace qorv {
+namespace qorv::updater {
 namespace {
 
 struct Props {
@@ -122,4 +122,4 @@ TEST(ProgressBarDrawing, CopiesInOrder) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::updater

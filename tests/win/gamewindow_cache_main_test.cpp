@@ -4,14 +4,13 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "gamewindow/cache_main.h"
+#include "win/support/message_box_watcher.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 namespace {
 
 bool AddEntry(const std::wstring& url, DWORD type) {
@@ -35,46 +34,8 @@ bool InCache(const std::wstring& url) {
                                  &size) != FALSE;
 }
 
-// Waits on another thread for the message box, reads it and presses OK.
-class MessageBoxReader {
- public:
-  MessageBoxReader() : m_thread([this] { Run(); }) {}
-  ~MessageBoxReader() {
-    m_stop = true;
-    m_thread.join();
-  }
-  bool seen() const { return m_seen; }
-  std::vector<std::wstring> texts;
-  bool hasIcon = false;
-
- private:
-  void Run() {
-    for (int i = 0; i < 1000 && !m_stop; ++i) {
-      HWND box = ::FindWindowW(L"#32770", kCacheClearedTitle);
-      if (box && ::IsWindowVisible(box)) {
-        for (HWND c = nullptr; (c = ::FindWindowExW(box, c, L"Static", nullptr));) {
-          if ((::GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) hasIcon = true;
-          wchar_t text[256] = {};
-          ::GetWindowTextW(c, text, 256);
-          if (text[0]) texts.emplace_back(text);
-        }
-        m_seen = true;
-        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        return;
-      }
-      ::Sleep(10);
-    }
-  }
-  std::atomic<bool> m_stop{false};
-  std::atomic<bool> m_seen{false};
-  std::thread m_thread;
-};
-
-bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
-  for (const auto& t : texts) {
-    if (t == text) return true;
-  }
-  return false;
+test::MessageBoxWatch CacheClearedBox() {
+  return {.title = kCacheClearedTitle, .press = IDOK, .timeoutMs = 10000};
 }
 
 TEST(CacheClearing, ContentGoesCookiesAndHistoryStayAndThePlayerIsTold) {
@@ -92,11 +53,12 @@ TEST(CacheClearing, ContentGoesCookiesAndHistoryStayAndThePlayerIsTold) {
   for (const auto& url : {page, image, big, cookie, visited}) ASSERT_TRUE(InCache(url));
 
   {
-    MessageBoxReader reader;
+    test::MessageBoxWatcher watcher(CacheClearedBox());
     ClearCacheCommand(nullptr);
-    ASSERT_TRUE(reader.seen());
-    EXPECT_TRUE(Contains(reader.texts, kCacheClearedText));
-    EXPECT_TRUE(reader.hasIcon);
+    test::MessageBoxSeen box = watcher.Stop();
+    ASSERT_TRUE(box.seen);
+    EXPECT_EQ(box.text, kCacheClearedText);
+    EXPECT_TRUE(box.icon);
   }
   EXPECT_FALSE(InCache(page));
   EXPECT_FALSE(InCache(image));
@@ -111,10 +73,10 @@ TEST(CacheClearing, EmptyCacheStillEndsWithTheMessage) {
   EXPECT_EQ(again.end, FlushEnd::EmptyCache);
   EXPECT_EQ(again.entriesDeleted + again.entriesKept, 0);
 
-  MessageBoxReader reader;
+  test::MessageBoxWatcher watcher(CacheClearedBox());
   ClearCacheCommand(nullptr);
-  EXPECT_TRUE(reader.seen());
+  EXPECT_TRUE(watcher.Stop().seen);
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::gamewindow
