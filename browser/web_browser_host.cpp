@@ -96,6 +96,7 @@ class BrowserSite final
   void Move(int left, int top, int width, int height);
   void SetContextMenuEnabled(bool enabled) { m_contextMenu = enabled; }
   void Focus();
+  void SetOpticalZoom(int percent);
   std::optional<std::wstring> DocumentURL();
   std::optional<std::wstring> DocumentInnerHTML();
   bool SetDocumentOverflow(const std::wstring& value);
@@ -477,6 +478,15 @@ void BrowserSite::Focus() {
   }
 }
 
+void BrowserSite::SetOpticalZoom(int percent) {
+  BusyScope busy(this);
+  if (!busy.Usable() || !m_browser) return;
+  // Refused while no document is loaded (and always where the engine has none): the page's host
+  // applies the zoom again on the next completed document.
+  HRESULT hr = ExecOpticalZoom(m_browser.Get(), percent);
+  if (FAILED(hr)) win::LogInfo(L"web browser: zoom " + std::to_wstring(percent) + L"% not taken, " + Hex(hr));
+}
+
 std::optional<std::wstring> BrowserSite::DocumentURL() {
   BusyScope busy(this);
   if (!busy.Usable() || !m_browser) return std::nullopt;
@@ -533,6 +543,7 @@ class WebBrowserHost final : public IBrowser {
   }
   void SetContextMenuEnabled(bool enabled) override { m_site->SetContextMenuEnabled(enabled); }
   void Focus() override { m_site->Focus(); }
+  void SetOpticalZoom(int percent) override { m_site->SetOpticalZoom(percent); }
   std::optional<std::wstring> DocumentURL() override { return m_site->DocumentURL(); }
   std::optional<std::wstring> DocumentInnerHTML() override { return m_site->DocumentInnerHTML(); }
   bool SetDocumentOverflow(const std::wstring& value) override {
@@ -558,6 +569,18 @@ std::unique_ptr<IBrowser> CreateWebBrowserHost(HWND parent, const RECT& rect) {
     win::LogError(L"web browser: out of memory");
     return nullptr;
   }
+}
+
+HRESULT ExecOpticalZoom(IWebBrowser2* browser, int percent) {
+  if (!browser) return E_POINTER;
+  VARIANT in, flags;
+  ::VariantInit(&in);
+  ::VariantInit(&flags);
+  in.vt = VT_I4;
+  in.lVal = percent;
+  flags.vt = VT_I4;
+  flags.lVal = OLECMDIDF_OPTICAL_ZOOM_NOPERSIST;
+  return browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &in, &flags);
 }
 
 namespace {
