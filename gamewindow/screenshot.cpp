@@ -33,6 +33,21 @@ bool PngEncoder(CLSID& out) {
   return false;
 }
 
+// Whether the desktop compositor keeps each top-level window's whole picture (children and what
+// the graphics card draws included), which is what the window's own rendering copies; always so
+// from Windows 8 on. Without it (no compositor at all, as under Wine) PrintWindow paints only the
+// top-level window itself and the screen is the only complete picture. The library is taken
+// from the system folder by name, like every other not known to the loader.
+bool DesktopComposes() {
+  win::UniqueModule dwm(::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  if (!dwm) return false;
+  using IsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);
+  auto query = reinterpret_cast<IsCompositionEnabled>(
+      reinterpret_cast<void*>(::GetProcAddress(dwm.Get(), "DwmIsCompositionEnabled")));
+  BOOL on = FALSE;
+  return query && SUCCEEDED(query(&on)) && on;
+}
+
 // A bitmap of width x height with what the screen DC's format holds.
 win::UniqueBitmap ScreenBitmap(int width, int height) {
   win::WindowDC screen(nullptr);
@@ -65,7 +80,7 @@ std::optional<CapturedArea> CaptureArea(HWND top, HWND area) {
   win::UniqueBitmap whole = ScreenBitmap(topWidth, topHeight);
   win::UniqueMemDC wholeDc(::CreateCompatibleDC(nullptr));
   bool rendered = false;
-  if (whole && wholeDc) {
+  if (whole && wholeDc && DesktopComposes()) {
     win::SelectGuard selectWhole(wholeDc.Get(), whole.Get());
     if (::PrintWindow(top, wholeDc.Get(), PW_RENDERFULLCONTENT)) {
       rendered = ::BitBlt(dc.Get(), 0, 0, width, height, wholeDc.Get(), origin.x - topRect.left,
@@ -73,7 +88,7 @@ std::optional<CapturedArea> CaptureArea(HWND top, HWND area) {
     }
   }
   if (!rendered) {
-    win::LogInfo(L"screenshot: the window did not render itself; taken from the screen");
+    win::LogInfo(L"screenshot: no picture of the window's own; taken from the screen");
     win::WindowDC screen(nullptr);
     if (!::BitBlt(dc.Get(), 0, 0, width, height, screen.Get(), origin.x, origin.y,
                   SRCCOPY | CAPTUREBLT)) {

@@ -63,6 +63,8 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   const CKpNotifyIcon* TrayIcon() const { return m_tray.get(); }
   void RunMenuCommand(UINT id);
   void PopupAppMenu();
+  // Rebuilds appmenu from the current state (PopupAppMenu does so before it opens the menu).
+  void RefreshAppMenu();
   void CloseClick();  // the web_close action
 
   // The player's commands of the tool menu's middle group (gamewindow/player_commands.cpp).
@@ -87,7 +89,6 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   void UnloadForUpdate() override { RequestClose(); }
 
   void Layout();
-  void RefreshAppMenu();
   void ToggleMute();
   void ScreenshotCommand();
   void SetAlwaysOnTop(bool on);
