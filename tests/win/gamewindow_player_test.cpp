@@ -7,6 +7,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -247,6 +248,12 @@ TEST_F(PlayerCommandsTest, AScreenshotIsThePageAreaAloneInDevicePixelsUnderAFres
   ::UpdateWindow(top);
   test::PumpFor(100);
   const LocalTime when{2026, 12, 10, 8, 1, 2};
+  // Run again under a display of 144 DPI: the picture stays in device pixels, unscaled.
+  if (const char* dpi = std::getenv("QORV_EXPECT_DPI")) {
+    HDC screen = ::GetDC(nullptr);
+    EXPECT_EQ(::GetDeviceCaps(screen, LOGPIXELSX), std::atoi(dpi));
+    ::ReleaseDC(nullptr, screen);
+  }
 
   ScreenshotResult first = TakeScreenshot(top, area, m_pictures.wstring(), when);
   ASSERT_TRUE(first.saved) << static_cast<int>(first.failure) << " " << first.error;
