@@ -285,6 +285,10 @@ class InstallTest(InstallerTestCase):
         # What the client leaves behind once it has run.
         reg_add(EMULATION_KEY, "qorv.exe", "11001", "REG_DWORD")
         reg_add(SETTINGS_KEY, "LastServer", "written by the client")
+        # The player's choices, as the client writes them.
+        for name, value in (("Muted", "1"), ("AlwaysOnTop", "1"), ("GameZoom", "125")):
+            reg_add(SETTINGS_KEY, name, value, "REG_DWORD")
+        self.assertEqual(reg_query(SETTINGS_KEY)["GameZoom"], 125)
         for folder, name in [(paths["temp"], name) for name in CLIENT_TEMP_FILES] + [
                 (paths["data"], UPDATER_COPY)]:
             os.makedirs(os.path.dirname(os.path.join(folder, name)), exist_ok=True)
