@@ -21,11 +21,7 @@ namespace {
 
 using win::ComPtr;
 
-std::wstring Hex(HRESULT hr) {
-  wchar_t text[16];
-  ::swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
-  return text;
-}
+std::wstring Hex(HRESULT hr) { return win::HresultText(hr); }
 
 class BrowserSite;
 
@@ -484,7 +480,9 @@ void BrowserSite::SetOpticalZoom(int percent) {
   // Refused while no document is loaded (and always where the engine has none): the page's host
   // applies the zoom again on the next completed document.
   HRESULT hr = ExecOpticalZoom(m_browser.Get(), percent);
-  if (FAILED(hr)) win::LogInfo(L"web browser: zoom " + std::to_wstring(percent) + L"% not taken, " + Hex(hr));
+  if (FAILED(hr)) {
+    win::LogInfo(L"web browser: zoom " + std::to_wstring(percent) + L"% not taken, " + Hex(hr));
+  }
 }
 
 std::optional<std::wstring> BrowserSite::DocumentURL() {

@@ -13,12 +13,6 @@ constexpr UINT kDeviceChanged = WM_APP + 1;
 
 std::unique_ptr<AudioMute> g_audio;
 
-std::wstring Hex(HRESULT hr) {
-  wchar_t text[16];
-  ::swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
-  return text;
-}
-
 }  // namespace
 
 // Called by the audio service on its own threads: it only posts to the window.
@@ -52,7 +46,7 @@ AudioMute::AudioMute(bool muted) : m_muted(muted) {
   HRESULT hr = ::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_INPROC_SERVER,
                                   __uuidof(IMMDeviceEnumerator), m_enumerator.PutVoid());
   if (FAILED(hr) || !m_enumerator) {
-    win::LogInfo(L"audio: no device enumerator (" + Hex(hr) + L"); mute is unavailable");
+    win::LogInfo(L"audio: no device enumerator (" + win::HresultText(hr) + L"); mute is unavailable");
     m_enumerator.Reset();
     return;
   }
@@ -75,20 +69,20 @@ void AudioMute::Reattach() {
   win::ComPtr<IMMDevice> device;
   HRESULT hr = m_enumerator->GetDefaultAudioEndpoint(eRender, eConsole, device.Put());
   if (FAILED(hr) || !device) {
-    win::LogInfo(L"audio: no output device (" + Hex(hr) + L"); mute is unavailable");
+    win::LogInfo(L"audio: no output device (" + win::HresultText(hr) + L"); mute is unavailable");
     return;
   }
   win::ComPtr<IAudioSessionManager> sessions;
   hr = device->Activate(__uuidof(IAudioSessionManager), CLSCTX_INPROC_SERVER, nullptr,
                         sessions.PutVoid());
   if (FAILED(hr) || !sessions) {
-    win::LogInfo(L"audio: no session manager (" + Hex(hr) + L")");
+    win::LogInfo(L"audio: no session manager (" + win::HresultText(hr) + L")");
     return;
   }
   // GUID_NULL: the process's default session, where every stream that names none plays.
   hr = sessions->GetSimpleAudioVolume(&GUID_NULL, FALSE, m_volume.Put());
   if (FAILED(hr) || !m_volume) {
-    win::LogInfo(L"audio: no session volume (" + Hex(hr) + L")");
+    win::LogInfo(L"audio: no session volume (" + win::HresultText(hr) + L")");
     m_volume.Reset();
     return;
   }
@@ -99,7 +93,7 @@ void AudioMute::SetMuted(bool muted) {
   m_muted = muted;
   if (!m_volume) return;
   HRESULT hr = m_volume->SetMute(muted ? TRUE : FALSE, nullptr);
-  if (FAILED(hr)) win::LogError(L"audio: the session did not take the mute, " + Hex(hr));
+  if (FAILED(hr)) win::LogError(L"audio: the session did not take the mute, " + win::HresultText(hr));
 }
 
 std::optional<bool> AudioMute::SessionMuted() const {

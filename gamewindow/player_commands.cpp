@@ -45,8 +45,9 @@ void WebMainFrm::LoadPlayerChoices() {
   // Normally running since before the login page; a window loaded on its own starts it here.
   StartPlayerAudio(m_settings.muted);
   if (AudioMute* audio = PlayerAudio()) audio->SetMuted(m_settings.muted);
-  if (m_settings.alwaysOnTop) SetAlwaysOnTop(true);
-  win::Application::Instance().SetShortcutFilter(Hwnd(), [this](MSG& msg) { return OnShortcut(msg); });
+  if (m_settings.alwaysOnTop) ApplyAlwaysOnTop();
+  win::Application::Instance().SetShortcutFilter(Hwnd(),
+                                                 [this](MSG& msg) { return OnShortcut(msg); });
   RefreshAppMenu();
 }
 
@@ -94,10 +95,14 @@ void WebMainFrm::ToggleMute() {
 
 void WebMainFrm::SetAlwaysOnTop(bool on) {
   m_settings.alwaysOnTop = on;
-  // Owned windows (the exit question, message boxes) go into the topmost band with their owner.
-  ::SetWindowPos(Hwnd(), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ApplyAlwaysOnTop();
   SaveSettings();
+}
+
+void WebMainFrm::ApplyAlwaysOnTop() {
+  // Owned windows (the exit question, message boxes) go into the topmost band with their owner.
+  ::SetWindowPos(Hwnd(), m_settings.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void WebMainFrm::ZoomSelected(UINT command, int times) {

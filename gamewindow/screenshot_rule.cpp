@@ -33,8 +33,9 @@ std::wstring WriteReason(uint32_t winError) {
 
 std::wstring ScreenshotFileName(const LocalTime& t, int attempt) {
   wchar_t name[64];
-  std::swprintf(name, 64, L"BrindleQorvane-%04d%02d%02d-%02d%02d%02d", t.year % 10000, t.month % 100,
-                t.day % 100, t.hour % 100, t.minute % 100, t.second % 100);
+  // Each field kept to its width: the name never grows whatever the clock says.
+  std::swprintf(name, 64, L"BrindleQorvane-%04d%02d%02d-%02d%02d%02d", t.year % 10000,
+                t.month % 100, t.day % 100, t.hour % 100, t.minute % 100, t.second % 100);
   std::wstring out = name;
   if (attempt > 1) out += L"-" + std::to_wstring(attempt);
   return out + L".png";

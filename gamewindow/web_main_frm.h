@@ -92,6 +92,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   void ToggleMute();
   void ScreenshotCommand();
   void SetAlwaysOnTop(bool on);
+  void ApplyAlwaysOnTop();
   void ZoomSelected(UINT command, int times = 1);
   bool OnShortcut(MSG& msg);
   void LoadPlayerChoices();    // settings, mute, always on top, the shortcut filter

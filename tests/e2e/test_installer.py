@@ -5,6 +5,7 @@ Everything runs in a Wine prefix of this module's own, whose shell folders (the 
 are folders of that prefix rather than links into the Unix home, so nothing here reaches other
 tests' registry or any file outside the prefix and the test's scratch folders.
 """
+import contextlib
 import math
 import os
 import re
@@ -103,6 +104,9 @@ def setUpModule():
     # The copied prefix may hold what earlier tests' clients left: what the uninstaller removes
     # starts out absent here.
     shutil.rmtree(paths["data"], ignore_errors=True)
+    for name in CLIENT_TEMP_FILES:
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(os.path.join(paths["temp"], name))
     run_wine(["reg", "delete", SETTINGS_KEY, "/f"], timeout=60)
 
 
