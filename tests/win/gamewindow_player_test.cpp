@@ -351,6 +351,21 @@ TEST_F(PlayerCommandsTest, AlwaysOnTopIsSetAndClearedWithItsOwnedWindowsAboveIt)
   test::PumpFor(50);
   EXPECT_TRUE(IsAbove(main.Hwnd(), other));
   EXPECT_TRUE(IsAbove(owned, main.Hwnd()));
+  // The exit question, made while the window is on top, comes up above it.
+  static HWND s_main;
+  static int s_dialogAbove;
+  s_main = main.Hwnd();
+  s_dialogAbove = -1;
+  ::SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (MsgFrm* dialog = MsgFrm::IfLoaded()) {
+      ::KillTimer(nullptr, id);
+      s_dialogAbove = IsAbove(dialog->Hwnd(), s_main) ? 1 : 0;
+    }
+  });
+  test::AnswerExitQuestionLater(false, 300);
+  EXPECT_FALSE(main.RequestClose());
+  EXPECT_EQ(s_dialogAbove, 1);
+
   main.RunMenuCommand(kCmdTopmost);
   EXPECT_FALSE(topmost());
   ::DestroyWindow(owned);
