@@ -186,9 +186,8 @@ void WebMainFrm::OnLoad() {
   MainWindowActions actions;
   actions.popupMenu = &PopupFromHook;
   m_hooked = HookMainWindow(form, actions);
-  m_versionCaption =
-      VersionCaption(QORV_VERSION_MAJOR, QORV_VERSION_MINOR, QORV_VERSION_PATCH);
-  RefreshAppMenu();
+  // Shown from the menu's next rebuild, which the end of the load makes.
+  m_versionCaption = VersionCaption(QORV_VERSION_MAJOR, QORV_VERSION_MINOR, QORV_VERSION_PATCH);
   m_frame.SetCaption(L"BrindleQorvane");
   ::SetWindowTextW(form, kMainCaption);
   for (controls::iButton* b : {&m_otherUser, &m_gameSpace}) {
