@@ -4,6 +4,8 @@
 
 #include "base/win/form.h"
 #include "base/win/system_libraries.h"
+#include "gamewindow/audio_mute.h"
+#include "gamewindow/settings_store.h"
 #include "gamewindow/web_main_frm.h"
 #include "login/login_forms.h"
 #include "startup/load_frm.h"
@@ -18,11 +20,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   qorv::forms::RegisterStartupForms();
   qorv::login::RegisterLoginForms();
   qorv::gamewindow::RegisterGameWindow();
+  // Before the first page, so a muted player hears nothing of the login page either.
+  qorv::gamewindow::StartPlayerAudio(qorv::gamewindow::LoadPlayerSettings().muted);
   qorv::forms::LoadFrm();
   int code = 0;
   if (qorv::win::Application::Instance().LoadedForms() > 0) {
     code = qorv::win::Application::Instance().Run();
   }
+  qorv::gamewindow::StopPlayerAudio();
   ::OleUninitialize();
   return code;
 }

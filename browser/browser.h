@@ -50,6 +50,10 @@ class IBrowser {
   virtual void SetContextMenuEnabled(bool enabled) = 0;
   // Gives the page the keyboard focus (UI activation).
   virtual void Focus() = 0;
+  // The page's optical zoom in percent (on top of the display scale), for this control alone:
+  // the engine is told not to carry it over to new windows. A navigation resets it; the host
+  // sets it again after each completed document.
+  virtual void SetOpticalZoom(int percent) = 0;
 
   // The current document: empty when there is none.
   virtual std::optional<std::wstring> DocumentURL() = 0;

@@ -21,11 +21,7 @@ namespace {
 
 using win::ComPtr;
 
-std::wstring Hex(HRESULT hr) {
-  wchar_t text[16];
-  ::swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
-  return text;
-}
+std::wstring Hex(HRESULT hr) { return win::HresultText(hr); }
 
 class BrowserSite;
 
@@ -96,6 +92,7 @@ class BrowserSite final
   void Move(int left, int top, int width, int height);
   void SetContextMenuEnabled(bool enabled) { m_contextMenu = enabled; }
   void Focus();
+  void SetOpticalZoom(int percent);
   std::optional<std::wstring> DocumentURL();
   std::optional<std::wstring> DocumentInnerHTML();
   bool SetDocumentOverflow(const std::wstring& value);
@@ -477,6 +474,17 @@ void BrowserSite::Focus() {
   }
 }
 
+void BrowserSite::SetOpticalZoom(int percent) {
+  BusyScope busy(this);
+  if (!busy.Usable() || !m_browser) return;
+  // Refused while no document is loaded (and always where the engine has none): the page's host
+  // applies the zoom again on the next completed document.
+  HRESULT hr = ExecOpticalZoom(m_browser.Get(), percent);
+  if (FAILED(hr)) {
+    win::LogInfo(L"web browser: zoom " + std::to_wstring(percent) + L"% not taken, " + Hex(hr));
+  }
+}
+
 std::optional<std::wstring> BrowserSite::DocumentURL() {
   BusyScope busy(this);
   if (!busy.Usable() || !m_browser) return std::nullopt;
@@ -533,6 +541,7 @@ class WebBrowserHost final : public IBrowser {
   }
   void SetContextMenuEnabled(bool enabled) override { m_site->SetContextMenuEnabled(enabled); }
   void Focus() override { m_site->Focus(); }
+  void SetOpticalZoom(int percent) override { m_site->SetOpticalZoom(percent); }
   std::optional<std::wstring> DocumentURL() override { return m_site->DocumentURL(); }
   std::optional<std::wstring> DocumentInnerHTML() override { return m_site->DocumentInnerHTML(); }
   bool SetDocumentOverflow(const std::wstring& value) override {
@@ -558,6 +567,18 @@ std::unique_ptr<IBrowser> CreateWebBrowserHost(HWND parent, const RECT& rect) {
     win::LogError(L"web browser: out of memory");
     return nullptr;
   }
+}
+
+HRESULT ExecOpticalZoom(IWebBrowser2* browser, int percent) {
+  if (!browser) return E_POINTER;
+  VARIANT in, flags;
+  ::VariantInit(&in);
+  ::VariantInit(&flags);
+  in.vt = VT_I4;
+  in.lVal = percent;
+  flags.vt = VT_I4;
+  flags.lVal = OLECMDIDF_OPTICAL_ZOOM_NOPERSIST;
+  return browser->ExecWB(OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, &in, &flags);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <windows.h>
+#include <exdisp.h>
 #include <mshtmdid.h>
 #include <urlmon.h>
 
@@ -20,6 +21,11 @@ namespace qorv::browser {
 // Creates the control as a child of parent at rect, in-place active; null when it cannot be had
 // (no OLE on this thread, the control not registered, activation refused).
 std::unique_ptr<IBrowser> CreateWebBrowserHost(HWND parent, const RECT& rect);
+
+// The page zoom command as the host sends it: OLECMDID_OPTICAL_ZOOM without prompting, the
+// percent as VT_I4 in, and OLECMDIDF_OPTICAL_ZOOM_NOPERSIST as VT_I4 in the out argument, so the
+// engine keeps the zoom to this control instead of storing it for every new window.
+HRESULT ExecOpticalZoom(IWebBrowser2* browser, int percent);
 
 // The per-user document-mode setting for this executable (FEATURE_BROWSER_EMULATION = 11001, the
 // newest engine, ignoring DOCTYPE). Written once per process, before the first control.

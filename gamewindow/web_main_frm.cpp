@@ -121,13 +121,7 @@ void WebMainFrm::CreateFormWindow() {
 
   m_appmenu.Reset(::CreateMenu());
   m_popup = ::CreatePopupMenu();
-  ::AppendMenuW(m_popup, MF_STRING, kCmdRefresh, L"刷新(F5)");
-  ::AppendMenuW(m_popup, MF_STRING, kCmdHideRestore, L"隐藏/恢复(F10)");
-  ::AppendMenuW(m_popup, MF_STRING, kCmdClearCache, L"清除缓存");
-  ::AppendMenuW(m_popup, MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuW(m_popup, MF_STRING, kCmdUpdate, L"更新");
-  ::AppendMenuW(m_popup, MF_STRING, kCmdVersion, L"版本号:");
-  ::AppendMenuW(m_popup, MF_STRING, kCmdExit, L"退出");
+  RefreshAppMenu();
   // Owned by the bar menu, which destroys it with itself.
   ::AppendMenuW(m_appmenu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(m_popup), L"appmenu");
 
@@ -192,8 +186,8 @@ void WebMainFrm::OnLoad() {
   MainWindowActions actions;
   actions.popupMenu = &PopupFromHook;
   m_hooked = HookMainWindow(form, actions);
-  ::ModifyMenuW(m_popup, kCmdVersion, MF_BYCOMMAND | MF_STRING, kCmdVersion,
-                VersionCaption(QORV_VERSION_MAJOR, QORV_VERSION_MINOR, QORV_VERSION_PATCH).c_str());
+  // Shown from the menu's next rebuild, which the end of the load makes.
+  m_versionCaption = VersionCaption(QORV_VERSION_MAJOR, QORV_VERSION_MINOR, QORV_VERSION_PATCH);
   m_frame.SetCaption(L"BrindleQorvane");
   ::SetWindowTextW(form, kMainCaption);
   for (controls::iButton* b : {&m_otherUser, &m_gameSpace}) {
@@ -240,6 +234,7 @@ void WebMainFrm::OnLoad() {
 
   m_taskbarCreated = CKpNotifyIcon::TaskbarCreatedMessage();
   if (!m_dde.Start()) win::LogError(L"the DDE topic could not be registered");
+  LoadPlayerChoices();
 }
 
 void WebMainFrm::SetURL(const std::wstring& strURL) { OpenPage(strURL); }
@@ -260,6 +255,11 @@ void WebMainFrm::OpenPage(const std::wstring& address) {
     const int32_t index = items.FindItem(key);
     if (index == -1) {
       auto page = std::make_shared<WebUrl>();
+      if (items.Count() == 0) {
+        // The first page is the game: it starts at the zoom the player left it at.
+        m_gamePage = page;
+        page->SetZoom(m_settings.gameZoom);
+      }
       page->OpenURL(address);
       items.Add(key, page, key);
       items.SetSelected(items.Count() - 1);
@@ -286,6 +286,7 @@ void WebMainFrm::CloseClick() { RequestClose(); }
 void WebMainFrm::PopupAppMenu() {
   POINT pt{};
   ::GetCursorPos(&pt);
+  RefreshAppMenu();
   // Foreground first, so the menu closes when the player clicks elsewhere (also from the tray).
   ::SetForegroundWindow(Hwnd());
   ::TrackPopupMenu(m_popup, TPM_RIGHTBUTTON, pt.x, pt.y, 0, Hwnd(), nullptr);
@@ -317,6 +318,20 @@ void WebMainFrm::RunMenuCommand(UINT id) {
       break;
     case kCmdExit:
       CloseClick();
+      break;
+    case kCmdMute:
+      ToggleMute();
+      break;
+    case kCmdScreenshot:
+      ScreenshotCommand();
+      break;
+    case kCmdTopmost:
+      SetAlwaysOnTop(!m_settings.alwaysOnTop);
+      break;
+    case kCmdZoomIn:
+    case kCmdZoomOut:
+    case kCmdZoomReset:
+      ZoomSelected(id);
       break;
     default:
       break;  // the version entry only shows the version
@@ -371,6 +386,7 @@ bool WebMainFrm::OnQueryUnload() {
 }
 
 void WebMainFrm::OnUnload() {
+  ForgetPlayerChoices();
   m_dde.Stop();
   if (m_hooked) UnhookMainWindow(Hwnd());
   m_hooked = false;
@@ -400,6 +416,9 @@ LRESULT WebMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       Layout();
       return 0;
+    case kTrayCallbackMessage:
+      OnTrayBalloon(lParam);
+      break;
     case WM_COMMAND:
       if (HIWORD(wParam) == 0 && lParam == 0) {
         RunMenuCommand(LOWORD(wParam));

@@ -20,27 +20,22 @@
 #include "controls/ibutton.h"
 #include "controls/set_style.h"
 #include "controls/surface.h"
+#include "gamewindow/app_menu.h"
 #include "gamewindow/dde_source.h"
 #include "gamewindow/notify_icon.h"
+#include "gamewindow/player_settings.h"
+#include "gamewindow/shortcuts.h"
 #include "startup/update_check.h"
 #include "tabstrip/tab_strip.h"
 
 namespace qorv::gamewindow {
 
+class WebUrl;
+
 inline constexpr wchar_t kWebMainFrmClass[] = L"Qorv.WebMainFrm";
 inline constexpr wchar_t kMainCaption[] = L"BrindleQorvane客户端";
 inline constexpr int kDesignClientWidth = 1036;  // 15540 twips
 inline constexpr int kDesignClientHeight = 639;  // 9585 twips
-
-// Menu command ids of appmenu, in the menu's order.
-enum MenuCommand : UINT {
-  kCmdRefresh = 1001,
-  kCmdHideRestore,
-  kCmdClearCache,
-  kCmdUpdate,
-  kCmdVersion,
-  kCmdExit,
-};
 
 class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpdateHost {
  public:
@@ -68,7 +63,16 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   const CKpNotifyIcon* TrayIcon() const { return m_tray.get(); }
   void RunMenuCommand(UINT id);
   void PopupAppMenu();
+  // Rebuilds appmenu from the current state (PopupAppMenu does so before it opens the menu).
+  void RefreshAppMenu();
   void CloseClick();  // the web_close action
+
+  // The player's commands of the tool menu's middle group (gamewindow/player_commands.cpp).
+  const PlayerSettings& Settings() const { return m_settings; }
+  // The selected tab's page; null while there is none.
+  std::shared_ptr<WebUrl> SelectedPage();
+  // Where screenshots go: the player's Pictures folder unless set (empty: that folder again).
+  void SetPicturesFolder(std::wstring folder) { m_picturesFolder = std::move(folder); }
 
  protected:
   void CreateFormWindow() override;
@@ -85,6 +89,16 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   void UnloadForUpdate() override { RequestClose(); }
 
   void Layout();
+  void ToggleMute();
+  void ScreenshotCommand();
+  void SetAlwaysOnTop(bool on);
+  void ApplyAlwaysOnTop();
+  void ZoomSelected(UINT command, int times = 1);
+  bool OnShortcut(MSG& msg);
+  void LoadPlayerChoices();    // settings, mute, always on top, the shortcut filter
+  void ForgetPlayerChoices();  // the filter and the audio session go with the window
+  void OnTrayBalloon(LPARAM event);
+  void SaveSettings();
   void WebMinMaxClick();
   void ArrowCursor();
   void WireEvents();
@@ -107,6 +121,12 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   UpdateCommand m_update;
   UINT m_taskbarCreated = 0;
   bool m_hooked = false;
+  std::wstring m_versionCaption = L"版本号:";
+  PlayerSettings m_settings;       // held for this run even when the registry refuses a write
+  std::weak_ptr<WebUrl> m_gamePage;  // the first page: its zoom is the one remembered
+  WheelZoom m_wheel;
+  std::wstring m_picturesFolder;
+  std::wstring m_balloonFolder;  // what a click on the balloon showing now opens; empty: nothing
 };
 
 WebMainFrm& MainForm();

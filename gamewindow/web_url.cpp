@@ -42,10 +42,12 @@ WebUrl::WebUrl() {
     // Before Initialize there is no item yet: the next title sets the caption.
     if (auto item = m_item.lock(); item && !m_unloading) item->SetCaption(text);
   };
-  ev.DocumentComplete = [this](const std::wstring&, bool) {
+  ev.DocumentComplete = [this](const std::wstring&, bool topLevel) {
     if (m_unloading) return;
     m_wb->SetSilent(true);
     if (!m_wb->SetDocumentOverflow(L"hidden")) win::LogInfo(L"a document without a root element");
+    // Frames complete first; the page's zoom belongs to the top document, which comes last.
+    if (topLevel) m_wb->SetOpticalZoom(m_zoom);
   };
   ev.NewWindow = [this](const std::wstring& url, bool& processed) { OnNewWindow(url, processed); };
   m_wb->Navigate(L"about:blank");
@@ -65,6 +67,11 @@ void WebUrl::Initialize(tabstrip::IuTab* Implement,
 
 void WebUrl::RefreshPage() {
   if (m_wb && !m_unloading) m_wb->Refresh();
+}
+
+void WebUrl::SetZoom(int percent) {
+  m_zoom = percent;
+  if (m_wb && !m_unloading) m_wb->SetOpticalZoom(percent);
 }
 
 void WebUrl::UnloadPage() {

@@ -40,6 +40,11 @@ class WebUrl final : public win::Window, public tabstrip::ITabForm {
 
   browser::IBrowser* Browser() const { return m_wb.get(); }
 
+  // The page's own zoom in percent: sent to its browser now and again after every completed
+  // top-level document, since a navigation puts the engine back to its default.
+  void SetZoom(int percent);
+  int Zoom() const { return m_zoom; }
+
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -53,6 +58,7 @@ class WebUrl final : public win::Window, public tabstrip::ITabForm {
   std::weak_ptr<tabstrip::CTabItem> m_item;  // the item keeps us; we keep it weakly
   browser::NewWindowRequests m_newWindows;   // handed to the default browser after the event
   bool m_unloading = false;
+  int m_zoom = 100;
 };
 
 // A plain child panel (a container of a browser or of the tab pages), arrow pointer.

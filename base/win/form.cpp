@@ -15,17 +15,35 @@ void Application::SetKeyFilter(HWND root, KeyFilter filter) {
 
 void Application::RemoveKeyFilter(HWND root) { m_keyFilters.erase(root); }
 
-bool Application::PreTranslate(MSG& msg) {
-  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || m_keyFilters.empty()) return false;
+void Application::SetShortcutFilter(HWND root, KeyFilter filter) {
+  if (root) m_shortcutFilters[root] = std::move(filter);
+}
+
+void Application::RemoveShortcutFilter(HWND root) { m_shortcutFilters.erase(root); }
+
+namespace {
+
+// The filter of the innermost window around msg's that has one; false when none consumes it.
+bool RunInnermost(const std::map<HWND, Application::KeyFilter>& filters, MSG& msg) {
+  if (filters.empty()) return false;
   for (HWND h = msg.hwnd; h; h = ::GetAncestor(h, GA_PARENT)) {
-    auto it = m_keyFilters.find(h);
-    if (it != m_keyFilters.end()) {
+    auto it = filters.find(h);
+    if (it != filters.end()) {
       // A copy: the filter may remove itself (its page may close on a key).
-      KeyFilter filter = it->second;
+      Application::KeyFilter filter = it->second;
       return filter && filter(msg);
     }
   }
   return false;
+}
+
+}  // namespace
+
+bool Application::PreTranslate(MSG& msg) {
+  const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+  if (!key && msg.message != WM_MOUSEWHEEL) return false;
+  if (RunInnermost(m_shortcutFilters, msg)) return true;
+  return key && RunInnermost(m_keyFilters, msg);
 }
 
 void Application::DispatchOne(MSG& msg) {

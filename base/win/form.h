@@ -44,6 +44,10 @@ class Application {
   using KeyFilter = std::function<bool(MSG&)>;
   void SetKeyFilter(HWND root, KeyFilter filter);
   void RemoveKeyFilter(HWND root);
+  // A window's own shortcut keys: key messages and wheel turns inside root reach this filter
+  // before any key filter, and so before a hosted page sees them. True consumes the message.
+  void SetShortcutFilter(HWND root, KeyFilter filter);
+  void RemoveShortcutFilter(HWND root);
   bool PreTranslate(MSG& msg);
 
   void FormLoaded() { ++m_loaded; }
@@ -57,6 +61,7 @@ class Application {
   int m_loaded = 0;
   std::vector<std::unique_ptr<Form>> m_released;
   std::map<HWND, KeyFilter> m_keyFilters;
+  std::map<HWND, KeyFilter> m_shortcutFilters;
 };
 
 class Form : public Window {

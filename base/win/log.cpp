@@ -77,4 +77,10 @@ void ReportEventError(std::wstring_view text) {
   LogError(text);
 }
 
+std::wstring HresultText(long hr) {
+  wchar_t text[16];
+  ::swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+  return text;
+}
+
 }  // namespace qorv::win

@@ -18,6 +18,9 @@ inline void LogError(std::wstring_view text) { Log(LogLevel::Error, text); }
 // Writes to the application event log with error severity (source: the program's name).
 void ReportEventError(std::wstring_view text);
 
+// A COM or system result as logged: "0x" and eight hex digits.
+std::wstring HresultText(long hr);
+
 // Where the log goes; empty when the temporary directory is unknown.
 std::wstring LogFilePath();
 

@@ -195,6 +195,15 @@ int CmdKey() {
   return 0;
 }
 
+// A menu command as the window gets it from its menu.
+int CmdCommand() {
+  HWND h = Target();
+  if (!h) return 1;
+  ::PostMessageW(h, WM_COMMAND, MAKEWPARAM(IntOpt(L"id", 0), 0), 0);
+  Print(L"sent");
+  return 0;
+}
+
 int CmdClick() {
   HWND h = Target();
   if (!h) return 1;
@@ -294,6 +303,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"close") return CmdClose();
   if (cmd == L"key") return CmdKey();
   if (cmd == L"click") return CmdClick();
+  if (cmd == L"command") return CmdCommand();
   if (cmd == L"pixel") return CmdPixel();
   if (cmd == L"count") return CmdCount();
   if (cmd == L"dde") return CmdDde();

@@ -1,6 +1,7 @@
 """The login screen and the game window as the real program runs them, with the real browser
 control: the login page's commands end the program or open the game window, an unreachable login
-page ends with the warning, and the game window's hot key, tray icon, DDE topic and closing."""
+page ends with the warning, the game window's hot key, tray icon, DDE topic and closing, and the
+player's choices kept from one run of the client to the next."""
 import os
 import socket
 import subprocess
@@ -9,7 +10,7 @@ import time
 import unittest
 
 from qorv_e2e import (CLIENT, MESSAGE_TITLE, SPLASH_CLASS, E2ETestCase, absent_for, find_window,
-                      message_box, probe, serve_directory, wait_for)
+                      message_box, probe, run_wine, serve_directory, wait_for)
 
 MAIN_CLASS = "Qorv.WebMainFrm"
 PAGE_CLASS = "Qorv.WebUrl"
@@ -17,6 +18,10 @@ LOGIN_CLASSES = ("Qorv.LoginBgFrm", "Qorv.LoginFrm")
 DIALOG_CLASS = "Qorv.MsgFrm"
 TRAY_CLASS = "__winex11_standalone_tray"
 CONNECTION_WARNING = "未能连接到服务器，请检查网络连接是否正常！"
+SETTINGS_KEY = r"HKCU\Software\BrindleQorvane"
+CMD_TOPMOST = 1009  # the tool menu's "窗口置顶"
+CMD_ZOOM_IN = 1010
+WS_EX_TOPMOST = 0x8
 
 
 def refused_port():
@@ -145,6 +150,38 @@ class GameTest(E2ETestCase):
         # Wine hides its tray window once the last icon is gone.
         self.assertIsNone(find_window(TRAY_CLASS, visible=True, timeout_ms=0) and
                           self.tray_still_shown(), "a tray icon was left behind")
+
+    def test_the_players_choices_outlive_the_client(self):
+        run_wine(["reg", "delete", SETTINGS_KEY, "/f"], timeout=60)
+        self.addCleanup(run_wine, ["reg", "delete", SETTINGS_KEY, "/f"], timeout=60)
+        env = self.env("app://loadgame|" + self.url + "/game")
+        client = self.start(CLIENT, env=env)
+        main = find_window(MAIN_CLASS, visible=True, timeout_ms=30000)
+        self.assertIsNotNone(main, "no game window")
+        self.assertFalse(int(main["exstyle"], 16) & WS_EX_TOPMOST)
+        for command in (CMD_TOPMOST, CMD_ZOOM_IN):
+            probe("command", "--class", MAIN_CLASS, "--id", str(command))
+        self.assertTrue(self.main_window_becomes(lambda w: int(w["exstyle"], 16) & WS_EX_TOPMOST))
+        self.close_and_answer(yes=True)
+        self.assertEqual(client.wait(timeout=30), 0)
+        rc, out = run_wine(["reg", "query", SETTINGS_KEY], timeout=60)
+        self.assertEqual(rc, 0, "no settings key")
+        self.assertRegex(out, r"AlwaysOnTop\s+REG_DWORD\s+0x1\b")
+        self.assertRegex(out, r"GameZoom\s+REG_DWORD\s+0x6e\b")  # 110 %
+
+        # Started again: on top from the first moment, without being asked.
+        client = self.start(CLIENT, env=env)
+        main = find_window(MAIN_CLASS, visible=True, timeout_ms=30000)
+        self.assertIsNotNone(main, "no game window the second time")
+        self.assertTrue(int(main["exstyle"], 16) & WS_EX_TOPMOST)
+        self.close_and_answer(yes=True)
+        self.assertEqual(client.wait(timeout=30), 0)
+
+    def main_window_becomes(self, condition, timeout_s=10):
+        def holds():
+            w = find_window(MAIN_CLASS, timeout_ms=1000)
+            return bool(w) and bool(condition(w))
+        return wait_for(holds, timeout_s, 0.2)
 
     def tray_still_shown(self, timeout_s=5):
         gone = wait_for(lambda: find_window(TRAY_CLASS, visible=True, timeout_ms=0) is None,

@@ -5,6 +5,7 @@ Everything runs in a Wine prefix of this module's own, whose shell folders (the 
 are folders of that prefix rather than links into the Unix home, so nothing here reaches other
 tests' registry or any file outside the prefix and the test's scratch folders.
 """
+import contextlib
 import math
 import os
 import re
@@ -103,6 +104,9 @@ def setUpModule():
     # The copied prefix may hold what earlier tests' clients left: what the uninstaller removes
     # starts out absent here.
     shutil.rmtree(paths["data"], ignore_errors=True)
+    for name in CLIENT_TEMP_FILES:
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(os.path.join(paths["temp"], name))
     run_wine(["reg", "delete", SETTINGS_KEY, "/f"], timeout=60)
 
 
@@ -276,6 +280,10 @@ class InstallTest(InstallerTestCase):
         # What the client leaves behind once it has run.
         reg_add(EMULATION_KEY, "qorv.exe", "11001", "REG_DWORD")
         reg_add(SETTINGS_KEY, "LastServer", "written by the client")
+        # The player's choices, as the client writes them.
+        for name, value in (("Muted", "1"), ("AlwaysOnTop", "1"), ("GameZoom", "125")):
+            reg_add(SETTINGS_KEY, name, value, "REG_DWORD")
+        self.assertEqual(reg_query(SETTINGS_KEY)["GameZoom"], 125)
         for folder, name in [(paths["temp"], name) for name in CLIENT_TEMP_FILES] + [
                 (paths["data"], UPDATER_COPY)]:
             os.makedirs(os.path.dirname(os.path.join(folder, name)), exist_ok=True)

@@ -4,6 +4,8 @@
 // window, handle or container object behind.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <docobj.h>
+#include <exdisp.h>
 
 #include <memory>
 #include <string>
@@ -312,6 +314,126 @@ TEST_F(BrowserHostTest, AHundredControlsLeaveNothingBehind) {
   DWORD handlesAfter = 0;
   ::GetProcessHandleCount(::GetCurrentProcess(), &handlesAfter);
   EXPECT_LE(static_cast<long>(handlesAfter), static_cast<long>(handles) + kSlack);
+}
+
+
+// The zoom command as the real control passes it on. The control offers an ExecWB first to its
+// container's command target (the IOleContainer its client site hands out), then to the document;
+// this container takes it, so the exact call is seen even where the engine loads no document.
+struct ExecCall {
+  bool defaultGroup;
+  DWORD id, option;
+  VARTYPE inType;
+  LONG in;
+  VARTYPE outType;
+  LONG out;
+};
+
+class RecordingContainer final : public win::ComObject<IOleContainer, IOleCommandTarget> {
+ public:
+  std::vector<ExecCall> calls;
+  STDMETHODIMP ParseDisplayName(IBindCtx*, LPOLESTR, ULONG*, IMoniker**) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP EnumObjects(DWORD, IEnumUnknown**) override { return E_NOTIMPL; }
+  STDMETHODIMP LockContainer(BOOL) override { return S_OK; }
+  STDMETHODIMP QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override {
+    return OLECMDERR_E_NOTSUPPORTED;
+  }
+  STDMETHODIMP Exec(const GUID* group, DWORD id, DWORD option, VARIANT* in,
+                    VARIANT* out) override {
+    calls.push_back({group == nullptr, id, option, in ? in->vt : VARTYPE(VT_EMPTY),
+                     in && in->vt == VT_I4 ? in->lVal : 0, out ? out->vt : VARTYPE(VT_EMPTY),
+                     out && out->vt == VT_I4 ? out->lVal : 0});
+    return S_OK;
+  }
+};
+
+// The least a site needs for in-place activation, which is when the control asks for the
+// container.
+class ContainerSite final
+    : public win::ComObject<IOleClientSite, IOleInPlaceSite,
+                            win::ComAlias<IOleWindow, IOleInPlaceSite>> {
+ public:
+  ContainerSite(win::ComPtr<RecordingContainer> container, HWND window)
+      : m_container(std::move(container)), m_window(window) {}
+  STDMETHODIMP GetWindow(HWND* out) override {
+    if (!out) return E_POINTER;
+    *out = m_window;
+    return S_OK;
+  }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+  STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+  STDMETHODIMP OnUIActivate() override { return S_OK; }
+  STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
+                                LPRECT clip, LPOLEINPLACEFRAMEINFO) override {
+    if (frame) *frame = nullptr;
+    if (doc) *doc = nullptr;
+    if (pos) *pos = RECT{0, 0, 100, 100};
+    if (clip) *clip = RECT{0, 0, 100, 100};
+    return S_OK;
+  }
+  STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+  STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+  STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+  STDMETHODIMP DiscardUndoState() override { return S_OK; }
+  STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+  STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+  STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+  STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** m) override {
+    if (m) *m = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetContainer(IOleContainer** out) override {
+    if (!out) return E_POINTER;
+    *out = m_container.Get();
+    (*out)->AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP ShowObject() override { return S_OK; }
+  STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+  STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+ private:
+  win::ComPtr<RecordingContainer> m_container;
+  HWND m_window;
+};
+
+TEST(BrowserZoomCommand, TheControlGetsTheOpticalZoomWithTheNoPersistFlag) {
+  win::OleSession ole;
+  ASSERT_TRUE(ole.Ok());
+  win::ComPtr<IOleObject> control;
+  ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER,
+                                              IID_IOleObject, control.PutVoid()));
+  HWND host = test::CreateHostWindow(0, 0, 100, 100);
+  auto container = win::MakeCom<RecordingContainer>();
+  auto site = win::MakeCom<ContainerSite>(container, host);
+  IOleClientSite* clientSite = site.Get();
+  ASSERT_HRESULT_SUCCEEDED(control->SetClientSite(clientSite));
+  RECT rc{0, 0, 100, 100};
+  ASSERT_HRESULT_SUCCEEDED(
+      control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0, host, &rc));
+  auto browser = control.As<IWebBrowser2>();
+  ASSERT_TRUE(browser);
+
+  EXPECT_HRESULT_SUCCEEDED(browser::ExecOpticalZoom(browser.Get(), 125));
+  ASSERT_EQ(container->calls.size(), 1u);
+  const ExecCall& call = container->calls[0];
+  EXPECT_TRUE(call.defaultGroup);
+  EXPECT_EQ(call.id, static_cast<DWORD>(OLECMDID_OPTICAL_ZOOM));
+  EXPECT_EQ(call.option, static_cast<DWORD>(OLECMDEXECOPT_DONTPROMPTUSER));
+  EXPECT_EQ(call.inType, VT_I4);
+  EXPECT_EQ(call.in, 125);
+  EXPECT_EQ(call.outType, VT_I4);
+  EXPECT_EQ(call.out, static_cast<LONG>(OLECMDIDF_OPTICAL_ZOOM_NOPERSIST));
+
+  browser.Reset();
+  if (auto inPlace = control.As<IOleInPlaceObject>()) inPlace->InPlaceDeactivate();
+  control->Close(OLECLOSE_NOSAVE);
+  control->SetClientSite(nullptr);
+  control.Reset();
+  ::DestroyWindow(host);
 }
 
 }  // namespace

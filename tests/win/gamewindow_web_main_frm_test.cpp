@@ -89,15 +89,20 @@ TEST_F(GameWindowTest, LoadLeavesIconsTrayHotKeyCaptionsStyleAndMenu) {
 
   HMENU popup = ::GetSubMenu(m_main->AppMenu(), 0);
   ASSERT_NE(popup, nullptr);
-  const wchar_t* expected[] = {L"刷新(F5)", L"隐藏/恢复(F10)", L"清除缓存", L"",
-                               L"更新",     L"版本号:1.1.0",   L"退出"};
-  ASSERT_EQ(::GetMenuItemCount(popup), 7);
-  for (int i = 0; i < 7; ++i) {
+  const wchar_t* expected[] = {L"刷新(F5)",           L"隐藏/恢复(F10)",     L"清除缓存",
+                               L"静音(Ctrl+Shift+M)", L"截图(Ctrl+Shift+S)", L"窗口置顶",
+                               L"缩放 100%",          L"",                   L"更新",
+                               L"版本号:1.1.0",       L"退出"};
+  ASSERT_EQ(::GetMenuItemCount(popup), 11);
+  for (int i = 0; i < 11; ++i) {
     wchar_t text[64] = {};
     ::GetMenuStringW(popup, i, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, expected[i]) << i;
   }
-  EXPECT_EQ(::GetMenuState(popup, 3, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+  EXPECT_EQ(::GetMenuState(popup, 7, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+  HMENU zoom = ::GetSubMenu(popup, 6);
+  ASSERT_NE(zoom, nullptr);
+  EXPECT_EQ(::GetMenuItemCount(zoom), 3);
 }
 
 TEST_F(GameWindowTest, EachAddressGetsOneTabUnderItsKey) {

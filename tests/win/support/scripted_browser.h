@@ -34,6 +34,7 @@ class ScriptedBrowser : public browser::IBrowser {
   void Move(int left, int top, int width, int height) override;
   void SetContextMenuEnabled(bool enabled) override { contextMenuEnabled = enabled; }
   void Focus() override { ++focusCalls; }
+  void SetOpticalZoom(int percent) override { zoomCalls.push_back(percent); }
   std::optional<std::wstring> DocumentURL() override;
   std::optional<std::wstring> DocumentInnerHTML() override;
   bool SetDocumentOverflow(const std::wstring& value) override;
@@ -46,6 +47,7 @@ class ScriptedBrowser : public browser::IBrowser {
   std::vector<std::wstring> overflowWrites;
   int refreshes = 0;
   int focusCalls = 0;
+  std::vector<int> zoomCalls;
   bool contextMenuEnabled = true;
   RECT createdAt{};
 
