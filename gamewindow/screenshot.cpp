@@ -150,6 +150,49 @@ LocalTime LocalNow() {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
+namespace {
+
+// The first free name of the second; a file of that name, whoever made it, is never written
+// over.
+ScreenshotResult SaveAsNewFile(const std::wstring& folder, const LocalTime& now,
+                               const std::vector<uint8_t>& png) {
+  ScreenshotResult result;
+  for (int attempt = 1; attempt <= kScreenshotNameTries; ++attempt) {
+    const std::wstring path = folder + L"\\" + ScreenshotFileName(now, attempt);
+    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+      result.failure = ScreenshotFailure::kWriteFailed;
+      result.error = error;
+      return result;
+    }
+    DWORD written = 0;
+    DWORD error = 0;
+    if (!::WriteFile(file.Get(), png.data(), static_cast<DWORD>(png.size()), &written,
+                     nullptr)) {
+      error = ::GetLastError();
+    } else if (written != png.size()) {
+      error = ERROR_DISK_FULL;  // a short write without an error is a full disk
+    }
+    if (error != 0) {
+      result.failure = ScreenshotFailure::kWriteFailed;
+      result.error = error;
+      file.Reset();
+      ::DeleteFileW(path.c_str());  // half a picture is no picture
+      return result;
+    }
+    result.saved = true;
+    result.path = path;
+    return result;
+  }
+  result.failure = ScreenshotFailure::kTooManyInASecond;
+  return result;
+}
+
+}  // namespace
+
 ScreenshotResult TakeScreenshot(HWND top, HWND area, const std::wstring& picturesDir,
                                 const LocalTime& now) {
   ScreenshotResult result;
@@ -177,39 +220,7 @@ ScreenshotResult TakeScreenshot(HWND top, HWND area, const std::wstring& picture
     result.error = ::GetLastError();
     return result;
   }
-  for (int attempt = 1; attempt <= kScreenshotNameTries; ++attempt) {
-    const std::wstring path = folder + L"\\" + ScreenshotFileName(now, attempt);
-    // CREATE_NEW: a file of that name, whoever made it, is never written over.
-    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-      const DWORD error = ::GetLastError();
-      if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
-      result.failure = ScreenshotFailure::kWriteFailed;
-      result.error = error;
-      return result;
-    }
-    DWORD written = 0;
-    DWORD error = 0;
-    if (!::WriteFile(file.Get(), png->data(), static_cast<DWORD>(png->size()), &written,
-                     nullptr)) {
-      error = ::GetLastError();
-    } else if (written != png->size()) {
-      error = ERROR_DISK_FULL;  // a short write without an error is a full disk
-    }
-    if (error != 0) {
-      result.failure = ScreenshotFailure::kWriteFailed;
-      result.error = error;
-      file.Reset();
-      ::DeleteFileW(path.c_str());  // half a picture is no picture
-      return result;
-    }
-    result.saved = true;
-    result.path = path;
-    return result;
-  }
-  result.failure = ScreenshotFailure::kTooManyInASecond;
-  return result;
+  return SaveAsNewFile(folder, now, *png);
 }
 
 }  // namespace qorv::gamewindow
