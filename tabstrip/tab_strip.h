@@ -32,7 +32,7 @@
 #include <optional>
 #include <string>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "tabstrip/tab_api.h"
 #include "tabstrip/tab_layout.h"
