@@ -16,9 +16,8 @@ float TwipsX(LPARAM lParam) { return static_cast<float>(GET_X_LPARAM(lParam) * k
 float TwipsY(LPARAM lParam) { return static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel); }
 
 double ScreenTwipsPerPixel(int index) {
-  HDC screen = ::GetDC(nullptr);
-  int dpi = screen ? ::GetDeviceCaps(screen, index) : 96;
-  if (screen) ::ReleaseDC(nullptr, screen);
+  int dpi = 96;
+  if (win::ScreenDC screen; screen) dpi = ::GetDeviceCaps(screen.Get(), index);
   return dpi > 0 ? 1440.0 / dpi : kTwipsPerPixel;
 }
 

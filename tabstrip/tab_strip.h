@@ -193,7 +193,7 @@ class uTab final : public win::Window, public IuTab {
   bool m_propertiesRead = false;
   bool m_ownHooked = false;
   bool m_tearingDown = false;
-  HWND m_tooltip = nullptr;
+  win::UniqueWindow m_tooltip;
   std::wstring m_toolTipText;
   std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };

@@ -48,7 +48,7 @@ BackBuffer BackBuffer::Dib32(HDC like, int width, int height, Refused* refused) 
   return out;
 }
 
-BackBuffer BackBuffer::Holding(HDC like, UniqueBitmap bitmap, Refused* refused) {
+BackBuffer BackBuffer::Holding(HDC like, UniqueBitmap&& bitmap, Refused* refused) {
   ScreenDC screen;
   if (!like && !screen) return Refuse(Refused::kScreen, refused);
   BackBuffer out;

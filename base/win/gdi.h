@@ -117,8 +117,8 @@ class BackBuffer {
   // rows of `width`, no padding). Call GdiFlush before reading what GDI drew.
   static BackBuffer Dib32(HDC like, int width, int height, Refused* refused = nullptr);
   // A memory DC compatible with `like` (the screen when null) that takes `bitmap` over; with no
-  // bitmap, the DC alone, for a bitmap put in later.
-  static BackBuffer Holding(HDC like, UniqueBitmap bitmap, Refused* refused = nullptr);
+  // bitmap, the DC alone, for a bitmap put in later. When refused, `bitmap` stays the caller's.
+  static BackBuffer Holding(HDC like, UniqueBitmap&& bitmap, Refused* refused = nullptr);
 
   HDC Get() const { return m_dc; }
   explicit operator bool() const { return m_dc != nullptr; }

@@ -29,6 +29,11 @@ class Unique {
   Handle Get() const { return m_h; }
   explicit operator bool() const { return Traits::IsValid(m_h); }
   Handle Release() { return std::exchange(m_h, Traits::Invalid()); }
+  // For out-parameters (RegCreateKeyEx and the like): releases what is held first.
+  Handle* Put() {
+    Reset();
+    return &m_h;
+  }
   void Reset(Handle h = Traits::Invalid()) {
     Handle old = std::exchange(m_h, h);
     if (Traits::IsValid(old)) Traits::Close(old);
