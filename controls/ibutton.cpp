@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "base/units.h"
@@ -229,7 +230,7 @@ iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, 
   if (!frame.bitmap) return frame;
   win::UniqueMemDC dc(::CreateCompatibleDC(source));
   win::SelectGuard select(dc.Get(), frame.bitmap.Get());
-  HPALETTE oldPalette = nullptr;
+  std::optional<win::PaletteGuard> palette;  // out again before the bitmap
   if ((::GetDeviceCaps(source, RASTERCAPS) & RC_PALETTE) &&
       ::GetDeviceCaps(source, SIZEPALETTE) == 256) {
     struct {
@@ -241,7 +242,7 @@ iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, 
     ::GetSystemPaletteEntries(source, 0, 256, pal.head.palPalEntry);
     frame.palette.Reset(::CreatePalette(&pal.head));
     if (frame.palette) {
-      oldPalette = ::SelectPalette(dc.Get(), frame.palette.Get(), FALSE);
+      palette.emplace(dc.Get(), frame.palette.Get());
       ::RealizePalette(dc.Get());
     }
   }
@@ -251,7 +252,6 @@ iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, 
   ::FillRect(dc.Get(), &all, brush.Get());
   if (rect.w > 0 && rect.h > 0)
     ::BitBlt(dc.Get(), 0, 0, rect.w, rect.h, source, rect.x, rect.y, SRCCOPY);
-  if (oldPalette) ::SelectPalette(dc.Get(), oldPalette, FALSE);
   return frame;
 }
 

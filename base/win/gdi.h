@@ -75,6 +75,22 @@ class SelectGuard {
   HGDIOBJ m_old = nullptr;
 };
 
+// SelectPalette (in the background, as for a memory DC) and the palette from before put back at
+// scope end.
+class PaletteGuard {
+ public:
+  PaletteGuard(HDC dc, HPALETTE palette) : m_dc(dc), m_old(::SelectPalette(dc, palette, FALSE)) {}
+  PaletteGuard(const PaletteGuard&) = delete;
+  PaletteGuard& operator=(const PaletteGuard&) = delete;
+  ~PaletteGuard() {
+    if (m_old) ::SelectPalette(m_dc, m_old, FALSE);
+  }
+
+ private:
+  HDC m_dc;
+  HPALETTE m_old;
+};
+
 class PaintGuard {
  public:
   explicit PaintGuard(HWND hwnd) : m_hwnd(hwnd) { ::BeginPaint(hwnd, &m_ps); }
