@@ -1,6 +1,7 @@
 #include "base/win/gdi.h"
 
 #include <cstdlib>
+#include <optional>
 
 namespace qorv::win {
 
@@ -25,9 +26,11 @@ BackBuffer Refuse(BackBuffer::Refused step, BackBuffer::Refused* refused) {
 }  // namespace
 
 BackBuffer BackBuffer::Compatible(HDC like, int width, int height, Refused* refused) {
-  ScreenDC screen;
-  if (!like && !screen) return Refuse(Refused::kScreen, refused);
-  if (!like) like = screen.Get();
+  std::optional<ScreenDC> screen;
+  if (!like) {
+    if (!screen.emplace()) return Refuse(Refused::kScreen, refused);
+    like = screen->Get();
+  }
   // Windows refuses a negative size; some GDI implementations take its absolute value.
   UniqueBitmap bitmap(width < 0 || height < 0 ? nullptr
                                               : ::CreateCompatibleBitmap(like, width, height));
@@ -49,10 +52,13 @@ BackBuffer BackBuffer::Dib32(HDC like, int width, int height, Refused* refused) 
 }
 
 BackBuffer BackBuffer::Holding(HDC like, UniqueBitmap&& bitmap, Refused* refused) {
-  ScreenDC screen;
-  if (!like && !screen) return Refuse(Refused::kScreen, refused);
+  std::optional<ScreenDC> screen;
+  if (!like) {
+    if (!screen.emplace()) return Refuse(Refused::kScreen, refused);
+    like = screen->Get();
+  }
   BackBuffer out;
-  out.m_dc = ::CreateCompatibleDC(like ? like : screen.Get());
+  out.m_dc = ::CreateCompatibleDC(like);
   if (!out.m_dc) return Refuse(Refused::kDc, refused);
   out.m_original = ::GetCurrentObject(out.m_dc, OBJ_BITMAP);
   if (bitmap) {

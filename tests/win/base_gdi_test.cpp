@@ -33,9 +33,9 @@ TEST(BackBuffer, EveryWayOfUseGivesBackWhatItMade) {
          for (int w = 1; w <= 40; ++w) BackBuffer::Dib32(nullptr, w, w);
        }},
       {"a DC alone, then bitmaps put in one after another", [] {
-         win::ScreenDC screen;
          BackBuffer b = BackBuffer::Holding(nullptr, {});
          for (int w = 1; w <= 40; ++w) {
+           win::ScreenDC screen;
            b.PutBitmap(win::UniqueBitmap(::CreateCompatibleBitmap(screen.Get(), w, 3)));
          }
        }},
