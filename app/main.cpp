@@ -1,7 +1,7 @@
 // The composition root: the registry gets the real forms, then the start-up window takes over.
 #include <windows.h>
-#include <objbase.h>
 
+#include "base/win/com.h"
 #include "base/win/form.h"
 #include "base/win/system_libraries.h"
 #include "gamewindow/audio_mute.h"
@@ -16,7 +16,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     qorv::win::ReportLibraryLoadFailures(failures);
     return 1;
   }
-  ::OleInitialize(nullptr);
+  // Started before any form and ended after the message loop: the browser hosts and the
+  // clipboard count on a single-threaded apartment for the whole run.
+  const qorv::win::OleSession ole;
   qorv::forms::RegisterStartupForms();
   qorv::login::RegisterLoginForms();
   qorv::gamewindow::RegisterGameWindow();
@@ -28,6 +30,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     code = qorv::win::Application::Instance().Run();
   }
   qorv::gamewindow::StopPlayerAudio();
-  ::OleUninitialize();
   return code;
 }

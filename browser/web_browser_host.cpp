@@ -12,6 +12,7 @@
 
 #include "base/win/com.h"
 #include "base/win/form.h"
+#include "base/win/handles.h"
 #include "base/win/log.h"
 #include "browser/browser_events.h"
 
@@ -600,13 +601,12 @@ bool WriteFeatureControl(const wchar_t* feature, DWORD value) {
       current == value) {
     return true;
   }
-  HKEY key = nullptr;
+  win::UniqueRegKey key;
   LONG rc = ::RegCreateKeyExW(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr);
+                              nullptr, key.Put(), nullptr);
   if (rc == ERROR_SUCCESS) {
-    rc = ::RegSetValueExW(key, exe.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof(value));
-    ::RegCloseKey(key);
+    rc = ::RegSetValueExW(key.Get(), exe.c_str(), 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&value), sizeof(value));
   }
   if (rc != ERROR_SUCCESS) {
     win::LogError(std::wstring(L"web browser: the setting ") + feature +

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "base/units.h"
@@ -16,9 +17,8 @@ float TwipsX(LPARAM lParam) { return static_cast<float>(GET_X_LPARAM(lParam) * k
 float TwipsY(LPARAM lParam) { return static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel); }
 
 double ScreenTwipsPerPixel(int index) {
-  HDC screen = ::GetDC(nullptr);
-  int dpi = screen ? ::GetDeviceCaps(screen, index) : 96;
-  if (screen) ::ReleaseDC(nullptr, screen);
+  int dpi = 96;
+  if (win::ScreenDC screen; screen) dpi = ::GetDeviceCaps(screen.Get(), index);
   return dpi > 0 ? 1440.0 / dpi : kTwipsPerPixel;
 }
 
@@ -230,7 +230,7 @@ iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, 
   if (!frame.bitmap) return frame;
   win::UniqueMemDC dc(::CreateCompatibleDC(source));
   win::SelectGuard select(dc.Get(), frame.bitmap.Get());
-  HPALETTE oldPalette = nullptr;
+  std::optional<win::PaletteGuard> palette;  // out again before the bitmap
   if ((::GetDeviceCaps(source, RASTERCAPS) & RC_PALETTE) &&
       ::GetDeviceCaps(source, SIZEPALETTE) == 256) {
     struct {
@@ -242,7 +242,7 @@ iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, 
     ::GetSystemPaletteEntries(source, 0, 256, pal.head.palPalEntry);
     frame.palette.Reset(::CreatePalette(&pal.head));
     if (frame.palette) {
-      oldPalette = ::SelectPalette(dc.Get(), frame.palette.Get(), FALSE);
+      palette.emplace(dc.Get(), frame.palette.Get());
       ::RealizePalette(dc.Get());
     }
   }
@@ -252,7 +252,6 @@ iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, 
   ::FillRect(dc.Get(), &all, brush.Get());
   if (rect.w > 0 && rect.h > 0)
     ::BitBlt(dc.Get(), 0, 0, rect.w, rect.h, source, rect.x, rect.y, SRCCOPY);
-  if (oldPalette) ::SelectPalette(dc.Get(), oldPalette, FALSE);
   return frame;
 }
 

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "controls/button_frames.h"
 #include "controls/button_state.h"

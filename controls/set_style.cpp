@@ -8,9 +8,8 @@ namespace qorv::controls {
 namespace {
 
 double TwipsPerPixel(int index) {
-  HDC screen = ::GetDC(nullptr);
-  int dpi = screen ? ::GetDeviceCaps(screen, index) : 96;
-  if (screen) ::ReleaseDC(nullptr, screen);
+  int dpi = 96;
+  if (win::ScreenDC screen; screen) dpi = ::GetDeviceCaps(screen.Get(), index);
   return dpi > 0 ? 1440.0 / dpi : kTwipsPerPixel;
 }
 
@@ -104,10 +103,10 @@ void cSetStyle::SetPointerForZone(int zone) {
 }
 
 void cSetStyle::Draw(const std::vector<ScreenRect>& rects) {
-  if (!m_screenDC) return;
+  if (!m_screenDC || !*m_screenDC) return;
   for (const ScreenRect& r : rects) {
     RECT rc{r.left, r.top, r.right, r.bottom};
-    ::DrawFocusRect(m_screenDC, &rc);
+    ::DrawFocusRect(m_screenDC->Get(), &rc);
   }
 }
 
@@ -132,7 +131,7 @@ void cSetStyle::OnButtonDown() {
   if (m_zone == kZoneNone || m_drag.Active() || m_maximised) return;
   // The screen DC is taken here rather than at the first move, so the outline shows at once;
   // without one nothing is drawn during the whole drag, which keeps draws and erasures paired.
-  m_screenDC = ::GetDC(nullptr);
+  m_screenDC.emplace();
   Draw(m_drag.Begin(WindowBounds(), m_zone));
   // Moves and the release outside the window must still reach it.
   ::SetCapture(m_window);
@@ -143,16 +142,14 @@ void cSetStyle::OnButtonUp() {
   ScreenRect to = m_drag.Drawn();
   Draw(m_drag.End());
   ::MoveWindow(m_window, to.left, to.top, to.right - to.left, to.bottom - to.top, TRUE);
-  if (m_screenDC) ::ReleaseDC(nullptr, m_screenDC);
-  m_screenDC = nullptr;
+  m_screenDC.reset();
   if (::GetCapture() == m_window) ::ReleaseCapture();
 }
 
 void cSetStyle::CancelDrag() {
   if (!m_drag.Active()) return;
   Draw(m_drag.End());
-  if (m_screenDC) ::ReleaseDC(nullptr, m_screenDC);
-  m_screenDC = nullptr;
+  m_screenDC.reset();
   if (m_window && ::GetCapture() == m_window) ::ReleaseCapture();
 }
 

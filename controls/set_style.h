@@ -20,7 +20,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "base/win/gdi.h"
 #include "controls/sizing.h"
 
 namespace qorv::subclass {
@@ -82,7 +84,7 @@ class cSetStyle {
   std::unique_ptr<subclass::cFormSubclass> m_objSubclass;
   HWND m_window = nullptr;
   HWND m_objForm = nullptr;
-  HDC m_screenDC = nullptr;
+  std::optional<win::ScreenDC> m_screenDC;  // during a drag
   bool m_maximised = false;
   Saved m_saved;
   int m_zone = kZoneNone;

@@ -9,28 +9,6 @@ namespace qorv::controls {
 
 namespace {
 
-// A 32-bit top-down DIB section: pixels we can read and write without GetDIBits' rule that the
-// bitmap be selected nowhere.
-struct Dib {
-  win::UniqueBitmap bitmap;
-  uint32_t* bits = nullptr;
-};
-
-Dib MakeDib(HDC reference, int width, int height) {
-  Dib dib;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  dib.bitmap.Reset(::CreateDIBSection(reference, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (dib.bitmap) dib.bits = static_cast<uint32_t*>(bits);
-  return dib;
-}
-
 int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;
   return 0;
@@ -58,17 +36,15 @@ bool FontFaceExists(std::wstring_view face) {
   lf.lfCharSet = DEFAULT_CHARSET;
   std::copy(face.begin(), face.end(), lf.lfFaceName);
   bool found = false;
-  HDC screen = ::GetDC(nullptr);
-  ::EnumFontFamiliesExW(screen, &lf, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
-  ::ReleaseDC(nullptr, screen);
+  win::ScreenDC screen;
+  ::EnumFontFamiliesExW(screen.Get(), &lf, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
   return found;
 }
 
 win::UniqueFont CreateFontFromDesc(const FontDesc& desc) {
   LOGFONTW lf{};
-  HDC screen = ::GetDC(nullptr);
-  int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ::ReleaseDC(nullptr, screen);
+  int dpi = 96;
+  if (win::ScreenDC screen; screen) dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
   double points = std::isfinite(desc.points) ? std::clamp(desc.points, 1.0, 1000.0) : 9.0;
   lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
   lf.lfWeight = desc.bold ? FW_BOLD : FW_NORMAL;
@@ -83,44 +59,27 @@ win::UniqueFont CreateFontFromDesc(const FontDesc& desc) {
   return win::UniqueFont(::CreateFontIndirectW(&lf));
 }
 
-Surface::Surface() {
-  HDC screen = ::GetDC(nullptr);
-  m_dc.Reset(::CreateCompatibleDC(screen));
-  ::ReleaseDC(nullptr, screen);
-  ::SetBkMode(m_dc.Get(), TRANSPARENT);
-  ::SetROP2(m_dc.Get(), m_drawMode);
+Surface::Surface()
+    : m_image(win::BackBuffer::Holding(nullptr, {})), m_fontSelected(m_image.Get()) {
+  ::SetBkMode(Dc(), TRANSPARENT);
+  ::SetROP2(Dc(), m_drawMode);
   SetForeColor(m_fore);
   SetFont(DefaultFontDesc());
   Make(1, 1);
 }
 
-Surface::~Surface() {
-  // Objects go back out of the DC before they (and then the DC) are deleted.
-  if (m_originalFont) ::SelectObject(m_dc.Get(), m_originalFont);
-  if (m_originalBitmap) ::SelectObject(m_dc.Get(), m_originalBitmap);
-}
-
 void Surface::Make(int width, int height) {
   width = std::max(width, 1);
   height = std::max(height, 1);
-  HDC screen = ::GetDC(nullptr);
-  win::UniqueBitmap fresh(::CreateCompatibleBitmap(screen, width, height));
-  ::ReleaseDC(nullptr, screen);
+  win::BackBuffer fresh = win::BackBuffer::Compatible(nullptr, width, height);
   if (!fresh) return;  // out of GDI memory: keep drawing into the old image
-
-  win::UniqueMemDC scratch(::CreateCompatibleDC(m_dc.Get()));
-  {
-    win::SelectGuard select(scratch.Get(), fresh.Get());
-    RECT all{0, 0, width, height};
-    win::UniqueBrush brush(::CreateSolidBrush(ResolveColour(m_back)));
-    ::FillRect(scratch.Get(), &all, brush.Get());
-    if (m_bitmap)
-      ::BitBlt(scratch.Get(), 0, 0, std::min(width, m_width), std::min(height, m_height),
-               m_dc.Get(), 0, 0, SRCCOPY);
-  }
-  HGDIOBJ previous = ::SelectObject(m_dc.Get(), fresh.Get());
-  if (!m_originalBitmap) m_originalBitmap = previous;
-  m_bitmap = std::move(fresh);
+  RECT all{0, 0, width, height};
+  win::UniqueBrush brush(::CreateSolidBrush(ResolveColour(m_back)));
+  ::FillRect(fresh.Get(), &all, brush.Get());
+  if (m_image.Bitmap())
+    ::BitBlt(fresh.Get(), 0, 0, std::min(width, m_width), std::min(height, m_height), Dc(), 0, 0,
+             SRCCOPY);
+  m_image.PutBitmap(fresh.TakeBitmap());
   m_width = width;
   m_height = height;
 }
@@ -134,66 +93,65 @@ void Surface::Resize(int width, int height) {
 
 void Surface::SetForeColor(uint32_t colour) {
   m_fore = colour;
-  ::SetTextColor(m_dc.Get(), ResolveColour(colour));
+  ::SetTextColor(Dc(), ResolveColour(colour));
 }
 
 void Surface::SetFont(const FontDesc& desc) {
   win::UniqueFont font = CreateFontFromDesc(desc);
   if (!font) return;
-  HGDIOBJ previous = ::SelectObject(m_dc.Get(), font.Get());
-  if (!m_originalFont) m_originalFont = previous;
-  m_font = std::move(font);
+  m_fontSelected.Select(font.Get());
+  m_font = std::move(font);  // the one before is out of the DC now
   m_fontDesc = desc;
 }
 
 void Surface::SetDrawMode(int16_t mode) {
   m_drawMode = mode;
-  if (mode >= R2_BLACK && mode <= R2_WHITE) ::SetROP2(m_dc.Get(), mode);
+  if (mode >= R2_BLACK && mode <= R2_WHITE) ::SetROP2(Dc(), mode);
 }
 
 void Surface::Clear() {
   RECT all{0, 0, m_width, m_height};
   win::UniqueBrush brush(::CreateSolidBrush(ResolveColour(m_back)));
-  ::FillRect(m_dc.Get(), &all, brush.Get());
+  ::FillRect(Dc(), &all, brush.Get());
 }
 
 void Surface::Print(int x, int y, std::wstring_view text) {
   if (text.empty()) return;
   // TextOutW takes an int count; nothing past the image's width shows anyway.
   int count = static_cast<int>(std::min<size_t>(text.size(), 1 << 20));
-  ::TextOutW(m_dc.Get(), x, y, text.data(), count);
+  ::TextOutW(Dc(), x, y, text.data(), count);
 }
 
 SIZE Surface::TextExtent(std::wstring_view text) const {
   SIZE size{};
   if (text.empty()) {
     TEXTMETRICW tm{};
-    ::GetTextMetricsW(m_dc.Get(), &tm);
+    ::GetTextMetricsW(Dc(), &tm);
     size.cy = tm.tmHeight;
     return size;
   }
   int count = static_cast<int>(std::min<size_t>(text.size(), 1 << 20));
-  ::GetTextExtentPoint32W(m_dc.Get(), text.data(), count, &size);
+  ::GetTextExtentPoint32W(Dc(), text.data(), count, &size);
   return size;
 }
 
 void Surface::PaintBitmap(HBITMAP bitmap, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
                           int sh) {
   if (!bitmap || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
-  win::UniqueMemDC source(::CreateCompatibleDC(m_dc.Get()));
+  win::UniqueMemDC source(::CreateCompatibleDC(Dc()));
   win::SelectGuard select(source.Get(), bitmap);
   if (dw == sw && dh == sh) {
-    ::BitBlt(m_dc.Get(), dx, dy, dw, dh, source.Get(), sx, sy, SRCCOPY);
+    ::BitBlt(Dc(), dx, dy, dw, dh, source.Get(), sx, sy, SRCCOPY);
   } else {
-    int oldMode = ::SetStretchBltMode(m_dc.Get(), COLORONCOLOR);
-    ::StretchBlt(m_dc.Get(), dx, dy, dw, dh, source.Get(), sx, sy, sw, sh, SRCCOPY);
-    ::SetStretchBltMode(m_dc.Get(), oldMode);
+    int oldMode = ::SetStretchBltMode(Dc(), COLORONCOLOR);
+    ::StretchBlt(Dc(), dx, dy, dw, dh, source.Get(), sx, sy, sw, sh, SRCCOPY);
+    ::SetStretchBltMode(Dc(), oldMode);
   }
 }
 
 void Surface::CopyTo(HDC target, const RECT& area) const {
   ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
-           m_dc.Get(), area.left, area.top, SRCCOPY);
+           Dc(), area.left, area.top, SRCCOPY);
 }
 
 FormSurface::FormSurface(HWND form, uint32_t backColour) : m_form(form) {
@@ -238,51 +196,41 @@ SIZE BitmapSize(HBITMAP bitmap) {
 win::UniqueBitmap MakeGreyedCopy(HBITMAP source) {
   SIZE size = BitmapSize(source);
   if (size.cx <= 0 || size.cy <= 0) return {};
-  HDC screen = ::GetDC(nullptr);
-  Dib dib = MakeDib(screen, size.cx, size.cy);
-  win::UniqueBitmap result(::CreateCompatibleBitmap(screen, size.cx, size.cy));
-  ::ReleaseDC(nullptr, screen);
-  if (!dib.bits || !result) return {};
-
-  win::UniqueMemDC src(::CreateCompatibleDC(nullptr));
-  win::UniqueMemDC dst(::CreateCompatibleDC(nullptr));
+  // The pixels go through a DIB section: read and written in place, without GetDIBits' rule that
+  // the bitmap be selected nowhere.
+  win::BackBuffer dib = win::BackBuffer::Dib32(nullptr, size.cx, size.cy);
+  win::BackBuffer result = win::BackBuffer::Compatible(nullptr, size.cx, size.cy);
+  if (!dib || !result) return {};
   {
+    win::UniqueMemDC src(::CreateCompatibleDC(nullptr));
     win::SelectGuard s(src.Get(), source);
-    win::SelectGuard d(dst.Get(), dib.bitmap.Get());
-    ::BitBlt(dst.Get(), 0, 0, size.cx, size.cy, src.Get(), 0, 0, SRCCOPY);
+    ::BitBlt(dib.Get(), 0, 0, size.cx, size.cy, src.Get(), 0, 0, SRCCOPY);
   }
   ::GdiFlush();
   // Luminance, pulled halfway to white: readable as the same button, clearly not clickable.
+  uint32_t* bits = dib.Bits();
   for (size_t i = 0, n = static_cast<size_t>(size.cx) * size.cy; i < n; ++i) {
-    uint32_t p = dib.bits[i];
+    uint32_t p = bits[i];
     uint32_t b = p & 0xFF, g = (p >> 8) & 0xFF, r = (p >> 16) & 0xFF;
     uint32_t y = (r * 299 + g * 587 + b * 114) / 1000;
     uint32_t v = (y + 255 + 1) / 2;
-    dib.bits[i] = v | (v << 8) | (v << 16);
+    bits[i] = v | (v << 8) | (v << 16);
   }
-  {
-    win::SelectGuard s(src.Get(), dib.bitmap.Get());
-    win::SelectGuard d(dst.Get(), result.Get());
-    ::BitBlt(dst.Get(), 0, 0, size.cx, size.cy, src.Get(), 0, 0, SRCCOPY);
-  }
-  return result;
+  ::BitBlt(result.Get(), 0, 0, size.cx, size.cy, dib.Get(), 0, 0, SRCCOPY);
+  return result.TakeBitmap();
 }
 
 win::UniqueRegion RegionWithoutColour(HDC dc, int width, int height, COLORREF maskColour) {
   if (width <= 0 || height <= 0) return {};
-  Dib dib = MakeDib(dc, width, height);
-  if (!dib.bits) return {};
-  {
-    win::UniqueMemDC copy(::CreateCompatibleDC(dc));
-    win::SelectGuard s(copy.Get(), dib.bitmap.Get());
-    ::BitBlt(copy.Get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
-  }
+  win::BackBuffer dib = win::BackBuffer::Dib32(dc, width, height);
+  if (!dib) return {};
+  ::BitBlt(dib.Get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
   ::GdiFlush();
   uint32_t mask = (GetRValue(maskColour) << 16) | (GetGValue(maskColour) << 8) |
                   GetBValue(maskColour);
   std::vector<RECT> runs;
   for (int y = 0; y < height; ++y) {
-    const uint32_t* row = dib.bits + static_cast<size_t>(y) * width;
+    const uint32_t* row = dib.Bits() + static_cast<size_t>(y) * width;
     for (int x = 0; x < width;) {
       while (x < width && (row[x] & 0xFFFFFF) == mask) ++x;
       int start = x;

@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "controls/property_bag.h"
 
 namespace qorv::controls {
@@ -29,15 +29,14 @@ class Surface {
   Surface();
   Surface(const Surface&) = delete;
   Surface& operator=(const Surface&) = delete;
-  ~Surface();
 
   // Re-makes the image at a new size (at least 1 x 1). What was drawn stays at the top left; the
   // rest is the background colour.
   void Resize(int width, int height);
   int Width() const { return m_width; }
   int Height() const { return m_height; }
-  HDC Dc() const { return m_dc.Get(); }
-  HBITMAP Bitmap() const { return m_bitmap.Get(); }
+  HDC Dc() const { return m_image.Get(); }
+  HBITMAP Bitmap() const { return m_image.Bitmap(); }
 
   void SetBackColor(uint32_t colour) { m_back = colour; }
   uint32_t BackColor() const { return m_back; }
@@ -64,11 +63,11 @@ class Surface {
  private:
   void Make(int width, int height);
 
-  win::UniqueMemDC m_dc;
-  win::UniqueBitmap m_bitmap;
-  HGDIOBJ m_originalBitmap = nullptr;
+  // The DC keeps its state (font, colours, modes) across sizes; only the bitmap is replaced.
+  win::BackBuffer m_image;
   win::UniqueFont m_font;
-  HGDIOBJ m_originalFont = nullptr;
+  // After m_font: the DC's own font goes back in before m_font is deleted.
+  win::SelectGuard m_fontSelected;
   FontDesc m_fontDesc;
   int m_width = 0;
   int m_height = 0;

@@ -10,7 +10,7 @@
 #include <windows.h>
 
 #include "base/win/form.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "controls/bform.h"
 #include "controls/ibutton.h"
 #include "controls/surface.h"

@@ -1,6 +1,6 @@
 #include "gamewindow/rect_rgn.h"
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 
 namespace qorv::gamewindow {
 

@@ -30,29 +30,19 @@ void PopupFromHook(HWND) {
 
 // The captioned buttons' state strip (normal, hover, pressed), cut from the title bar they sit on
 // so the button reads as text on the bar, lit a little under the mouse.
-HBITMAP CaptionStrip(HDC bar, int barX, int width, int height) {
-  HDC screen = ::GetDC(nullptr);
-  HBITMAP strip = ::CreateCompatibleBitmap(screen, width * 3, height);
-  ::ReleaseDC(nullptr, screen);
-  HDC dc = ::CreateCompatibleDC(nullptr);
-  HGDIOBJ old = ::SelectObject(dc, strip);
+win::UniqueBitmap CaptionStrip(HDC bar, int barX, int width, int height) {
+  win::BackBuffer strip = win::BackBuffer::Compatible(nullptr, width * 3, height);
+  if (!strip) return {};
+  win::BackBuffer tint = win::BackBuffer::Compatible(strip.Get(), 1, 1);
   for (int frame = 0; frame < 3; ++frame) {
-    ::BitBlt(dc, frame * width, 0, width, height, bar, barX, 0, SRCCOPY);
-    if (frame > 0) {
+    ::BitBlt(strip.Get(), frame * width, 0, width, height, bar, barX, 0, SRCCOPY);
+    if (frame > 0 && tint) {
       BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(frame == 1 ? 40 : 70), 0};
-      HDC tint = ::CreateCompatibleDC(nullptr);
-      HBITMAP pixel = ::CreateCompatibleBitmap(dc, 1, 1);
-      HGDIOBJ oldPixel = ::SelectObject(tint, pixel);
-      ::SetPixel(tint, 0, 0, frame == 1 ? RGB(255, 255, 255) : RGB(0, 0, 0));
-      ::AlphaBlend(dc, frame * width, 0, width, height, tint, 0, 0, 1, 1, blend);
-      ::SelectObject(tint, oldPixel);
-      ::DeleteObject(pixel);
-      ::DeleteDC(tint);
+      ::SetPixel(tint.Get(), 0, 0, frame == 1 ? RGB(255, 255, 255) : RGB(0, 0, 0));
+      ::AlphaBlend(strip.Get(), frame * width, 0, width, height, tint.Get(), 0, 0, 1, 1, blend);
     }
   }
-  ::SelectObject(dc, old);
-  ::DeleteDC(dc);
-  return strip;
+  return strip.TakeBitmap();
 }
 
 }  // namespace
@@ -193,7 +183,7 @@ void WebMainFrm::OnLoad() {
   for (controls::iButton* b : {&m_otherUser, &m_gameSpace}) {
     RECT r{};
     ::GetClientRect(b->hWnd(), &r);
-    win::UniqueBitmap strip(CaptionStrip(m_frame.hdc(), Px(8000), r.right, r.bottom));
+    win::UniqueBitmap strip = CaptionStrip(m_frame.hdc(), Px(8000), r.right, r.bottom);
     b->SetBackPicture(strip.Get());  // the button keeps a copy
     b->SetcForeColor(0xFFFFFF);
     controls::FontDesc font = controls::DefaultFontDesc();

@@ -16,9 +16,10 @@ constexpr UINT kOpenNewWindows = WM_APP + 2;
 win::FormHolder<LoginBgFrm> g_loginBg;
 win::FormHolder<LoginFrm> g_login;
 
+// The classes' background: made once, with the classes, which stay registered to the end.
 HBRUSH KeyBrush() {
-  static HBRUSH brush = ::CreateSolidBrush(kKeyColour);  // lives with the window classes
-  return brush;
+  static const win::UniqueBrush brush(::CreateSolidBrush(kKeyColour));
+  return brush.Get();
 }
 
 // Both windows take the same place, so the page window lies on the background's corner from the

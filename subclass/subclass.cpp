@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/win/handles.h"
 #include "base/win/log.h"
 
 namespace qorv::subclass {
@@ -15,11 +16,8 @@ constexpr wchar_t kOverflowText[] =
 
 // Whether module exports function; the module is loaded for the question only.
 bool zIsExported(const char* function, const wchar_t* module) {
-  HMODULE h = ::LoadLibraryW(module);
-  if (!h) return false;
-  bool found = ::GetProcAddress(h, function) != nullptr;
-  ::FreeLibrary(h);
-  return found;
+  win::UniqueModule h(::LoadLibraryW(module));
+  return h && ::GetProcAddress(h.Get(), function) != nullptr;
 }
 
 }  // namespace

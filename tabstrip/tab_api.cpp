@@ -1,5 +1,7 @@
 #include "tabstrip/tab_api.h"
 
+#include <utility>
+
 #include "base/text.h"
 #include "tabstrip/tab_layout.h"
 
@@ -20,35 +22,38 @@ BOOL ModifyStyle(HWND hWnd, int index, DWORD remove, DWORD add, UINT swpFlags) {
   return FALSE;
 }
 
+namespace {
+
+[[noreturn]] void Throw(win::BackBuffer::Refused refused) {
+  switch (refused) {
+    case win::BackBuffer::Refused::kScreen: throw TabApiError(kErrGetDC);
+    case win::BackBuffer::Refused::kBitmap: throw TabApiError(kErrCreateCompatibleBitmap);
+    default: throw TabApiError(kErrCreateCompatibleDC);
+  }
+}
+
+}  // namespace
+
 HDC CreateMemoryDC(int cx, int cy) {
-  win::WindowDC screen(nullptr);
-  if (!screen) throw TabApiError(kErrGetDC);
-  // Windows refuses a negative size; some GDI implementations take its absolute value. The
-  // refusal is what callers rely on.
-  win::UniqueBitmap bitmap(cx < 0 || cy < 0 ? nullptr
-                                            : ::CreateCompatibleBitmap(screen.Get(), cx, cy));
-  if (!bitmap) throw TabApiError(kErrCreateCompatibleBitmap);
-  HDC dc = ::CreateCompatibleDC(screen.Get());
-  if (!dc) throw TabApiError(kErrCreateCompatibleDC);
-  ::SelectObject(dc, bitmap.Release());
-  return dc;
+  win::BackBuffer::Refused refused{};
+  win::BackBuffer buffer = win::BackBuffer::Compatible(nullptr, cx, cy, &refused);
+  if (!buffer) Throw(refused);
+  return buffer.Release();
 }
 
 HDC CreateBitmapDC(HBITMAP bitmap) {
-  win::WindowDC screen(nullptr);
-  if (!screen) throw TabApiError(kErrGetDC);
-  HDC dc = ::CreateCompatibleDC(screen.Get());
-  if (!dc) throw TabApiError(kErrCreateCompatibleDC);
-  if (bitmap) ::SelectObject(dc, bitmap);
-  return dc;
+  win::BackBuffer::Refused refused{};
+  win::UniqueBitmap taken(bitmap);
+  win::BackBuffer buffer = win::BackBuffer::Holding(nullptr, std::move(taken), &refused);
+  if (!buffer) {
+    taken.Release();  // refused before the DC took it: still the caller's
+    Throw(refused);
+  }
+  return buffer.Release();
 }
 
 int DeleteMemoryDC(HDC dc) {
-  auto bitmap = static_cast<HBITMAP>(::GetCurrentObject(dc, OBJ_BITMAP));
-  ::DeleteDC(dc);
-  // A DC that never had a bitmap of its own holds the stock one; deleting a stock object is
-  // ignored.
-  if (bitmap) ::DeleteObject(bitmap);
+  win::BackBuffer owner(dc);
   return 1;
 }
 

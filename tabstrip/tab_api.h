@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "tabstrip/tab_layout.h"
 
 namespace qorv::tabstrip {
@@ -41,13 +41,8 @@ HDC CreateMemoryDC(int cx, int cy);
 HDC CreateBitmapDC(HBITMAP bitmap);  // the DC takes the bitmap over
 int DeleteMemoryDC(HDC dc);          // 1
 
-struct MemoryDcTraits {
-  using Handle = HDC;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { DeleteMemoryDC(h); }
-};
-using UniqueMemoryDC = win::Unique<MemoryDcTraits>;
+// Owns what CreateMemoryDC and CreateBitmapDC make, and releases it as DeleteMemoryDC does.
+using UniqueMemoryDC = win::BackBuffer;
 
 // Draws the source rectangle into (x, y, w, h) with the four borders kept at their size and the
 // rest stretched (halftone), through a temporary image; with a colour, pixels of that colour are

@@ -5,7 +5,7 @@
 #include <functional>
 #include <utility>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 
 namespace qorv::tabstrip {
 namespace {
@@ -29,20 +29,9 @@ void Fill(const PixelView& v, uint32_t value) {
 }
 
 // A 32-bit top-down DIB section selected into a memory DC of its own; nothing when refused.
-UniqueMemoryDC MakeDibDC(int32_t w, int32_t h, PixelView& view) {
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  HBITMAP dib = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib) return {};
-  UniqueMemoryDC dc;
-  try {
-    dc.Reset(CreateBitmapDC(dib));
-  } catch (const TabApiError&) {
-    ::DeleteObject(dib);
-    return {};
-  }
-  view = {static_cast<uint32_t*>(bits), w, h, w};
+win::BackBuffer MakeDibDC(int32_t w, int32_t h, PixelView& view) {
+  win::BackBuffer dc = win::BackBuffer::Dib32(nullptr, w, h);
+  if (dc) view = {dc.Bits(), w, h, w};
   return dc;
 }
 
@@ -412,9 +401,9 @@ bool TabPieceCache::MakeScratch(int32_t width) {
   if (m_scratch && m_scratchView.width >= width) return true;
   width = std::max(width, kScratchWidthAtFirst);
   try {
-    UniqueMemoryDC scratch(CreateMemoryDC(width, 3 * kBand));
+    win::BackBuffer scratch(CreateMemoryDC(width, 3 * kBand));
     PixelView view;
-    UniqueMemoryDC pixels = MakeDibDC(width, 3 * kBand, view);
+    win::BackBuffer pixels = MakeDibDC(width, 3 * kBand, view);
     if (!pixels) return false;
     m_scratch = std::move(scratch);
     m_scratchPixels = std::move(pixels);

@@ -167,10 +167,10 @@ class TabPieceCache {
   size_t m_tabsDrawn = 0;
   Columns m_changed;
   enum Latest m_latest = Latest::Area;
-  UniqueMemoryDC m_layer;
+  win::BackBuffer m_layer;
   PixelView m_layerPixels;
-  UniqueMemoryDC m_scratch;
-  UniqueMemoryDC m_scratchPixels;
+  win::BackBuffer m_scratch;
+  win::BackBuffer m_scratchPixels;
   PixelView m_scratchView;
 };
 

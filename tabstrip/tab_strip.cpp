@@ -53,17 +53,18 @@ Win32TabWindowOps& WindowOps() {
 
 // The skin bitmaps come from the program's own resources; a missing one leaves its skin out.
 UniqueMemoryDC LoadSkin(int id) {
-  auto bitmap = static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                                  MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
-                                                  LR_CREATEDIBSECTION));
+  win::UniqueBitmap bitmap(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                             MAKEINTRESOURCEW(id), IMAGE_BITMAP,
+                                                             0, 0, LR_CREATEDIBSECTION)));
   if (!bitmap) {
     win::LogError(L"tab strip: bitmap resource " + std::to_wstring(id) + L" is missing");
     return {};
   }
   try {
-    return UniqueMemoryDC(CreateBitmapDC(bitmap));
+    UniqueMemoryDC skin(CreateBitmapDC(bitmap.Get()));
+    bitmap.Release();  // the DC's now
+    return skin;
   } catch (const TabApiError& e) {
-    ::DeleteObject(bitmap);
     win::LogError(L"tab strip: " + e.Description());
     return {};
   }
@@ -128,8 +129,7 @@ uTab::~uTab() {
   m_fontNormal.Reset();
   m_fontBold.Reset();
   FreeBuffers();
-  if (m_tooltip && ::IsWindow(m_tooltip)) ::DestroyWindow(m_tooltip);
-  m_tooltip = nullptr;
+  m_tooltip.Reset();
   Destroy();
 }
 
@@ -205,21 +205,21 @@ void uTab::SetToolTipText(const std::wstring& text) {
   if (!m_tooltip) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
-    m_tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, self, nullptr,
-                                  win::ThisModule(), nullptr);
+    m_tooltip.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, self, nullptr,
+                                      win::ThisModule(), nullptr));
     if (!m_tooltip) return;
-    ::SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    ::SendMessageW(m_tooltip.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     return;
   }
-  ::SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+  ::SendMessageW(m_tooltip.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 void uTab::RelayToolTip(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!m_tooltip) return;
   MSG m{Hwnd(), msg, wParam, lParam, static_cast<DWORD>(::GetMessageTime()), {}};
-  ::SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+  ::SendMessageW(m_tooltip.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
 }
 
 void uTab::Move(int x, int y, int width) {

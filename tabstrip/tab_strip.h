@@ -32,7 +32,7 @@
 #include <optional>
 #include <string>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "tabstrip/tab_api.h"
 #include "tabstrip/tab_layout.h"
@@ -195,7 +195,7 @@ class uTab final : public win::Window, public IuTab {
   bool m_propertiesRead = false;
   bool m_ownHooked = false;
   bool m_tearingDown = false;
-  HWND m_tooltip = nullptr;
+  win::UniqueWindow m_tooltip;
   std::wstring m_toolTipText;
   std::shared_ptr<int> m_alive = std::make_shared<int>(0);
 };

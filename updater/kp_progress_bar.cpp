@@ -1,36 +1,25 @@
 #include "updater/kp_progress_bar.h"
 
+#include <utility>
+
 namespace qorv::updater {
 
-KpProgressBar::~KpProgressBar() {
-  Destroy();
-  // Bitmaps go back out of their DCs before either is deleted.
-  if (m_imageDC && m_imageDCOriginal) ::SelectObject(m_imageDC.Get(), m_imageDCOriginal);
-  if (m_skinDC && m_skinDCOriginal) ::SelectObject(m_skinDC.Get(), m_skinDCOriginal);
-  m_imageDC.Reset();
-  m_image.Reset();
-  m_skinDC.Reset();
-  m_skin.Reset();
-}
+KpProgressBar::~KpProgressBar() { Destroy(); }
 
 bool KpProgressBar::CreateBar(HWND parent, int x, int y, int width, HBITMAP skin,
                               const ProgressBarModel::PropertyLookup& stored) {
   RegisterClassOnce(kKpProgressBarClass, 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
-  m_skin.Reset(skin ? skin
-                    : static_cast<HBITMAP>(::LoadImageW(win::ThisModule(),
-                                                        MAKEINTRESOURCEW(kProgressSkinBitmap),
-                                                        IMAGE_BITMAP, 0, 0, 0)));
-  {
-    win::WindowDC screen(nullptr);
-    m_skinDC.Reset(::CreateCompatibleDC(screen.Get()));
-  }
-  if (m_skinDC && m_skin) m_skinDCOriginal = ::SelectObject(m_skinDC.Get(), m_skin.Get());
+  win::UniqueBitmap bitmap(skin ? skin
+                                : static_cast<HBITMAP>(::LoadImageW(
+                                      win::ThisModule(), MAKEINTRESOURCEW(kProgressSkinBitmap),
+                                      IMAGE_BITMAP, 0, 0, 0)));
+  m_skin = win::BackBuffer::Holding(nullptr, std::move(bitmap));
   m_model.ReadProperties(stored);
   if (!Create(kKpProgressBarClass, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width,
               kProgressBarHeight, parent)) {
     return false;
   }
-  if (!m_image) {  // no WM_SIZE came with the creation
+  if (!m_image.Bitmap()) {  // no WM_SIZE came with the creation
     RECT client{};
     ::GetClientRect(Hwnd(), &client);
     OnSize(client.right);
@@ -58,28 +47,25 @@ bool KpProgressBar::SetValue(int32_t v) {
 }
 
 void KpProgressBar::MakeImage(int width) {
-  if (m_imageDC && m_imageDCOriginal) ::SelectObject(m_imageDC.Get(), m_imageDCOriginal);
-  m_imageDCOriginal = nullptr;
-  m_image.Reset();
+  m_image.TakeBitmap();  // the old size's image goes, whether or not a new one can be made
   m_imageCurrent = false;
   m_width = width;
-  win::WindowDC screen(Hwnd());
-  if (!m_imageDC) m_imageDC.Reset(::CreateCompatibleDC(screen.Get()));
-  if (!m_imageDC) return;
-  m_image.Reset(::CreateCompatibleBitmap(screen.Get(), width > 0 ? width : 1, kProgressBarHeight));
-  if (m_image) m_imageDCOriginal = ::SelectObject(m_imageDC.Get(), m_image.Get());
+  win::WindowDC window(Hwnd());
+  if (!m_image) m_image = win::BackBuffer::Holding(window.Get(), {});
+  m_image.PutBitmap(win::UniqueBitmap(
+      ::CreateCompatibleBitmap(window.Get(), width > 0 ? width : 1, kProgressBarHeight)));
 }
 
 void KpProgressBar::DrawBar() {
-  if (!m_image || !m_skinDC || !m_skin) return;
+  if (!m_image.Bitmap() || !m_skin.Bitmap()) return;
   // A download sets Value for every 8 KB; the picture changes only when the fill's end moves a
   // pixel, so the same copies are not drawn (and the window not repainted) again.
   std::vector<SkinCopy> copies =
       ProgressBarCopies(m_width, m_model.Min(), m_model.Max(), m_model.Value());
   if (m_imageCurrent && copies == m_drawn) return;
-  ::SetStretchBltMode(m_imageDC.Get(), COLORONCOLOR);
+  ::SetStretchBltMode(m_image.Get(), COLORONCOLOR);
   for (const SkinCopy& c : copies) {
-    ::StretchBlt(m_imageDC.Get(), c.dstX, 0, c.dstWidth, kProgressBarHeight, m_skinDC.Get(),
+    ::StretchBlt(m_image.Get(), c.dstX, 0, c.dstWidth, kProgressBarHeight, m_skin.Get(),
                  c.srcX, 0, c.srcWidth, kProgressSkinSize, SRCCOPY);
   }
   m_drawn = std::move(copies);
@@ -98,9 +84,9 @@ void KpProgressBar::OnSize(int width) {
 
 void KpProgressBar::OnPaint() {
   win::PaintGuard paint(Hwnd());
-  if (!m_imageDC) return;
+  if (!m_image) return;
   const RECT& r = paint.Ps().rcPaint;
-  ::BitBlt(paint.Dc(), r.left, r.top, r.right - r.left, r.bottom - r.top, m_imageDC.Get(), r.left,
+  ::BitBlt(paint.Dc(), r.left, r.top, r.right - r.left, r.bottom - r.top, m_image.Get(), r.left,
            r.top, SRCCOPY);
 }
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "updater/progress_bar_model.h"
 
@@ -38,7 +38,7 @@ class KpProgressBar : public win::Window {
   const ProgressBarModel& Model() const { return m_model; }
 
   // The off-screen image (what the bar shows), for reading pixels back.
-  HDC ImageDC() const { return m_imageDC.Get(); }
+  HDC ImageDC() const { return m_image.Get(); }
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -51,12 +51,8 @@ class KpProgressBar : public win::Window {
   void OnPaint();
 
   ProgressBarModel m_model;
-  win::UniqueBitmap m_skin;
-  win::UniqueMemDC m_skinDC;
-  HGDIOBJ m_skinDCOriginal = nullptr;
-  win::UniqueBitmap m_image;
-  win::UniqueMemDC m_imageDC;
-  HGDIOBJ m_imageDCOriginal = nullptr;
+  win::BackBuffer m_skin;
+  win::BackBuffer m_image;  // one DC for the bar's life; a new bitmap at each size
   int m_width = 0;
   std::vector<SkinCopy> m_drawn;  // what the image shows
   bool m_imageCurrent = false;    // false: the image is new and shows nothing yet

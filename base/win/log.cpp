@@ -67,12 +67,10 @@ void Log(LogLevel level, std::wstring_view text) {
 }
 
 void ReportEventError(std::wstring_view text) {
-  HANDLE source = ::RegisterEventSourceW(nullptr, L"qorv");
-  if (source) {
+  if (UniqueEventSource source(::RegisterEventSourceW(nullptr, L"qorv")); source) {
     std::wstring copy(text);
     const wchar_t* strings[] = {copy.c_str()};
-    ::ReportEventW(source, EVENTLOG_ERROR_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
-    ::DeregisterEventSource(source);
+    ::ReportEventW(source.Get(), EVENTLOG_ERROR_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
   }
   LogError(text);
 }
