@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/liveness.h"
 #include "startup/manifest_policy.h"
 #include "startup/update_integrity.h"
 
@@ -115,7 +116,7 @@ class UpdateCommand {
  private:
   HandOff m_handOff;
   std::unique_ptr<CKpDownLoadFile> m_download;  // made on first use
-  std::shared_ptr<bool> m_alive;
+  Liveness m_life;
 };
 
 }  // namespace qorv

@@ -32,6 +32,7 @@
 #include <optional>
 #include <string>
 
+#include "base/liveness.h"
 #include "base/win/handles.h"
 #include "base/win/window.h"
 #include "tabstrip/tab_api.h"
@@ -162,10 +163,6 @@ class uTab final : public win::Window, public IuTab {
                              UINT uMsg, WPARAM wParam, LPARAM lParam, LONG_PTR& lParamUser);
   void RelayToolTip(UINT msg, WPARAM wParam, LPARAM lParam);
 
-  // Calls an event slot; false when the control did not survive the handler.
-  template <class Slot, class... Args>
-  bool Raise(const Slot& slot, Args&&... args);
-
   int32_t m_tabStyle = 0;
   int32_t m_tabLeftSize = 40;
   int32_t m_tabRightSize = 0;
@@ -195,7 +192,7 @@ class uTab final : public win::Window, public IuTab {
   bool m_tearingDown = false;
   HWND m_tooltip = nullptr;
   std::wstring m_toolTipText;
-  std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+  Liveness m_life;
 };
 
 }  // namespace qorv::tabstrip
