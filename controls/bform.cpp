@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/units.h"
+#include "base/win/borderless.h"
 #include "base/win/mouse_args.h"
 #include "controls/frame_skin.h"
 
@@ -172,9 +173,7 @@ void BForm::OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam) {
   SetArrow();
   if (msg == WM_LBUTTONDOWN) {
     LivenessWatch watch = m_life.Watch();
-    ::ReleaseCapture();
-    // The system's move loop runs inside this call and returns at the button's release.
-    if (m_frmHwnd) ::SendMessageW(m_frmHwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    win::DragByCaption(m_frmHwnd);
     if (!watch.Alive()) return;
     SetArrow();
   }

@@ -1,8 +1,8 @@
 #include "gamewindow/msg_frm.h"
 
 #include "base/units.h"
+#include "base/win/borderless.h"
 #include "base/win/log.h"
-#include "gamewindow/rect_rgn.h"
 
 namespace qorv {
 namespace {
@@ -104,7 +104,7 @@ void MsgFrm::OnResize() {
   if (!m_surface || ::IsIconic(Hwnd())) return;
   RECT client{};
   ::GetClientRect(Hwnd(), &client);
-  RectRgn(Hwnd(), ClampToInt16(client.right + 1), ClampToInt16(client.bottom + 1),
+  win::RectRgn(Hwnd(), ClampToInt16(client.right + 1), ClampToInt16(client.bottom + 1),
           kCornerEllipse, kCornerEllipse);
   if (BForm1.hWnd()) BForm1.Printform(*m_surface);
   if (closebtn.Hwnd()) {
@@ -122,10 +122,7 @@ void MsgFrm::Answer(bool exit) {
   Unload();
 }
 
-void MsgFrm::BForm1_MouseDown() {
-  ::ReleaseCapture();
-  ::SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-}
+void MsgFrm::BForm1_MouseDown() { win::DragByCaption(Hwnd()); }
 
 LRESULT MsgFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;

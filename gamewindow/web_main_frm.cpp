@@ -5,6 +5,7 @@
 #include "base/units.h"
 #include "base/text.h"
 #include "base/web_address.h"
+#include "base/win/borderless.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
 #include "build_config.h"
@@ -13,7 +14,6 @@
 #include "gamewindow/main_layout.h"
 #include "gamewindow/mod_msg.h"
 #include "gamewindow/msg_frm.h"
-#include "gamewindow/rect_rgn.h"
 #include "gamewindow/web_url.h"
 #include "startup/public_data.h"
 
@@ -153,8 +153,7 @@ void WebMainFrm::WireEvents() {
     ArrowCursor();
     if (!m_minmax.Value() && itemIndex < 0) {
       // The empty part of the strip drags the restored window.
-      ::ReleaseCapture();
-      ::SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+      win::DragByCaption(Hwnd());
     }
   };
   m_tab.OnMouseHover = [this](int32_t itemIndex, int16_t&, int16_t&, float&, float&) {
@@ -338,7 +337,7 @@ void WebMainFrm::Layout() {
   ::GetWindowRect(m_frame.hWnd(), &fr);
   ::MoveWindow(m_frame.hWnd(), 0, 0, wr.right - wr.left, fr.bottom - fr.top, TRUE);
   m_frame.Printform(*m_surface);
-  RectRgn(form, l.regionRight, l.regionBottom, 6, 6);
+  win::RectRgn(form, l.regionRight, l.regionBottom, 6, 6);
   auto place = [](HWND h, int64_t leftTwips) {
     RECT r{};
     ::GetWindowRect(h, &r);

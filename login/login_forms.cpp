@@ -2,6 +2,7 @@
 
 #include "base/endpoints.h"
 #include "base/text.h"
+#include "base/win/borderless.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
 #include "startup/load_frm.h"
@@ -29,12 +30,6 @@ POINT LoginScreenOrigin() {
   LONG x = work.left + (work.right - work.left - kLoginWidth) / 2;
   LONG y = work.top + (work.bottom - work.top - kLoginHeight) / 2;
   return {x < work.left ? work.left : x, y < work.top ? work.top : y};
-}
-
-// A log line never carries a whole 64 KB address or a NUL that would cut it.
-void DragByCaption(HWND hwnd) {
-  ::ReleaseCapture();
-  ::SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
 void MinimizeLoginScreen() {
@@ -107,7 +102,7 @@ void LoginBgFrm::OnUnload() {
 
 LRESULT LoginBgFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_LBUTTONDOWN) {
-    DragByCaption(Hwnd());
+    win::DragByCaption(Hwnd());
     return 0;
   }
   return Form::HandleMessage(msg, wParam, lParam);
@@ -210,7 +205,7 @@ LRESULT LoginFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       m_newWindows.OpenPending();
       return 0;
     case WM_LBUTTONDOWN:
-      DragByCaption(Hwnd());
+      win::DragByCaption(Hwnd());
       return 0;
     default:
       return Form::HandleMessage(msg, wParam, lParam);

@@ -9,6 +9,7 @@
 
 #include "base/units.h"
 #include "base/version.h"
+#include "base/win/borderless.h"
 #include "base/win/log.h"
 #include "startup/command_line.h"
 #include "startup/manifest_policy.h"
@@ -27,7 +28,7 @@ constexpr int kLabelHeight = 18;
 constexpr int kBarTop = 76;
 constexpr int kCloseButtonTop = 6;
 constexpr int kCloseButtonRightTwips = 730;
-constexpr int kCornerEllipse = 6;
+constexpr int16_t kCornerEllipse = 6;
 
 const wchar_t* KindName(FileLineKind kind) {
   switch (kind) {
@@ -253,20 +254,13 @@ bool UpdateFrm::OnQueryUnload() {
 }
 
 void UpdateFrm::OnSize(int width, int height) {
-  win::UniqueRegion region(
-      ::CreateRoundRectRgn(0, 0, width, height, kCornerEllipse, kCornerEllipse));
-  // The system owns a region once it is the window's.
-  if (region && ::SetWindowRgn(Hwnd(), region.Get(), TRUE)) region.Release();
+  win::RectRgn(Hwnd(), ClampToInt16(width), ClampToInt16(height), kCornerEllipse,
+               kCornerEllipse);
   if (closebtn.Hwnd()) {
     int left = TwipsToPixels(PixelsToTwips(width) - kCloseButtonRightTwips);
     ::SetWindowPos(closebtn.Hwnd(), nullptr, left, kCloseButtonTop, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-}
-
-void UpdateFrm::OnLeftButtonDown() {
-  ::ReleaseCapture();
-  ::SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
 LRESULT UpdateFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -278,7 +272,7 @@ LRESULT UpdateFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_LBUTTONDOWN:
-      OnLeftButtonDown();
+      win::DragByCaption(Hwnd());
       return 0;
     case WM_ERASEBKGND: {
       RECT r{};
