@@ -44,11 +44,8 @@ void MsgFrm::ShowModal(HWND owner, bool& bExit) {
 void MsgFrm::CreateFormWindow() {
   RegisterClassOnce(kMsgFrmClass, CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
   // Centred on the work area until the modal show centres it over its owner.
-  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int x = work.left + (work.right - work.left - kMsgFrmWidth) / 2;
-  int y = work.top + (work.bottom - work.top - kMsgFrmHeight) / 2;
-  Create(kMsgFrmClass, 0, kMsgFrmCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, x, y,
+  POINT at = win::CentredOnWorkArea(kMsgFrmWidth, kMsgFrmHeight);
+  Create(kMsgFrmClass, 0, kMsgFrmCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, at.x, at.y,
          kMsgFrmWidth, kMsgFrmHeight, nullptr);
 }
 

@@ -24,13 +24,7 @@ HBRUSH KeyBrush() {
 
 // Both windows take the same place, so the page window lies on the background's corner from the
 // start; FollowMoveProc keeps it there.
-POINT LoginScreenOrigin() {
-  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  LONG x = work.left + (work.right - work.left - kLoginWidth) / 2;
-  LONG y = work.top + (work.bottom - work.top - kLoginHeight) / 2;
-  return {x < work.left ? work.left : x, y < work.top ? work.top : y};
-}
+POINT LoginScreenOrigin() { return win::CentredOnWorkArea(kLoginWidth, kLoginHeight); }
 
 void MinimizeLoginScreen() {
   // The system command, not ShowWindow: it hides the owned page window with the background.

@@ -54,13 +54,10 @@ void UpdateFrm::CreateFormWindow() {
   m_background.Reset(::CreateSolidBrush(kFormColour));
   HICON icon = ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1));
   RegisterClassOnce(kUpdateFrmClass, 0, icon, ::LoadCursorW(nullptr, IDC_ARROW), nullptr, icon);
-  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int x = work.left + (work.right - work.left - kUpdateFrmWidth) / 2;
-  int y = work.top + (work.bottom - work.top - kUpdateFrmHeight) / 2;
+  POINT at = win::CentredOnWorkArea(kUpdateFrmWidth, kUpdateFrmHeight);
   // Borderless: the title bar is drawn by BForm1; the taskbar still shows the program.
   Create(kUpdateFrmClass, WS_EX_APPWINDOW, kUpdateFrmCaption,
-         WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, x, y, kUpdateFrmWidth,
+         WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, at.x, at.y, kUpdateFrmWidth,
          kUpdateFrmHeight, nullptr);
 }
 

@@ -15,6 +15,10 @@ namespace qorv::win {
 // released.
 void DragByCaption(HWND hwnd);
 
+// The top-left corner of a width x height window centred on the primary monitor's work area
+// (the whole screen when the system tells none), kept on the area when the window is larger.
+POINT CentredOnWorkArea(int width, int height);
+
 // Gives hWnd the round-rectangle region from (0, 0) to (right, bottom), exclusive, with corner
 // ellipses of ellipseWidth x ellipseHeight pixels, redrawn at once. Once the window has the
 // region the system owns it; a region the window refused is deleted here.
