@@ -178,16 +178,10 @@ void WebMainFrm::WireEvents() {
 
 void WebMainFrm::OnLoad() {
   HWND form = Hwnd();
-  const std::wstring iconFile = GetTempDir() + L"qorv.ico";
-  m_smallIcon.Reset(static_cast<HICON>(
-      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE)));
-  ::SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
+  m_icons = win::LoadFormIcons(IconFilePath());
+  win::SetFormIcons(form, m_icons);
   if (!m_tray) m_tray = std::make_unique<CKpNotifyIcon>();
-  m_tray->AddNotifyIcon(form, m_smallIcon.Get(), kMainCaption);
-  m_bigIcon.Reset(static_cast<HICON>(
-      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE)));
-  // ICON_BIG: WM_SETICON drops any other value, which would leave no large icon.
-  ::SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
+  m_tray->AddNotifyIcon(form, m_icons.smallIcon.Get(), kMainCaption);
   MainWindowActions actions;
   actions.popupMenu = &PopupFromHook;
   m_hooked = HookMainWindow(form, actions);

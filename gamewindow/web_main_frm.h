@@ -13,6 +13,7 @@
 #include <string>
 
 #include "base/win/form.h"
+#include "base/win/form_icons.h"
 #include "base/win/form_registry.h"
 #include "base/win/handles.h"
 #include "browser/browser.h"
@@ -101,7 +102,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   std::unique_ptr<browser::IBrowser> m_webBrowser1;  // the placeholder's, never navigated
   win::UniqueMenu m_appmenu;  // the menu bar that is never shown; its one popup is appmenu
   HMENU m_popup = nullptr;
-  win::UniqueIcon m_smallIcon, m_bigIcon;
+  win::FormIcons m_icons;
   win::UniqueBitmap m_logo;
   DdeSource m_dde;
   UpdateCommand m_update;

@@ -146,19 +146,11 @@ void LoginFrm::CreateFormWindow() {
 }
 
 void LoginFrm::OnLoad() {
-  const std::wstring iconFile = GetTempDir() + L"qorv.ico";
+  const std::wstring iconFile = IconFilePath();
   SaveResFile(101, L"ICON", iconFile);
-  m_smallIcon.Reset(static_cast<HICON>(
-      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE)));
+  m_icons = win::LoadFormIcons(iconFile);
   // Reading the background's handle is what loads it.
-  ::SendMessageW(LoginBgForm().Hwnd(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(m_smallIcon.Get()));
-  m_bigIcon.Reset(static_cast<HICON>(
-      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE)));
-  // ICON_BIG: WM_SETICON takes only ICON_SMALL and ICON_BIG and drops anything else (2 is a
-  // WM_GETICON value), which would leave the window without its large icon.
-  ::SendMessageW(LoginBgForm().Hwnd(), WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(m_bigIcon.Get()));
+  win::SetFormIcons(LoginBgForm().Hwnd(), m_icons);
 
   if (m_browser) {
     m_browser->Navigate(win::CurrentEndpoints().LoginPageUrl());

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/win/form.h"
+#include "base/win/form_icons.h"
 #include "base/win/form_registry.h"
 #include "base/win/handles.h"
 #include "browser/browser.h"
@@ -78,8 +79,7 @@ class LoginFrm : public win::Form, public win::ILoginForm {
   ImageControl m_miniBtn;
   ImageControl m_closeBtn;
   // Set on the background window; released with the login screen, after both windows are gone.
-  win::UniqueIcon m_smallIcon;
-  win::UniqueIcon m_bigIcon;
+  win::FormIcons m_icons;
   std::optional<RoutedAddress> m_pending;  // a command that closes us, run after its event
   browser::NewWindowRequests m_newWindows;
   bool m_pageShown = false;
