@@ -45,7 +45,7 @@ void MsgFrm::CreateFormWindow() {
   RegisterClassOnce(kMsgFrmClass, CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
   // Centred on the work area until the modal show centres it over its owner.
   POINT at = win::CentredOnWorkArea(kMsgFrmWidth, kMsgFrmHeight);
-  Create(kMsgFrmClass, 0, kMsgFrmCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, at.x, at.y,
+  Create(kMsgFrmClass, 0, kProductCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, at.x, at.y,
          kMsgFrmWidth, kMsgFrmHeight, nullptr);
 }
 
@@ -83,7 +83,7 @@ void MsgFrm::OnLoad() {
 
   ::MoveWindow(BForm1.hWnd(), 0, 0, client.right, 33, TRUE);
   closebtn.SetBackPicture(kCloseButtonBitmap);
-  BForm1.SetCaption(kMsgFrmCaption);
+  BForm1.SetCaption(kProductCaption);
   OnResize();
 }
 

@@ -181,14 +181,14 @@ void WebMainFrm::OnLoad() {
   m_icons = win::LoadFormIcons(IconFilePath());
   win::SetFormIcons(form, m_icons);
   if (!m_tray) m_tray = std::make_unique<CKpNotifyIcon>();
-  m_tray->AddNotifyIcon(form, m_icons.smallIcon.Get(), kMainCaption);
+  m_tray->AddNotifyIcon(form, m_icons.smallIcon.Get(), kProductCaption);
   MainWindowActions actions;
   actions.popupMenu = &PopupFromHook;
   m_hooked = HookMainWindow(form, actions);
   ::ModifyMenuW(m_popup, kCmdVersion, MF_BYCOMMAND | MF_STRING, kCmdVersion,
                 VersionCaption(QORV_VERSION_MAJOR, QORV_VERSION_MINOR, QORV_VERSION_PATCH).c_str());
   m_frame.SetCaption(L"BrindleQorvane");
-  ::SetWindowTextW(form, kMainCaption);
+  ::SetWindowTextW(form, kProductCaption);
   for (controls::iButton* b : {&m_otherUser, &m_gameSpace}) {
     RECT r{};
     ::GetClientRect(b->hWnd(), &r);

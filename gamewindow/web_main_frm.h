@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "base/texts.h"
 #include "base/win/form.h"
 #include "base/win/form_icons.h"
 #include "base/win/form_registry.h"
@@ -29,7 +30,6 @@
 namespace qorv::gamewindow {
 
 inline constexpr wchar_t kWebMainFrmClass[] = L"Qorv.WebMainFrm";
-inline constexpr wchar_t kMainCaption[] = L"BrindleQorvane客户端";
 inline constexpr int kDesignClientWidth = 1036;  // 15540 twips
 inline constexpr int kDesignClientHeight = 639;  // 9585 twips
 

@@ -5,7 +5,6 @@
 #include "base/win/borderless.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
-#include "startup/load_frm.h"
 #include "startup/public_data.h"
 
 namespace qorv::login {
@@ -81,7 +80,7 @@ void LoginBgFrm::CreateFormWindow() {
 void LoginBgFrm::OnLoad() {
   if (!m_image.SetUp(Hwnd(), 101, true)) win::LogError(L"login background picture unavailable");
   m_hooked = HookWindow(Hwnd());
-  ::SetWindowTextW(Hwnd(), kLoginCaption);
+  ::SetWindowTextW(Hwnd(), kProductCaption);
 }
 
 void LoginBgFrm::OnUnload() {
@@ -115,7 +114,7 @@ LoginFrm::~LoginFrm() = default;
 void LoginFrm::CreateFormWindow() {
   RegisterClassOnce(kLoginFrmClass, 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW), KeyBrush());
   POINT at = LoginScreenOrigin();
-  Create(kLoginFrmClass, 0, kLoginCaption, WS_POPUP | WS_CLIPCHILDREN, at.x, at.y, kLoginWidth,
+  Create(kLoginFrmClass, 0, kProductCaption, WS_POPUP | WS_CLIPCHILDREN, at.x, at.y, kLoginWidth,
          kLoginHeight, nullptr);
   m_picture1.Create(Hwnd());
   // Larger than its container: the control's border and the page's scroll bars fall outside.

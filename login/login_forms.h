@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "base/texts.h"
 #include "base/win/form.h"
 #include "base/win/form_icons.h"
 #include "base/win/form_registry.h"
@@ -24,7 +25,6 @@ namespace qorv::login {
 inline constexpr wchar_t kLoginBgClass[] = L"Qorv.LoginBgFrm";
 inline constexpr wchar_t kLoginFrmClass[] = L"Qorv.LoginFrm";
 inline constexpr wchar_t kPictureClass[] = L"Qorv.LoginPicture";
-inline constexpr wchar_t kLoginCaption[] = L"BrindleQorvane客户端";
 inline constexpr COLORREF kKeyColour = RGB(254, 254, 254);
 inline constexpr int kLoginWidth = 1237;  // the background picture's size
 inline constexpr int kLoginHeight = 696;

@@ -43,7 +43,7 @@ void LoadFrm::CreateFormWindow() {
   // The splash's design position: centred on the primary monitor's work area.
   POINT at = win::CentredOnWorkArea(kSplashWidth, kSplashHeight);
   // A tool window: a splash has no taskbar button of its own.
-  Create(kLoadFrmClass, WS_EX_TOOLWINDOW, L"BrindleQorvane客户端", WS_POPUP, at.x, at.y,
+  Create(kLoadFrmClass, WS_EX_TOOLWINDOW, kProductCaption, WS_POPUP, at.x, at.y,
          kSplashWidth, kSplashHeight, nullptr);
 }
 

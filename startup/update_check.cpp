@@ -334,7 +334,7 @@ void CheckUpdate() {
   CKpDownLoadFile download;
   std::optional<ManifestDecision> decision = FetchForThisProgram(download);
   if (!decision || !decision->Accepted()) return;
-  int answer = ::MessageBoxW(nullptr, QuestionFor(*decision).c_str(), kUpdateTitle,
+  int answer = ::MessageBoxW(nullptr, QuestionFor(*decision).c_str(), kMessageTitle,
                              MB_ICONQUESTION | MB_YESNO);
   if (answer != IDYES) return;
   HandOffToUpdater();
@@ -356,11 +356,11 @@ void UpdateCommand::Run(IUpdateHost& host) {
   // A good manifest of this version or an older one: nothing newer is published. A manifest
   // refused for its signature, shape or age says nothing either way.
   if (decision->verdict == ManifestVerdict::NotNewer) {
-    ::MessageBoxW(owner, kUpToDateText, kUpdateTitle, MB_ICONEXCLAMATION | MB_OK);
+    ::MessageBoxW(owner, kUpToDateText, kMessageTitle, MB_ICONEXCLAMATION | MB_OK);
     return;
   }
   if (!decision->Accepted()) return;
-  int answer = ::MessageBoxW(owner, QuestionFor(*decision).c_str(), kUpdateTitle,
+  int answer = ::MessageBoxW(owner, QuestionFor(*decision).c_str(), kMessageTitle,
                              MB_ICONQUESTION | MB_YESNO);
   if (answer != IDYES || !watch.Alive() || !host.UpdateHostLoaded()) return;
   HandOff handOff = m_handOff;  // the unload below may release this object

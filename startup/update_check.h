@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "base/liveness.h"
+#include "base/texts.h"
 #include "startup/manifest_policy.h"
 #include "startup/update_integrity.h"
 
@@ -31,7 +32,6 @@ inline constexpr wchar_t kManifestFileName[] = L"update.txt";
 inline constexpr wchar_t kUpdaterFileName[] = L"Update.exe";
 inline constexpr wchar_t kUpdaterResourceType[] = L"UPDATE";
 inline constexpr int kUpdaterResourceId = 101;
-inline constexpr wchar_t kUpdateTitle[] = L"提示";
 inline constexpr wchar_t kNewVersionQuestion[] = L"发现有新版本，是否现在更新！";
 // Below the question: the version running and the one published.
 inline constexpr wchar_t kRunningVersionLabel[] = L"当前版本：";

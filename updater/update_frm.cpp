@@ -188,7 +188,7 @@ void UpdateFrm::RunUpdate() {
   }
   if (const wchar_t* message = ClosingMessage(outcome)) {
     UINT icon = outcome.allComplete ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
-    ::MessageBoxW(Hwnd(), message, kUpdateTitle, icon | MB_OK);
+    ::MessageBoxW(Hwnd(), message, kMessageTitle, icon | MB_OK);
   }
   if (!outcome.opened.empty()) {
     ::ShellExecuteW(nullptr, L"open", outcome.opened.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -237,7 +237,7 @@ void UpdateFrm::AskToQuit() {
   // One question at a time: a second close request while it is open is the same request.
   if (m_asking || m_finishing || m_exit) return;
   m_asking = true;
-  int answer = ::MessageBoxW(Hwnd(), kQuitQuestion, kUpdateTitle, MB_YESNO | MB_ICONQUESTION);
+  int answer = ::MessageBoxW(Hwnd(), kQuitQuestion, kMessageTitle, MB_YESNO | MB_ICONQUESTION);
   m_asking = false;
   if (answer != IDYES) return;
   m_exit = true;
