@@ -479,104 +479,100 @@ void iButton::StopHoverPoll() {
   if (Hwnd()) ::KillTimer(Hwnd(), kHoverTimerId);
 }
 
+void iButton::OnCreate(const CREATESTRUCTW& cs) {
+  m_image.Resize(cs.cx, cs.cy);
+  BuildFrames();
+}
+
+void iButton::OnShowWindow(bool shown) {
+  if (shown && !m_shownOnce) {
+    m_shownOnce = true;
+    BuildFrames();
+  }
+}
+
+void iButton::OnPaint() {
+  win::PaintGuard paint(Hwnd());
+  m_image.CopyTo(paint.Dc(), paint.Ps().rcPaint);
+}
+
+bool iButton::OnSetCursor(LPARAM lParam) {
+  if (LOWORD(lParam) != HTCLIENT || !m_cursor) return false;
+  ::SetCursor(m_cursor);
+  return true;
+}
+
+void iButton::OnCaptureChanged(HWND taker) {
+  // Capture taken away mid-press (a dialog, a task switch): the press ends where it is, as
+  // a release elsewhere, with no MouseUp since no button came up.
+  if (taker != Hwnd() && (m_pressed || m_state.Held())) {
+    m_pressed = m_clickable = 0;
+    if (m_state.Held()) Apply(m_state.OnMouseUp(kLeftButton, false));
+  }
+}
+
+LRESULT iButton::OnGetDlgCode(const MSG* m) {
+  if (m && (m->message == WM_KEYDOWN || m->message == WM_KEYUP) &&
+      (m->wParam == VK_RETURN || m->wParam == VK_SPACE))
+    return DLGC_WANTMESSAGE;
+  return DLGC_WANTCHARS;
+}
+
+void iButton::OnChar(WPARAM wParam) {
+  int16_t ascii = static_cast<int16_t>(wParam);
+  Raise(m_life, KeyPress, ascii);
+}
+
+void iButton::OnDestroy() {
+  StopHoverPoll();
+  DiscardFrames();
+  m_backPicture.Reset();
+  m_backPictureId = 0;
+  m_framesReady = false;
+}
+
 LRESULT iButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_CREATE: {
-      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      m_image.Resize(cs->cx, cs->cy);
-      BuildFrames();
+    case WM_CREATE:
+      OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lParam));
       return 0;
-    }
     case WM_SHOWWINDOW:
-      if (wParam && !m_shownOnce) {
-        m_shownOnce = true;
-        BuildFrames();
-      }
+      OnShowWindow(wParam != 0);
       break;
-    case WM_SIZE:
-      OnSize();
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      win::PaintGuard paint(Hwnd());
-      m_image.CopyTo(paint.Dc(), paint.Ps().rcPaint);
-      return 0;
-    }
+    case WM_SIZE: OnSize(); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: OnPaint(); return 0;
     case WM_SETCURSOR:
-      if (LOWORD(lParam) == HTCLIENT && m_cursor) {
-        ::SetCursor(m_cursor);
-        return TRUE;
-      }
+      if (OnSetCursor(lParam)) return TRUE;
       break;
-    case WM_MOUSEMOVE:
-      OnMouseMove(wParam, lParam);
-      return 0;
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
+    case WM_MOUSEMOVE: OnMouseMove(wParam, lParam); return 0;
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
       OnButtonDown(msg, wParam, lParam);
       return 0;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
+    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
       OnButtonUp(msg, wParam, lParam);
       return 0;
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDBLCLK:
+    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
       OnDoubleClick(msg);
       return 0;
     case WM_CAPTURECHANGED:
-      // Capture taken away mid-press (a dialog, a task switch): the press ends where it is, as
-      // a release elsewhere, with no MouseUp since no button came up.
-      if (reinterpret_cast<HWND>(lParam) != Hwnd() && (m_pressed || m_state.Held())) {
-        m_pressed = m_clickable = 0;
-        if (m_state.Held()) Apply(m_state.OnMouseUp(kLeftButton, false));
-      }
+      OnCaptureChanged(reinterpret_cast<HWND>(lParam));
       return 0;
     case WM_TIMER:
-      if (wParam == kHoverTimerId) {
-        Apply(m_state.OnTimer(IsMouseOver()));
-        return 0;
-      }
-      break;
+      if (wParam != kHoverTimerId) break;
+      Apply(m_state.OnTimer(IsMouseOver()));
+      return 0;
     case WM_GETDLGCODE:
-      if (lParam) {
-        auto* m = reinterpret_cast<const MSG*>(lParam);
-        if ((m->message == WM_KEYDOWN || m->message == WM_KEYUP) &&
-            (m->wParam == VK_RETURN || m->wParam == VK_SPACE))
-          return DLGC_WANTMESSAGE;
-      }
-      return DLGC_WANTCHARS;
-    case WM_KEYDOWN:
-      OnKeyDown(wParam);
+      return OnGetDlgCode(reinterpret_cast<const MSG*>(lParam));
+    case WM_KEYDOWN: OnKeyDown(wParam); return 0;
+    case WM_KEYUP: OnKeyUp(wParam); return 0;
+    case WM_CHAR: OnChar(wParam); return 0;
+    case WM_SETFOCUS: case WM_KILLFOCUS:
+      Apply(m_state.OnFocus(msg == WM_SETFOCUS, IsMouseOver()));
       return 0;
-    case WM_KEYUP:
-      OnKeyUp(wParam);
-      return 0;
-    case WM_CHAR: {
-      int16_t ascii = static_cast<int16_t>(wParam);
-      Raise(m_life, KeyPress, ascii);
-      return 0;
-    }
-    case WM_SETFOCUS:
-      Apply(m_state.OnFocus(true, IsMouseOver()));
-      return 0;
-    case WM_KILLFOCUS:
-      Apply(m_state.OnFocus(false, IsMouseOver()));
-      return 0;
-    case WM_DESTROY:
-      StopHoverPoll();
-      DiscardFrames();
-      m_backPicture.Reset();
-      m_backPictureId = 0;
-      m_framesReady = false;
-      return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
     case WM_NCDESTROY:
       m_life.Revoke();
-      break;
-    default:
       break;
   }
   return DefaultHandling(msg, wParam, lParam);

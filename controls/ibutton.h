@@ -147,6 +147,14 @@ class iButton : public win::Window {
   void OnKeyDown(WPARAM wParam);
   void OnKeyUp(WPARAM wParam);
   void OnSize();
+  void OnCreate(const CREATESTRUCTW& cs);
+  void OnShowWindow(bool shown);
+  void OnPaint();
+  bool OnSetCursor(LPARAM lParam);
+  void OnCaptureChanged(HWND taker);
+  static LRESULT OnGetDlgCode(const MSG* m);
+  void OnChar(WPARAM wParam);
+  void OnDestroy();
   void StopHoverPoll();
 
   Liveness m_life;
