@@ -89,6 +89,11 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   void WebMinMaxClick();
   void ArrowCursor();
   void WireEvents();
+  void LoadIconsAndTray();
+  void SetCaptions();
+  void SkinCaptionButtons();
+  void TakeOverFrame();
+  void CentreOnScreen();
 
   std::unique_ptr<controls::FormSurface> m_surface;
   std::unique_ptr<controls::cSetStyle> m_objStyle;
