@@ -660,6 +660,23 @@ void uTab::OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y) 
   if (!stillPressed && ::GetCapture() == self) ::ReleaseCapture();
 }
 
+void uTab::OnDoubleClick(WPARAM wParam, float x, float y) {
+  m_last = {kLeftButton, win::MouseShift(wParam), x, y};
+  ::SetCapture(Hwnd());
+  DoubleClick();
+}
+
+void uTab::OnMouseMove(WPARAM wParam, LPARAM lParam, float x, float y) {
+  RelayToolTip(WM_MOUSEMOVE, wParam, lParam);
+  MouseMove(win::MouseButtons(wParam), win::MouseShift(wParam), x, y);
+}
+
+void uTab::OnCaptureChanged(HWND taker) {
+  if (taker == Hwnd()) return;
+  MouseState args = m_last;
+  Apply(m_mouse.OnCaptureLost(), args);
+}
+
 LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (m_tearingDown) return DefaultHandling(msg, wParam, lParam);
   auto x = static_cast<float>(GET_X_LPARAM(lParam));
@@ -684,9 +701,7 @@ LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnButtonDown(msg, wParam, lParam, x, y);
       return 0;
     case WM_LBUTTONDBLCLK:
-      m_last = {kLeftButton, win::MouseShift(wParam), x, y};
-      ::SetCapture(Hwnd());
-      DoubleClick();
+      OnDoubleClick(wParam, x, y);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -694,14 +709,10 @@ LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnButtonUp(msg, wParam, lParam, x, y);
       return 0;
     case WM_MOUSEMOVE:
-      RelayToolTip(msg, wParam, lParam);
-      MouseMove(win::MouseButtons(wParam), win::MouseShift(wParam), x, y);
+      OnMouseMove(wParam, lParam, x, y);
       return 0;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != Hwnd()) {
-        MouseState args = m_last;
-        Apply(m_mouse.OnCaptureLost(), args);
-      }
+      OnCaptureChanged(reinterpret_cast<HWND>(lParam));
       return 0;
     default:
       return DefaultHandling(msg, wParam, lParam);
