@@ -666,7 +666,7 @@ void uTab::OnDoubleClick(WPARAM wParam, float x, float y) {
   DoubleClick();
 }
 
-void uTab::OnMouseMove(WPARAM wParam, LPARAM lParam, float x, float y) {
+void uTab::OnCursorMove(WPARAM wParam, LPARAM lParam, float x, float y) {
   RelayToolTip(WM_MOUSEMOVE, wParam, lParam);
   MouseMove(win::MouseButtons(wParam), win::MouseShift(wParam), x, y);
 }
@@ -709,7 +709,7 @@ LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnButtonUp(msg, wParam, lParam, x, y);
       return 0;
     case WM_MOUSEMOVE:
-      OnMouseMove(wParam, lParam, x, y);
+      OnCursorMove(wParam, lParam, x, y);
       return 0;
     case WM_CAPTURECHANGED:
       OnCaptureChanged(reinterpret_cast<HWND>(lParam));

@@ -154,7 +154,7 @@ class uTab final : public win::Window, public IuTab {
   void OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y);
   void OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y);
   void OnDoubleClick(WPARAM wParam, float x, float y);
-  void OnMouseMove(WPARAM wParam, LPARAM lParam, float x, float y);
+  void OnCursorMove(WPARAM wParam, LPARAM lParam, float x, float y);
   void OnCaptureChanged(HWND taker);
   bool MouseDown(int16_t Button, int16_t Shift, float X, float Y);
   bool MouseMove(int16_t Button, int16_t Shift, float X, float Y);
