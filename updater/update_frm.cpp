@@ -46,80 +46,6 @@ int32_t ToProperty(uint32_t count) {
   return static_cast<int32_t>(std::min<uint32_t>(count, INT32_MAX));
 }
 
-// The manifest the client left in the temporary directory, its lines into `lines`, and how far
-// it may be trusted: rejected unless it is there, verifies, and is still the update to make.
-ManifestTrust ReadManifest(std::vector<std::wstring>& lines) {
-  std::wstring tempDir = GetTempDir();
-  std::wstring manifest = tempDir.empty() ? std::wstring() : tempDir + kManifestFileName;
-  // The client checked the manifest's signature before it offered the update; the file has lain
-  // in the temporary directory since, so it is checked again, and used as it was checked.
-  ManifestReading reading;
-  if (!manifest.empty()) {
-    reading = ReadTrustedManifest(manifest, BuiltInUpdateKeys(), [&](std::wstring_view line) {
-      lines.emplace_back(line);
-      return true;
-    });
-  }
-  if (!reading.found) {
-    win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
-    return ManifestTrust::Rejected;
-  }
-  // The same decision the client made before it offered the update, taken again on what is
-  // here now, against this updater's own version (it is built with the client it ships in):
-  // a replayed older manifest or one past its expiry installs nothing.
-  std::wstring running = RunningVersion();
-  ManifestDecision decision = DecideManifest(lines, reading.signature, running, UtcNowSeconds());
-  if (decision.Accepted()) return reading.trust;
-  win::LogError(L"updater: " + DescribeManifestDecision(decision, running) +
-                L"; nothing is installed");
-  return ManifestTrust::Rejected;
-}
-
-UpdatePlan PlanFor(const UpdaterCommand& command, const std::wstring& arguments,
-                   const std::vector<std::wstring>& lines, ManifestTrust trust) {
-  UpdatePlan plan = PlanUpdate(command, lines, trust);
-  if (plan.directoryUsable) {
-    if (auto problem = InstallProblem(command)) {
-      plan.directoryUsable = false;
-      win::LogError(L"updater: refused \"" + arguments + L"\": " + *problem);
-    }
-  } else {
-    win::LogError(L"updater: refused \"" + arguments + L"\": " +
-                  CommandLineVerdictText(plan.commandVerdict));
-  }
-  for (const auto& skipped : plan.skipped) {
-    if (skipped.kind == FileLineKind::VersionLine) continue;
-    win::LogError(L"updater: skipped a manifest line (" + std::wstring(KindName(skipped.kind)) +
-                  L"): " + skipped.line);
-  }
-  return plan;
-}
-
-void LogOutcome(const UpdatePlan& plan, const UpdateOutcome& outcome) {
-  std::wstring summary = L"updater: " + std::to_wstring(outcome.fetchedCount) + L" of " +
-                         std::to_wstring(plan.files.size()) + L" files fetched, " +
-                         std::to_wstring(outcome.replacedCount) + L" replaced";
-  if (outcome.cancelled) summary += L", cancelled";
-  if (!outcome.failedFile.empty()) summary += L"; stopped at \"" + outcome.failedFile + L"\"";
-  if (!outcome.allComplete && !outcome.cancelled) summary += L"; nothing is opened";
-  win::LogInfo(summary);
-}
-
-void RemoveOldClient(const std::wstring& clientFile, const std::vector<std::wstring>& replaced) {
-  switch (RemoveUnlessNew(clientFile, replaced)) {
-    case RemoveResult::Removed:
-    case RemoveResult::Missing:
-      break;
-    case RemoveResult::IsANewFile:
-      win::LogInfo(L"updater: \"" + clientFile + L"\" is the new client; it stays");
-      break;
-    case RemoveResult::Failed:
-      win::LogInfo(L"updater: could not remove \"" + clientFile + L"\" (error " +
-                   std::to_wstring(::GetLastError()) + L")");
-      break;
-  }
-}
-
 }  // namespace
 
 UpdateFrm::~UpdateFrm() = default;
@@ -186,8 +112,49 @@ void UpdateFrm::RunUpdate() {
   UpdaterCommand command = ParseUpdaterCommandLine(arguments);
 
   std::vector<std::wstring> lines;
-  ManifestTrust trust = ReadManifest(lines);
-  UpdatePlan plan = PlanFor(command, arguments, lines, trust);
+  std::wstring tempDir = GetTempDir();
+  std::wstring manifest = tempDir.empty() ? std::wstring() : tempDir + kManifestFileName;
+  // The client checked the manifest's signature before it offered the update; the file has lain
+  // in the temporary directory since, so it is checked again, and used as it was checked.
+  ManifestReading reading;
+  if (!manifest.empty()) {
+    reading = ReadTrustedManifest(manifest, BuiltInUpdateKeys(), [&](std::wstring_view line) {
+      lines.emplace_back(line);
+      return true;
+    });
+  }
+  ManifestTrust trust = ManifestTrust::Rejected;
+  if (!reading.found) {
+    win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
+  } else {
+    // The same decision the client made before it offered the update, taken again on what is
+    // here now, against this updater's own version (it is built with the client it ships in):
+    // a replayed older manifest or one past its expiry installs nothing.
+    std::wstring running = RunningVersion();
+    ManifestDecision decision = DecideManifest(lines, reading.signature, running, UtcNowSeconds());
+    if (decision.Accepted()) {
+      trust = reading.trust;
+    } else {
+      win::LogError(L"updater: " + DescribeManifestDecision(decision, running) +
+                    L"; nothing is installed");
+    }
+  }
+
+  UpdatePlan plan = PlanUpdate(command, lines, trust);
+  if (plan.directoryUsable) {
+    if (auto problem = InstallProblem(command)) {
+      plan.directoryUsable = false;
+      win::LogError(L"updater: refused \"" + arguments + L"\": " + *problem);
+    }
+  } else {
+    win::LogError(L"updater: refused \"" + arguments + L"\": " +
+                  CommandLineVerdictText(plan.commandVerdict));
+  }
+  for (const auto& skipped : plan.skipped) {
+    if (skipped.kind == FileLineKind::VersionLine) continue;
+    win::LogError(L"updater: skipped a manifest line (" + std::wstring(KindName(skipped.kind)) +
+                  L"): " + skipped.line);
+  }
 
   // An updater ended from outside (task manager, log-off, power) leaves its downloads' part
   // files beside the client; this run clears what earlier ones left before it adds its own.
@@ -197,8 +164,28 @@ void UpdateFrm::RunUpdate() {
   // What was fetched and not moved in goes now, before the player is told.
   m_staged.clear();
   m_finishing = true;
-  LogOutcome(plan, outcome);
-  if (outcome.removeClientFile) RemoveOldClient(plan.command.clientFile, m_replaced);
+  std::wstring summary = L"updater: " + std::to_wstring(outcome.fetchedCount) + L" of " +
+                         std::to_wstring(plan.files.size()) + L" files fetched, " +
+                         std::to_wstring(outcome.replacedCount) + L" replaced";
+  if (outcome.cancelled) summary += L", cancelled";
+  if (!outcome.failedFile.empty()) summary += L"; stopped at \"" + outcome.failedFile + L"\"";
+  if (!outcome.allComplete && !outcome.cancelled) summary += L"; nothing is opened";
+  win::LogInfo(summary);
+
+  if (outcome.removeClientFile) {
+    switch (RemoveUnlessNew(plan.command.clientFile, m_replaced)) {
+      case RemoveResult::Removed:
+      case RemoveResult::Missing:
+        break;
+      case RemoveResult::IsANewFile:
+        win::LogInfo(L"updater: \"" + plan.command.clientFile + L"\" is the new client; it stays");
+        break;
+      case RemoveResult::Failed:
+        win::LogInfo(L"updater: could not remove \"" + plan.command.clientFile + L"\" (error " +
+                     std::to_wstring(::GetLastError()) + L")");
+        break;
+    }
+  }
   if (const wchar_t* message = ClosingMessage(outcome)) {
     UINT icon = outcome.allComplete ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
     ::MessageBoxW(Hwnd(), message, kMessageTitle, icon | MB_OK);
