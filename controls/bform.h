@@ -22,7 +22,7 @@
 #include <string_view>
 
 #include "base/liveness.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "controls/frame_skin.h"
 #include "controls/property_bag.h"

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "base/liveness.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "controls/button_frames.h"
 #include "controls/button_state.h"

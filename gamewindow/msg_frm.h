@@ -11,7 +11,7 @@
 
 #include "base/texts.h"
 #include "base/win/form.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "controls/bform.h"
 #include "controls/ibutton.h"
 #include "controls/surface.h"

@@ -16,7 +16,7 @@
 #include "base/win/form.h"
 #include "base/win/form_icons.h"
 #include "base/win/form_registry.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "browser/browser.h"
 #include "controls/bform.h"
 #include "controls/ibutton.h"

@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 
 namespace qorv::login {

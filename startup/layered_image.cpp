@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/log.h"
 #include "base/win/resource.h"
 

@@ -33,7 +33,7 @@
 #include <string>
 
 #include "base/liveness.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "tabstrip/tab_api.h"
 #include "tabstrip/tab_layout.h"

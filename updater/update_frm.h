@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "base/win/form.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "controls/bform.h"
 #include "controls/ibutton.h"
 #include "startup/download.h"

@@ -1,6 +1,6 @@
 #include "base/win/borderless.h"
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/work_area.h"
 
 namespace qorv::win {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 
 namespace qorv::win {
 
