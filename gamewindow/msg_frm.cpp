@@ -102,7 +102,7 @@ void MsgFrm::OnResize() {
   RECT client{};
   ::GetClientRect(Hwnd(), &client);
   win::RectRgn(Hwnd(), ClampToInt16(client.right + 1), ClampToInt16(client.bottom + 1),
-          kCornerEllipse, kCornerEllipse);
+               kCornerEllipse, kCornerEllipse);
   if (BForm1.hWnd()) BForm1.Printform(*m_surface);
   if (closebtn.Hwnd()) {
     RECT outer{};
