@@ -1,6 +1,7 @@
 #include "controls/set_style.h"
 
 #include "base/units.h"
+#include "base/win/dpi.h"
 #include "subclass/form_subclass.h"
 
 namespace qorv::controls {
@@ -44,7 +45,7 @@ cSetStyle::cSetStyle() : m_objSubclass(std::make_unique<subclass::cFormSubclass>
 }
 
 cSetStyle::~cSetStyle() {
-  *m_alive = false;
+  m_life.End();
   if (m_objSubclass) m_objSubclass->MsgCome = nullptr;
   CancelDrag();
   if (m_objSubclass) m_objSubclass->DeleteWindowMsg(m_window);
@@ -69,11 +70,11 @@ ScreenRect cSetStyle::WindowBounds() const {
 }
 
 void cSetStyle::MoveFormTwips(int64_t left, int64_t top, int64_t width, int64_t height) {
-  double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
-  ::MoveWindow(m_objForm, TwipsToPixels(static_cast<double>(left), fx),
-               TwipsToPixels(static_cast<double>(top), fy),
-               TwipsToPixels(static_cast<double>(width), fx),
-               TwipsToPixels(static_cast<double>(height), fy), TRUE);
+  const int dpi = win::DpiOf(m_objForm);
+  ::MoveWindow(m_objForm, TwipsToPixels(static_cast<double>(left), dpi),
+               TwipsToPixels(static_cast<double>(top), dpi),
+               TwipsToPixels(static_cast<double>(width), dpi),
+               TwipsToPixels(static_cast<double>(height), dpi), TRUE);
 }
 
 bool cSetStyle::CallWindowStateChange() {
@@ -114,12 +115,7 @@ void cSetStyle::OnMouseMove(WPARAM wParam) {
   ::GetCursorPos(&m_cursor);
   if (!m_drag.Active() && !m_maximised) {
     m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y);
-    std::shared_ptr<bool> alive = m_alive;
-    if (MouseSize) {
-      auto handler = MouseSize;
-      handler(m_zone);
-      if (!*alive) return;
-    }
+    if (!Raise(m_life, MouseSize, m_zone)) return;
     SetPointerForZone(m_zone);
   }
   if (m_drag.Active() && (wParam & MK_LBUTTON)) Draw(m_drag.Move(m_cursor.x, m_cursor.y));
@@ -158,12 +154,7 @@ void cSetStyle::OnMsgCome(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND h
   if (!bBefore) return;
   switch (uMsg) {
     case WM_SETTINGCHANGE: {
-      std::shared_ptr<bool> alive = m_alive;
-      if (SettingChange) {
-        auto handler = SettingChange;
-        handler();
-        if (!*alive) return;
-      }
+      if (!Raise(m_life, SettingChange)) return;
       if (!::IsIconic(m_objForm) && m_maximised) {
         double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
         TwipBounds b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),

@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 
+#include "base/liveness.h"
 #include "base/win/gdi.h"
 #include "controls/sizing.h"
 
@@ -80,7 +81,7 @@ class cSetStyle {
   void SetPointerForZone(int zone);
   ScreenRect WindowBounds() const;
 
-  std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+  Liveness m_life;
   std::unique_ptr<subclass::cFormSubclass> m_objSubclass;
   HWND m_window = nullptr;
   HWND m_objForm = nullptr;
