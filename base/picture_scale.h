@@ -1,0 +1,46 @@
+// Pictures at the display's scale. The artwork is generated at whole scales (1x, 2x); a window
+// draws from the nearest one at least as fine as its DPI asks and scales it down to the DPI's
+// exact size, once, so every paint afterwards is a plain copy.
+//
+// Pixels are 32-bit premultiplied BGRA (the form UpdateLayeredWindow and AlphaBlend take);
+// averaging premultiplied values keeps a transparent pixel's colour out of its opaque neighbours.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace qorv {
+
+inline constexpr int kPictureDesignDpi = 96;
+// The scales resources/generate draws every picture at.
+inline constexpr int kPictureScales[] = {1, 2};
+
+// The smallest scale whose pixels are at least as many as the DPI's, else the largest one
+// (scaling up from the finest art beats scaling up from the coarsest). scales ascend.
+int PictureScaleFor(int dpi, std::span<const int> scales = kPictureScales);
+
+// A length of the design (its pixels at 96 DPI) at dpi, halves to even like every layout length.
+int ScaledLength(int designPixels, int dpi);
+
+struct PixelImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // rows top down, no padding
+};
+
+// Each cell of a picture sliced at the given edges (design pixels, ascending; the picture's own
+// edges need not be named) scaled on its own from a `pictureScale` picture to dpi: an edge e of
+// the design lands on ScaledLength(e, dpi), so the pieces a layout cuts out at scaled edges are
+// whole frames of a strip, with nothing of the neighbouring frame blended in, and a skin's border
+// keeps its width in scaled pixels. Edges outside the picture are ignored. Empty for an empty
+// source or a source that is not pictureScale times some design size.
+PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
+                        std::span<const int> xEdges = {}, std::span<const int> yEdges = {});
+
+// Area-averaging resample of the whole of source to width x height (each target pixel the mean
+// of the source area under it): the high-quality filter for the factors between 1 and 2 the
+// artwork is scaled down by, with no ringing around the skins' hard edges.
+PixelImage Resample(const PixelImage& source, int width, int height);
+
+}  // namespace qorv
