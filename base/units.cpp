@@ -1,9 +1,20 @@
 #include "base/units.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace qorv {
+
+namespace {
+
+int ToInt(int64_t value) {
+  if (value > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  if (value < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  return static_cast<int>(value);
+}
+
+}  // namespace
 
 int64_t RoundHalfEven(double value) {
   if (!std::isfinite(value)) return 0;
@@ -18,17 +29,23 @@ int64_t RoundHalfEven(double value) {
   return (result % 2 == 0) ? result : result + 1;
 }
 
-int TwipsToPixels(double twips, double twipsPerPixel) {
-  if (twipsPerPixel <= 0) return 0;
-  int64_t px = RoundHalfEven(twips / twipsPerPixel);
-  if (px > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-  if (px < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-  return static_cast<int>(px);
+int ClampDpi(int dpi) { return std::clamp(dpi, kMinDpi, kMaxDpi); }
+
+// twips * dpi is exact for every twips value a window can have, so a true half stays a half
+// after the one division and the rounding sees it.
+int TwipsToPixels(double twips, int dpi) {
+  return ToInt(RoundHalfEven(twips * ClampDpi(dpi) / kTwipsPerInch));
 }
 
-int HimetricToPixels(double himetric) {
-  return TwipsToPixels(himetric, kHimetricPerPixel);
+double PixelsToTwips(int pixels, int dpi) {
+  return static_cast<double>(pixels) * kTwipsPerInch / ClampDpi(dpi);
 }
+
+int ScaleForDpi(int pixelsAt96, int dpi) {
+  return ToInt(RoundHalfEven(static_cast<double>(pixelsAt96) * ClampDpi(dpi) / kDesignDpi));
+}
+
+int HimetricToPixels(double himetric) { return ToInt(RoundHalfEven(himetric / kHimetricPerPixel)); }
 
 int16_t ClampToInt16(int64_t value) {
   if (value > std::numeric_limits<int16_t>::max()) return std::numeric_limits<int16_t>::max();

@@ -1,6 +1,7 @@
 #include "controls/set_style.h"
 
 #include "base/units.h"
+#include "base/win/dpi.h"
 #include "subclass/form_subclass.h"
 
 namespace qorv::controls {
@@ -70,11 +71,11 @@ ScreenRect cSetStyle::WindowBounds() const {
 }
 
 void cSetStyle::MoveFormTwips(int64_t left, int64_t top, int64_t width, int64_t height) {
-  double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
-  ::MoveWindow(m_objForm, TwipsToPixels(static_cast<double>(left), fx),
-               TwipsToPixels(static_cast<double>(top), fy),
-               TwipsToPixels(static_cast<double>(width), fx),
-               TwipsToPixels(static_cast<double>(height), fy), TRUE);
+  const int dpi = win::DpiOf(m_objForm);
+  ::MoveWindow(m_objForm, TwipsToPixels(static_cast<double>(left), dpi),
+               TwipsToPixels(static_cast<double>(top), dpi),
+               TwipsToPixels(static_cast<double>(width), dpi),
+               TwipsToPixels(static_cast<double>(height), dpi), TRUE);
 }
 
 bool cSetStyle::CallWindowStateChange() {
