@@ -93,8 +93,8 @@ std::vector<std::pair<Span1D, Span1D>> Cells(std::span<const int> edges, int des
   at.erase(std::unique(at.begin(), at.end()), at.end());
   std::vector<std::pair<Span1D, Span1D>> cells;
   for (size_t i = 0; i + 1 < at.size(); ++i) {
-    const int t0 = ScaledLength(at[i], dpi);
-    const int t1 = ScaledLength(at[i + 1], dpi);
+    const int t0 = ScaleForDpi(at[i], dpi);
+    const int t1 = ScaleForDpi(at[i + 1], dpi);
     cells.push_back({Span1D{at[i] * pictureScale, (at[i + 1] - at[i]) * pictureScale},
                      Span1D{t0, t1 - t0}});
   }
@@ -111,15 +111,9 @@ bool WellFormed(const PixelImage& image) {
 int PictureScaleFor(int dpi, std::span<const int> scales) {
   if (scales.empty()) return 1;
   for (int scale : scales) {
-    if (scale * kPictureDesignDpi >= dpi) return scale;
+    if (scale * kDesignDpi >= dpi) return scale;
   }
   return scales.back();
-}
-
-int ScaledLength(int designPixels, int dpi) {
-  const int64_t scaled =
-      RoundHalfEven(static_cast<double>(designPixels) * dpi / kPictureDesignDpi);
-  return static_cast<int>(std::clamp<int64_t>(scaled, 0, 1 << 24));
 }
 
 PixelImage Resample(const PixelImage& source, int width, int height) {
@@ -139,14 +133,14 @@ PixelImage Resample(const PixelImage& source, int width, int height) {
 PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
                         std::span<const int> xEdges, std::span<const int> yEdges) {
   PixelImage target;
-  if (!WellFormed(source) || pictureScale <= 0 || dpi <= 0 || source.width % pictureScale ||
+  if (!WellFormed(source) || pictureScale <= 0 || source.width % pictureScale ||
       source.height % pictureScale) {
     return target;
   }
   const int designWidth = source.width / pictureScale;
   const int designHeight = source.height / pictureScale;
-  target.width = ScaledLength(designWidth, dpi);
-  target.height = ScaledLength(designHeight, dpi);
+  target.width = ScaleForDpi(designWidth, dpi);
+  target.height = ScaleForDpi(designHeight, dpi);
   if (target.width <= 0 || target.height <= 0) return PixelImage{};
   if (target.width == source.width && target.height == source.height) {
     target.pixels = source.pixels;  // the picture is already at this scale

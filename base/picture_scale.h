@@ -12,16 +12,12 @@
 
 namespace qorv {
 
-inline constexpr int kPictureDesignDpi = 96;
 // The scales resources/generate draws every picture at.
 inline constexpr int kPictureScales[] = {1, 2};
 
 // The smallest scale whose pixels are at least as many as the DPI's, else the largest one
 // (scaling up from the finest art beats scaling up from the coarsest). scales ascend.
 int PictureScaleFor(int dpi, std::span<const int> scales = kPictureScales);
-
-// A length of the design (its pixels at 96 DPI) at dpi, halves to even like every layout length.
-int ScaledLength(int designPixels, int dpi);
 
 struct PixelImage {
   int width = 0;
@@ -31,7 +27,7 @@ struct PixelImage {
 
 // Each cell of a picture sliced at the given edges (design pixels, ascending; the picture's own
 // edges need not be named) scaled on its own from a `pictureScale` picture to dpi: an edge e of
-// the design lands on ScaledLength(e, dpi), so the pieces a layout cuts out at scaled edges are
+// the design lands on ScaleForDpi(e, dpi), so the pieces a layout cuts out at scaled edges are
 // whole frames of a strip, with nothing of the neighbouring frame blended in, and a skin's border
 // keeps its width in scaled pixels. Edges outside the picture are ignored. Empty for an empty
 // source or a source that is not pictureScale times some design size.
