@@ -155,4 +155,26 @@ PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
   return target;
 }
 
+PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int pictureScale,
+                             int dpi, std::span<const int> xEdges, std::span<const int> yEdges) {
+  const uint32_t key = keyColour & 0xFFFFFFu;
+  PixelImage premultiplied = source;
+  for (uint32_t& p : premultiplied.pixels) p = (p & 0xFFFFFFu) == key ? 0u : (p | 0xFF000000u);
+  PixelImage scaled = ScalePicture(premultiplied, pictureScale, dpi, xEdges, yEdges);
+  for (uint32_t& p : scaled.pixels) {
+    const uint32_t alpha = p >> 24;
+    if (alpha < 128) {
+      p = key;
+      continue;
+    }
+    uint32_t out = 0;
+    for (int i = 0; i < 3; ++i) {
+      const uint32_t c = (p >> (8 * i)) & 0xFF;
+      out |= std::min<uint32_t>(255, (c * 255 + alpha / 2) / alpha) << (8 * i);
+    }
+    p = out;
+  }
+  return scaled;
+}
+
 }  // namespace qorv

@@ -34,6 +34,14 @@ struct PixelImage {
 PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
                         std::span<const int> xEdges = {}, std::span<const int> yEdges = {});
 
+// Colour-keyed art (the tab skins' magenta, the login buttons' matte): the key becomes
+// transparent before scaling, so no blend of art and key appears along a shape's edge, and
+// after scaling a pixel that is mostly key becomes the key again and the rest opaque art.
+// Pixels are 0x00RRGGBB in and out (the key's alpha byte is ignored).
+PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int pictureScale,
+                             int dpi, std::span<const int> xEdges = {},
+                             std::span<const int> yEdges = {});
+
 // Area-averaging resample of the whole of source to width x height (each target pixel the mean
 // of the source area under it): the high-quality filter for the factors between 1 and 2 the
 // artwork is scaled down by, with no ringing around the skins' hard edges.

@@ -94,6 +94,31 @@ TEST(PictureScale, BordersKeepTheirScaledWidth) {
   }
 }
 
+// A white disc-like blob on the magenta key: after scaling every pixel is either the key or
+// white, never a pink blend that would show as a fringe where the key is drawn transparent.
+TEST(PictureScale, KeyedArtGetsNoFringeOfTheKey) {
+  constexpr uint32_t kKey = 0xFF00FF, kWhite = 0xFFFFFF;
+  PixelImage art{24, 24, {}};
+  for (int y = 0; y < 24; ++y) {
+    for (int x = 0; x < 24; ++x) {
+      const int dx = x - 12, dy = y - 12;
+      art.pixels.push_back(dx * dx + dy * dy < 81 ? kWhite : kKey);
+    }
+  }
+  for (int dpi : {96, 120, 144, 168}) {
+    const PixelImage scaled = ScaleKeyedPicture(art, kKey, 2, dpi);
+    ASSERT_EQ(scaled.width, ScaleForDpi(12, dpi));
+    int white = 0;
+    for (uint32_t p : scaled.pixels) {
+      ASSERT_TRUE(p == kKey || p == kWhite) << std::hex << p << " at " << std::dec << dpi;
+      white += p == kWhite;
+    }
+    // The blob keeps about its area (pi * 4.5^2 design pixels).
+    const double area = 3.14159 * 4.5 * 4.5 * dpi * dpi / (96.0 * 96.0);
+    EXPECT_NEAR(white, area, area * 0.2) << dpi;
+  }
+}
+
 TEST(PictureScale, AreaAveragingMixesEachTargetPixelsFootprint) {
   // Two source pixels per target pixel: a black/white pair becomes the mean; three to two
   // (1.5 per target pixel) weighs the middle source pixel half to each side.
