@@ -177,4 +177,14 @@ PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int p
   return scaled;
 }
 
+PixelSize FitWithin(int width, int height, int maxWidth, int maxHeight) {
+  if (width <= 0 || height <= 0 || maxWidth <= 0 || maxHeight <= 0) return {};
+  if (width <= maxWidth && height <= maxHeight) return {width, height};
+  // Whichever side is tighter sets the factor; the other follows it, rounded down so it too fits.
+  if (static_cast<int64_t>(maxWidth) * height <= static_cast<int64_t>(maxHeight) * width) {
+    return {maxWidth, std::max<int>(1, static_cast<int>(static_cast<int64_t>(height) * maxWidth / width))};
+  }
+  return {std::max<int>(1, static_cast<int>(static_cast<int64_t>(width) * maxHeight / height)), maxHeight};
+}
+
 }  // namespace qorv

@@ -42,6 +42,15 @@ PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int p
                              int dpi, std::span<const int> xEdges = {},
                              std::span<const int> yEdges = {});
 
+// The largest size of the picture's proportions (each side rounded down) that fits in
+// maxWidth x maxHeight, or the picture's own size when it fits already. 0 x 0 for no room.
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+PixelSize FitWithin(int width, int height, int maxWidth, int maxHeight);
+
 // Area-averaging resample of the whole of source to width x height (each target pixel the mean
 // of the source area under it): the high-quality filter for the factors between 1 and 2 the
 // artwork is scaled down by, with no ringing around the skins' hard edges.

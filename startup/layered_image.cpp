@@ -1,125 +1,101 @@
 #include "startup/layered_image.h"
 
-#include <gdiplus.h>
-
 #include <cstring>
+#include <optional>
+#include <string>
 
+#include "base/units.h"
+#include "base/win/dpi.h"
 #include "base/win/handles.h"
 #include "base/win/log.h"
-#include "base/win/resource.h"
+#include "base/win/picture.h"
 
 namespace qorv {
 
-namespace gp = Gdiplus::DllExports;
+namespace {
 
-bool LayeredImage::LoadResPng(int id, const wchar_t* typeName) {
-  auto bytes = win::LoadCustomResource(id, typeName);
-  if (bytes.empty()) return false;
-  m_block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-  if (!m_block) return false;
-  void* dest = ::GlobalLock(m_block);
-  if (!dest) return false;
-  std::memcpy(dest, bytes.data(), bytes.size());
-  ::GlobalUnlock(m_block);
-  // The stream does not own the block: the block must outlive the image decoded from it.
-  if (FAILED(::CreateStreamOnHGlobal(m_block, FALSE, &m_stream))) return false;
-  Gdiplus::GpImage* image = nullptr;
-  if (gp::GdipLoadImageFromStream(m_stream, &image) != Gdiplus::Ok) return false;
-  m_image = image;
-  return true;
+RECT WorkAreaOf(HWND hwnd) {
+  HMONITOR monitor = hwnd ? ::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST)
+                          : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (monitor && ::GetMonitorInfoW(monitor, &info)) return info.rcWork;
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
 }
 
-bool LayeredImage::SetUp(HWND hwnd, int resourceId, bool stripFrame) {
-  Release();
-  Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread on
-  if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
-    m_gdiplusToken = 0;
-    win::LogError(L"GDI+ did not start");
-    return false;
+// The picture in a 32-bit top-down DIB section selected into a memory DC: premultiplied BGRA is
+// the form UpdateLayeredWindow blends, so the pixels are copied in as they are.
+class LayeredBuffer {
+ public:
+  LayeredBuffer(HDC reference, const PixelImage& picture) : m_dc(::CreateCompatibleDC(reference)) {
+    m_bitmap = win::BitmapFromPixels(picture);
+    if (m_dc && m_bitmap) m_select.emplace(m_dc.Get(), m_bitmap.Get());
   }
-  if (!LoadResPng(resourceId, L"PNG")) {
-    win::LogError(L"PNG resource " + std::to_wstring(resourceId) + L" could not be decoded");
-    Release();
-    return false;
-  }
-  UINT width = 0, height = 0;
-  auto* image = static_cast<Gdiplus::GpImage*>(m_image);
-  gp::GdipGetImageWidth(image, &width);
-  gp::GdipGetImageHeight(image, &height);
-  if (width == 0 || height == 0 || width > 16384 || height > 16384) {
-    Release();
-    return false;
-  }
-  m_size = {static_cast<LONG>(width), static_cast<LONG>(height)};
+  HDC Dc() const { return m_select ? m_dc.Get() : nullptr; }
 
-  // A 32-bit top-down DIB section: premultiplied ARGB is the format UpdateLayeredWindow blends.
-  win::WindowDC windowDC(hwnd);
-  m_memDC = ::CreateCompatibleDC(windowDC.Get());
-  BITMAPINFO bmi{};
-  bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-  bmi.bmiHeader.biWidth = m_size.cx;
-  bmi.bmiHeader.biHeight = -m_size.cy;
-  bmi.bmiHeader.biPlanes = 1;
-  bmi.bmiHeader.biBitCount = 32;
-  bmi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  m_bitmap = ::CreateDIBSection(windowDC.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!m_memDC || !m_bitmap || !bits) {
-    Release();
-    return false;
-  }
-  m_previousBitmap = ::SelectObject(m_memDC, m_bitmap);
+ private:
+  // Destroyed bottom up: the bitmap leaves the DC, then the bitmap, then the DC.
+  win::UniqueMemDC m_dc;
+  win::UniqueBitmap m_bitmap;
+  std::optional<win::SelectGuard> m_select;
+};
 
-  // The whole picture at (0, 0) in its own size is a plain copy: GDI+ converts the decoded pixels
-  // straight into the DIB's memory, the same bytes a graphics object over the DIB would draw,
-  // without the drawing pass (under Wine that pass was a third of the login background's load).
-  Gdiplus::GpRect all(0, 0, m_size.cx, m_size.cy);
-  Gdiplus::BitmapData target{};
-  target.Width = width;
-  target.Height = height;
-  target.Stride = m_size.cx * 4;
-  target.PixelFormat = PixelFormat32bppPARGB;
-  target.Scan0 = bits;
-  auto* bitmap = static_cast<Gdiplus::GpBitmap*>(m_image);
-  Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
-  gp::GdipGetImageType(image, &type);
-  if (type != Gdiplus::ImageTypeBitmap ||
-      gp::GdipBitmapLockBits(bitmap, &all,
-                             Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
-                             PixelFormat32bppPARGB, &target) != Gdiplus::Ok) {
-    win::LogError(L"PNG resource " + std::to_wstring(resourceId) + L" could not be converted");
-    Release();
-    return false;
-  }
-  gp::GdipBitmapUnlockBits(bitmap, &target);
-
+void BecomeLayered(HWND hwnd, bool stripFrame) {
   if (stripFrame) {
     LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
     ::SetWindowLongW(hwnd, GWL_STYLE, style & ~static_cast<LONG>(WS_CAPTION | WS_THICKFRAME));
   }
   LONG exStyle = ::GetWindowLongW(hwnd, GWL_EXSTYLE);
   ::SetWindowLongW(hwnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+}
 
+void Present(HWND hwnd, HDC windowDC, HDC pictureDC, SIZE size) {
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   POINT source{0, 0};
-  SIZE size = m_size;
   // No destination point: the window keeps its position and takes the picture's size.
-  if (!::UpdateLayeredWindow(hwnd, windowDC.Get(), nullptr, &size, m_memDC, &source, 0, &blend,
+  if (!::UpdateLayeredWindow(hwnd, windowDC, nullptr, &size, pictureDC, &source, 0, &blend,
                              ULW_ALPHA)) {
     win::LogError(L"UpdateLayeredWindow failed (error " + std::to_wstring(::GetLastError()) + L")");
   }
-  return true;
 }
 
-void LayeredImage::Release() {
-  if (m_image) gp::GdipDisposeImage(static_cast<Gdiplus::GpImage*>(std::exchange(m_image, nullptr)));
-  if (m_gdiplusToken) Gdiplus::GdiplusShutdown(std::exchange(m_gdiplusToken, 0));
-  if (m_memDC && m_previousBitmap) ::SelectObject(m_memDC, std::exchange(m_previousBitmap, nullptr));
-  if (m_bitmap) ::DeleteObject(std::exchange(m_bitmap, nullptr));
-  if (m_memDC) ::DeleteDC(std::exchange(m_memDC, nullptr));
-  if (m_stream) std::exchange(m_stream, nullptr)->Release();
-  if (m_block) ::GlobalFree(std::exchange(m_block, nullptr));
-  m_size = {};
+}  // namespace
+
+PixelImage LayeredPictureFor(HWND hwnd, int resourceId, int dpi) {
+  PixelImage picture = win::LoadPictureAtDpi(L"PNG", resourceId, dpi);
+  const RECT work = WorkAreaOf(hwnd);
+  const PixelSize fitted = FitWithin(picture.width, picture.height, work.right - work.left,
+                                     work.bottom - work.top);
+  if (fitted.width != picture.width || fitted.height != picture.height) {
+    picture = Resample(picture, fitted.width, fitted.height);
+  }
+  return picture;
+}
+
+bool LayeredImage::SetUp(HWND hwnd, int resourceId, bool stripFrame) {
+  PixelImage picture = LayeredPictureFor(hwnd, resourceId, win::DpiOf(hwnd));
+  if (picture.pixels.empty()) {
+    win::LogError(L"PNG resource " + std::to_wstring(resourceId) + L" could not be decoded");
+    return false;
+  }
+  return SetUp(hwnd, picture, stripFrame);
+}
+
+bool LayeredImage::SetUp(HWND hwnd, const PixelImage& picture, bool stripFrame) {
+  Release();
+  win::WindowDC windowDC(hwnd);
+  LayeredBuffer buffer(windowDC.Get(), picture);
+  if (!buffer.Dc()) {
+    win::LogError(L"no memory for a layered picture of " + std::to_wstring(picture.width) + L" x " +
+                  std::to_wstring(picture.height));
+    return false;
+  }
+  BecomeLayered(hwnd, stripFrame);
+  m_size = {picture.width, picture.height};
+  Present(hwnd, windowDC.Get(), buffer.Dc(), m_size);
+  return true;
 }
 
 }  // namespace qorv

@@ -1,14 +1,13 @@
 // A window that is nothing but a PNG with per-pixel alpha (the splash, the login background).
-// The picture is decoded from the program's "PNG" resource, composed once off screen and handed
-// to the window manager with UpdateLayeredWindow; the window is never repainted afterwards.
-//
-// Each window starts GDI+ itself and shuts it down with its own token, so two such windows may
-// overlap in time. Release order: image, GDI+, bitmap back out of the DC, bitmap, DC, stream,
-// memory block.
+// The picture is taken at the window's DPI (the 2x art scaled down, see base/win/picture.h) and
+// no larger than the work area of the window's monitor, composed once off screen and handed to
+// the window manager with UpdateLayeredWindow; the window is never repainted afterwards, so the
+// off-screen copy goes as soon as the window has it.
 #pragma once
 
 #include <windows.h>
-#include <objidl.h>
+
+#include "base/picture_scale.h"
 
 namespace qorv {
 
@@ -17,26 +16,22 @@ class LayeredImage {
   LayeredImage() = default;
   LayeredImage(const LayeredImage&) = delete;
   LayeredImage& operator=(const LayeredImage&) = delete;
-  ~LayeredImage() { Release(); }
 
   // stripFrame clears WS_CAPTION and WS_THICKFRAME first (the login background's design has a
   // frame). Returns false, leaving the window as it was, when the picture cannot be had.
   bool SetUp(HWND hwnd, int resourceId, bool stripFrame);
-  void Release();
+  // As SetUp, with the picture already decoded at the window's DPI (premultiplied BGRA).
+  bool SetUp(HWND hwnd, const PixelImage& picture, bool stripFrame);
+  void Release() { m_size = {}; }
 
   SIZE ImageSize() const { return m_size; }
 
  private:
-  bool LoadResPng(int id, const wchar_t* typeName);
-
-  ULONG_PTR m_gdiplusToken = 0;
-  void* m_image = nullptr;     // GpImage*
-  HDC m_memDC = nullptr;
-  HBITMAP m_bitmap = nullptr;
-  HGDIOBJ m_previousBitmap = nullptr;
-  IStream* m_stream = nullptr;
-  HGLOBAL m_block = nullptr;
   SIZE m_size{};
 };
+
+// The "PNG" resource at hwnd's DPI, shrunk in proportion where it would not fit in the work area
+// of hwnd's monitor (or of the primary monitor when hwnd is null). Empty when it cannot be had.
+PixelImage LayeredPictureFor(HWND hwnd, int resourceId, int dpi);
 
 }  // namespace qorv

@@ -135,6 +135,28 @@ TEST(PictureScale, AreaAveragingMixesEachTargetPixelsFootprint) {
   EXPECT_EQ(two.pixels[1], 0xFFDCDCDCu);  // (150 * 0.5 + 255 * 1) / 1.5 = 220
 }
 
+// The login background at 144 DPI (1856 x 1044) on monitors of various work areas.
+TEST(PictureScale, APictureTooLargeForTheWorkAreaShrinksToFitInProportion) {
+  struct Case {
+    int maxWidth, maxHeight;
+    PixelSize fitted;
+  } cases[] = {
+      {1920, 1080, {1856, 1044}},  // fits as it is
+      {1856, 1044, {1856, 1044}},  // exactly
+      {1280, 994, {1280, 720}},    // width is tighter: 1044 * 1280 / 1856 = 720.0
+      {1920, 1000, {1777, 1000}},  // height is tighter: 1856 * 1000 / 1044 = 1777.7, down
+      {1855, 1044, {1855, 1043}},  // one pixel too wide costs a row too (1043.4)
+      {1, 1, {1, 1}},
+      {0, 1000, {}},
+      {1000, -5, {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FitWithin(1856, 1044, c.maxWidth, c.maxHeight), c.fitted)
+        << c.maxWidth << " x " << c.maxHeight;
+  }
+  EXPECT_EQ(FitWithin(0, 10, 100, 100), PixelSize{});
+}
+
 TEST(PictureScale, PicturesThatAreNotWhatTheyClaimGiveNothing) {
   PixelImage odd{5, 4, std::vector<uint32_t>(20, kRed)};  // not twice any design size
   EXPECT_TRUE(ScalePicture(odd, 2, 144).pixels.empty());
