@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/units.h"
+#include "base/win/borderless.h"
 #include "base/win/mouse_args.h"
 #include "controls/frame_skin.h"
 
@@ -31,7 +32,7 @@ BForm::BForm() {
 }
 
 BForm::~BForm() {
-  *m_alive = false;
+  m_life.End();
   Destroy();
 }
 
@@ -168,20 +169,16 @@ void BForm::WriteProperties(PropertyBag& bag) {
 
 // ---- messages ----
 
-void BForm::OnButtonDown(int16_t button, WPARAM wParam, LPARAM lParam) {
+void BForm::OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam) {
   SetArrow();
-  if (button == 1) {
-    Alive alive = m_alive;
-    ::ReleaseCapture();
-    // The system's move loop runs inside this call and returns at the button's release.
-    if (m_frmHwnd) ::SendMessageW(m_frmHwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
-    if (!*alive) return;
+  if (msg == WM_LBUTTONDOWN) {
+    LivenessWatch watch = m_life.Watch();
+    win::DragByCaption(m_frmHwnd);
+    if (!watch.Alive()) return;
     SetArrow();
   }
-  int16_t shift = win::MouseShift(wParam);
-  float x = static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel);
-  float y = static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel);
-  Raise(MouseDown, button, shift, x, y);
+  win::MouseArgs a = win::ButtonArgs(msg, wParam, lParam);
+  Raise(m_life, MouseDown, a.button, a.shift, a.x, a.y);
 }
 
 LRESULT BForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -219,23 +216,22 @@ LRESULT BForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_MOUSEMOVE: {
       SetArrow();
-      int16_t button = win::MouseButtons(wParam), shift = win::MouseShift(wParam);
-      float x = static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel);
-      float y = static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel);
-      Raise(MouseMove, button, shift, x, y);
+      win::MouseArgs a = win::MoveArgs(wParam, lParam);
+      Raise(m_life, MouseMove, a.button, a.shift, a.x, a.y);
       return 0;
     }
-    case WM_LBUTTONDOWN: OnButtonDown(1, wParam, lParam); return 0;
-    case WM_RBUTTONDOWN: OnButtonDown(2, wParam, lParam); return 0;
-    case WM_MBUTTONDOWN: OnButtonDown(4, wParam, lParam); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      OnButtonDown(msg, wParam, lParam);
+      return 0;
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK:
-      Raise(DblClick);
+      Raise(m_life, DblClick);
       return 0;
     case WM_NCDESTROY:
-      *m_alive = false;
-      m_alive = std::make_shared<bool>(true);
+      m_life.Revoke();
       break;
     default:
       break;

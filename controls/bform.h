@@ -21,7 +21,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/win/handles.h"
+#include "base/liveness.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "controls/frame_skin.h"
 #include "controls/property_bag.h"
@@ -80,21 +81,11 @@ class BForm : public win::Window {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  using Alive = std::shared_ptr<bool>;
-  template <class Slot, class... Args>
-  bool Raise(const Slot& slot, Args&... args) {
-    if (!slot) return true;
-    Alive alive = m_alive;
-    Slot handler = slot;
-    handler(args...);
-    return *alive;
-  }
-
   void PaintPiece(Surface& target, const Placement& placement);
-  void OnButtonDown(int16_t button, WPARAM wParam, LPARAM lParam);
+  void OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam);
   void ApplyBackColor(uint32_t colour);
 
-  Alive m_alive = std::make_shared<bool>(true);
+  Liveness m_life;
   Surface m_image;
   win::UniqueBitmap m_skin;  // the hidden picture holder's picture
   std::wstring m_caption;

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/mouse_buttons.h"
+
 namespace qorv::controls {
 
 struct ButtonEffect {
@@ -29,7 +31,6 @@ struct ButtonEffect {
 };
 using ButtonEffects = std::vector<ButtonEffect>;
 
-inline constexpr int16_t kLeftButton = 1;
 inline constexpr int kKeyEnter = 13;
 inline constexpr int kKeySpace = 32;
 

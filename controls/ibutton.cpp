@@ -12,9 +12,6 @@ namespace qorv::controls {
 
 namespace {
 
-float TwipsX(LPARAM lParam) { return static_cast<float>(GET_X_LPARAM(lParam) * kTwipsPerPixel); }
-float TwipsY(LPARAM lParam) { return static_cast<float>(GET_Y_LPARAM(lParam) * kTwipsPerPixel); }
-
 double ScreenTwipsPerPixel(int index) {
   HDC screen = ::GetDC(nullptr);
   int dpi = screen ? ::GetDeviceCaps(screen, index) : 96;
@@ -44,7 +41,7 @@ SIZE IconSize(HICON icon) {
 iButton::iButton() = default;
 
 iButton::~iButton() {
-  *m_alive = false;
+  m_life.End();
   Destroy();
 }
 
@@ -385,16 +382,16 @@ bool iButton::Apply(const ButtonEffects& effects) {
         DrawFocus();
         break;
       case ButtonEffect::RaiseClick:
-        if (!Raise(Click)) return false;
+        if (!Raise(m_life, Click)) return false;
         break;
       case ButtonEffect::RaiseMouseOver:
-        if (!Raise(MouseOver)) return false;
+        if (!Raise(m_life, MouseOver)) return false;
         break;
       case ButtonEffect::RaiseMouseOut:
-        if (!Raise(MouseOut)) return false;
+        if (!Raise(m_life, MouseOut)) return false;
         break;
       case ButtonEffect::RaiseDBClick:
-        if (!Raise(DBClick)) return false;
+        if (!Raise(m_life, DBClick)) return false;
         break;
     }
   }
@@ -402,29 +399,28 @@ bool iButton::Apply(const ButtonEffects& effects) {
 }
 
 void iButton::OnMouseMove(WPARAM wParam, LPARAM lParam) {
-  int16_t button = win::MouseButtons(wParam), shift = win::MouseShift(wParam);
-  float x = TwipsX(lParam), y = TwipsY(lParam);
-  if (!Raise(MouseMove, button, shift, x, y)) return;
+  win::MouseArgs a = win::MoveArgs(wParam, lParam);
+  if (!Raise(m_life, MouseMove, a.button, a.shift, a.x, a.y)) return;
   Apply(m_state.OnMouseMove(IsMouseOver()));
 }
 
-void iButton::OnButtonDown(int16_t button, WPARAM wParam, LPARAM lParam) {
-  Alive alive = m_alive;
+void iButton::OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LivenessWatch watch = m_life.Watch();
   // Clicking a button gives it the focus; the focus reaction comes before MouseDown.
   if (::GetFocus() != Hwnd()) ::SetFocus(Hwnd());
-  if (!*alive) return;
+  if (!watch.Alive()) return;
   ::SetCapture(Hwnd());
-  uint8_t bit = static_cast<uint8_t>(button);
+  win::MouseArgs a = win::ButtonArgs(msg, wParam, lParam);
+  uint8_t bit = static_cast<uint8_t>(a.button);
   m_pressed |= bit;
   m_clickable |= bit;
-  int16_t shift = win::MouseShift(wParam);
-  float x = TwipsX(lParam), y = TwipsY(lParam);
-  if (!Raise(MouseDown, button, shift, x, y)) return;
-  Apply(m_state.OnMouseDown(button));
+  if (!Raise(m_life, MouseDown, a.button, a.shift, a.x, a.y)) return;
+  Apply(m_state.OnMouseDown(a.button));
 }
 
-void iButton::OnButtonUp(int16_t button, WPARAM wParam, LPARAM lParam) {
-  uint8_t bit = static_cast<uint8_t>(button);
+void iButton::OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam) {
+  win::MouseArgs a = win::ButtonArgs(msg, wParam, lParam);
+  uint8_t bit = static_cast<uint8_t>(a.button);
   bool clickable = (m_clickable & bit) != 0;
   m_pressed &= static_cast<uint8_t>(~bit);
   m_clickable &= static_cast<uint8_t>(~bit);
@@ -433,30 +429,28 @@ void iButton::OnButtonUp(int16_t button, WPARAM wParam, LPARAM lParam) {
   ::GetClientRect(Hwnd(), &client);
   bool releasedOver = ::PtInRect(&client, pt) != FALSE;
 
-  int16_t shift = win::MouseShift(wParam);
-  float x = TwipsX(lParam), y = TwipsY(lParam);
-  if (!Raise(MouseUp, button, shift, x, y)) return;
-  if (!Apply(m_state.OnMouseUp(button, IsMouseOver()))) return;
+  if (!Raise(m_life, MouseUp, a.button, a.shift, a.x, a.y)) return;
+  if (!Apply(m_state.OnMouseUp(a.button, IsMouseOver()))) return;
   if (!m_pressed && ::GetCapture() == Hwnd()) ::ReleaseCapture();
   if (clickable && releasedOver) Apply(m_state.OnClick(IsMouseOver()));
 }
 
-void iButton::OnDoubleClick(int16_t button, WPARAM, LPARAM) {
+void iButton::OnDoubleClick(UINT msg) {
   // The second press of a double click: its release raises MouseUp but no Click.
-  m_pressed |= static_cast<uint8_t>(button);
+  m_pressed |= static_cast<uint8_t>(win::ButtonOf(msg));
   ::SetCapture(Hwnd());
   Apply(m_state.OnDoubleClick());
 }
 
 void iButton::OnKeyDown(WPARAM wParam) {
   int16_t key = static_cast<int16_t>(wParam), shift = win::KeyboardShift();
-  if (!Raise(KeyDown, key, shift)) return;
+  if (!Raise(m_life, KeyDown, key, shift)) return;
   Apply(m_state.OnKeyDown(key, IsMouseOver()));
 }
 
 void iButton::OnKeyUp(WPARAM wParam) {
   int16_t key = static_cast<int16_t>(wParam), shift = win::KeyboardShift();
-  if (!Raise(KeyUP, key, shift)) return;
+  if (!Raise(m_life, KeyUP, key, shift)) return;
   Apply(m_state.OnKeyUp(key, IsMouseOver()));
 }
 
@@ -485,99 +479,100 @@ void iButton::StopHoverPoll() {
   if (Hwnd()) ::KillTimer(Hwnd(), kHoverTimerId);
 }
 
+void iButton::OnCreate(const CREATESTRUCTW& cs) {
+  m_image.Resize(cs.cx, cs.cy);
+  BuildFrames();
+}
+
+void iButton::OnShowWindow(bool shown) {
+  if (shown && !m_shownOnce) {
+    m_shownOnce = true;
+    BuildFrames();
+  }
+}
+
+void iButton::OnPaint() {
+  win::PaintGuard paint(Hwnd());
+  m_image.CopyTo(paint.Dc(), paint.Ps().rcPaint);
+}
+
+bool iButton::OnSetCursor(LPARAM lParam) {
+  if (LOWORD(lParam) != HTCLIENT || !m_cursor) return false;
+  ::SetCursor(m_cursor);
+  return true;
+}
+
+void iButton::OnCaptureChanged(HWND taker) {
+  // Capture taken away mid-press (a dialog, a task switch): the press ends where it is, as
+  // a release elsewhere, with no MouseUp since no button came up.
+  if (taker != Hwnd() && (m_pressed || m_state.Held())) {
+    m_pressed = m_clickable = 0;
+    if (m_state.Held()) Apply(m_state.OnMouseUp(kLeftButton, false));
+  }
+}
+
+LRESULT iButton::OnGetDlgCode(const MSG* m) {
+  if (m && (m->message == WM_KEYDOWN || m->message == WM_KEYUP) &&
+      (m->wParam == VK_RETURN || m->wParam == VK_SPACE))
+    return DLGC_WANTMESSAGE;
+  return DLGC_WANTCHARS;
+}
+
+void iButton::OnChar(WPARAM wParam) {
+  int16_t ascii = static_cast<int16_t>(wParam);
+  Raise(m_life, KeyPress, ascii);
+}
+
+void iButton::OnDestroy() {
+  StopHoverPoll();
+  DiscardFrames();
+  m_backPicture.Reset();
+  m_backPictureId = 0;
+  m_framesReady = false;
+}
+
 LRESULT iButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_CREATE: {
-      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      m_image.Resize(cs->cx, cs->cy);
-      BuildFrames();
+    case WM_CREATE:
+      OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lParam));
       return 0;
-    }
     case WM_SHOWWINDOW:
-      if (wParam && !m_shownOnce) {
-        m_shownOnce = true;
-        BuildFrames();
-      }
+      OnShowWindow(wParam != 0);
       break;
-    case WM_SIZE:
-      OnSize();
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      win::PaintGuard paint(Hwnd());
-      m_image.CopyTo(paint.Dc(), paint.Ps().rcPaint);
-      return 0;
-    }
+    case WM_SIZE: OnSize(); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: OnPaint(); return 0;
     case WM_SETCURSOR:
-      if (LOWORD(lParam) == HTCLIENT && m_cursor) {
-        ::SetCursor(m_cursor);
-        return TRUE;
-      }
+      if (OnSetCursor(lParam)) return TRUE;
       break;
-    case WM_MOUSEMOVE:
-      OnMouseMove(wParam, lParam);
+    case WM_MOUSEMOVE: OnMouseMove(wParam, lParam); return 0;
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+      OnButtonDown(msg, wParam, lParam);
       return 0;
-    case WM_LBUTTONDOWN: OnButtonDown(1, wParam, lParam); return 0;
-    case WM_RBUTTONDOWN: OnButtonDown(2, wParam, lParam); return 0;
-    case WM_MBUTTONDOWN: OnButtonDown(4, wParam, lParam); return 0;
-    case WM_LBUTTONUP: OnButtonUp(1, wParam, lParam); return 0;
-    case WM_RBUTTONUP: OnButtonUp(2, wParam, lParam); return 0;
-    case WM_MBUTTONUP: OnButtonUp(4, wParam, lParam); return 0;
-    case WM_LBUTTONDBLCLK: OnDoubleClick(1, wParam, lParam); return 0;
-    case WM_RBUTTONDBLCLK: OnDoubleClick(2, wParam, lParam); return 0;
-    case WM_MBUTTONDBLCLK: OnDoubleClick(4, wParam, lParam); return 0;
+    case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
+      OnButtonUp(msg, wParam, lParam);
+      return 0;
+    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
+      OnDoubleClick(msg);
+      return 0;
     case WM_CAPTURECHANGED:
-      // Capture taken away mid-press (a dialog, a task switch): the press ends where it is, as
-      // a release elsewhere, with no MouseUp since no button came up.
-      if (reinterpret_cast<HWND>(lParam) != Hwnd() && (m_pressed || m_state.Held())) {
-        m_pressed = m_clickable = 0;
-        if (m_state.Held()) Apply(m_state.OnMouseUp(kLeftButton, false));
-      }
+      OnCaptureChanged(reinterpret_cast<HWND>(lParam));
       return 0;
     case WM_TIMER:
-      if (wParam == kHoverTimerId) {
-        Apply(m_state.OnTimer(IsMouseOver()));
-        return 0;
-      }
-      break;
+      if (wParam != kHoverTimerId) break;
+      Apply(m_state.OnTimer(IsMouseOver()));
+      return 0;
     case WM_GETDLGCODE:
-      if (lParam) {
-        auto* m = reinterpret_cast<const MSG*>(lParam);
-        if ((m->message == WM_KEYDOWN || m->message == WM_KEYUP) &&
-            (m->wParam == VK_RETURN || m->wParam == VK_SPACE))
-          return DLGC_WANTMESSAGE;
-      }
-      return DLGC_WANTCHARS;
-    case WM_KEYDOWN:
-      OnKeyDown(wParam);
+      return OnGetDlgCode(reinterpret_cast<const MSG*>(lParam));
+    case WM_KEYDOWN: OnKeyDown(wParam); return 0;
+    case WM_KEYUP: OnKeyUp(wParam); return 0;
+    case WM_CHAR: OnChar(wParam); return 0;
+    case WM_SETFOCUS: case WM_KILLFOCUS:
+      Apply(m_state.OnFocus(msg == WM_SETFOCUS, IsMouseOver()));
       return 0;
-    case WM_KEYUP:
-      OnKeyUp(wParam);
-      return 0;
-    case WM_CHAR: {
-      int16_t ascii = static_cast<int16_t>(wParam);
-      Raise(KeyPress, ascii);
-      return 0;
-    }
-    case WM_SETFOCUS:
-      Apply(m_state.OnFocus(true, IsMouseOver()));
-      return 0;
-    case WM_KILLFOCUS:
-      Apply(m_state.OnFocus(false, IsMouseOver()));
-      return 0;
-    case WM_DESTROY:
-      StopHoverPoll();
-      DiscardFrames();
-      m_backPicture.Reset();
-      m_backPictureId = 0;
-      m_framesReady = false;
-      return 0;
+    case WM_DESTROY: OnDestroy(); return 0;
     case WM_NCDESTROY:
-      *m_alive = false;
-      m_alive = std::make_shared<bool>(true);
-      break;
-    default:
+      m_life.Revoke();
       break;
   }
   return DefaultHandling(msg, wParam, lParam);

@@ -25,7 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "base/win/handles.h"
+#include "base/liveness.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "controls/button_frames.h"
 #include "controls/button_state.h"
@@ -124,7 +125,6 @@ class iButton : public win::Window {
     win::UniqueBitmap bitmap;
     win::Unique<win::GdiObjectTraits<HPALETTE>> palette;
   };
-  using Alive = std::shared_ptr<bool>;
 
   void BuildFrames();
   Frame CutFrame(HDC source, const SourceRect& rect, int width, int height);
@@ -140,26 +140,24 @@ class iButton : public win::Window {
 
   // Applies effects in order; false when an event handler destroyed the button.
   bool Apply(const ButtonEffects& effects);
-  // Raises an event; false when its handler destroyed the button.
-  template <class Slot, class... Args>
-  bool Raise(const Slot& slot, Args&... args) {
-    if (!slot) return true;
-    Alive alive = m_alive;
-    Slot handler = slot;  // the handler may destroy the button, and the slot with it
-    handler(args...);
-    return *alive;
-  }
-
   void OnMouseMove(WPARAM wParam, LPARAM lParam);
-  void OnButtonDown(int16_t button, WPARAM wParam, LPARAM lParam);
-  void OnButtonUp(int16_t button, WPARAM wParam, LPARAM lParam);
-  void OnDoubleClick(int16_t button, WPARAM wParam, LPARAM lParam);
+  void OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam);
+  void OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam);
+  void OnDoubleClick(UINT msg);
   void OnKeyDown(WPARAM wParam);
   void OnKeyUp(WPARAM wParam);
   void OnSize();
+  void OnCreate(const CREATESTRUCTW& cs);
+  void OnShowWindow(bool shown);
+  void OnPaint();
+  bool OnSetCursor(LPARAM lParam);
+  void OnCaptureChanged(HWND taker);
+  static LRESULT OnGetDlgCode(const MSG* m);
+  void OnChar(WPARAM wParam);
+  void OnDestroy();
   void StopHoverPoll();
 
-  Alive m_alive = std::make_shared<bool>(true);
+  Liveness m_life;
   Surface m_image;
   ButtonState m_state;
   win::UniqueBitmap m_backPicture;

@@ -46,7 +46,7 @@ cSetStyle::cSetStyle() : m_objSubclass(std::make_unique<cFormSubclass>()) {
 }
 
 cSetStyle::~cSetStyle() {
-  *m_alive = false;
+  m_life.End();
   if (m_objSubclass) m_objSubclass->MsgCome = nullptr;
   CancelDrag();
   if (m_objSubclass) m_objSubclass->DeleteWindowMsg(m_window);
@@ -116,12 +116,7 @@ void cSetStyle::OnMouseMove(WPARAM wParam) {
   ::GetCursorPos(&m_cursor);
   if (!m_drag.Active() && !m_maximised) {
     m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y);
-    std::shared_ptr<bool> alive = m_alive;
-    if (MouseSize) {
-      auto handler = MouseSize;
-      handler(m_zone);
-      if (!*alive) return;
-    }
+    if (!Raise(m_life, MouseSize, m_zone)) return;
     SetPointerForZone(m_zone);
   }
   if (m_drag.Active() && (wParam & MK_LBUTTON)) Draw(m_drag.Move(m_cursor.x, m_cursor.y));
@@ -162,12 +157,7 @@ void cSetStyle::OnMsgCome(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND h
   if (!bBefore) return;
   switch (uMsg) {
     case WM_SETTINGCHANGE: {
-      std::shared_ptr<bool> alive = m_alive;
-      if (SettingChange) {
-        auto handler = SettingChange;
-        handler();
-        if (!*alive) return;
-      }
+      if (!Raise(m_life, SettingChange)) return;
       if (!::IsIconic(m_objForm) && m_maximised) {
         double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
         TwipBounds b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),

@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/liveness.h"
 #include "controls/sizing.h"
 
 namespace qorv {
@@ -78,7 +79,7 @@ class cSetStyle {
   void SetPointerForZone(int zone);
   ScreenRect WindowBounds() const;
 
-  std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+  Liveness m_life;
   std::unique_ptr<cFormSubclass> m_objSubclass;
   HWND m_window = nullptr;
   HWND m_objForm = nullptr;

@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "controls/property_bag.h"
 
 namespace qorv::controls {

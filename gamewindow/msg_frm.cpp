@@ -1,8 +1,8 @@
 #include "gamewindow/msg_frm.h"
 
 #include "base/units.h"
+#include "base/win/borderless.h"
 #include "base/win/log.h"
-#include "gamewindow/rect_rgn.h"
 
 namespace qorv {
 namespace {
@@ -44,11 +44,8 @@ void MsgFrm::ShowModal(HWND owner, bool& bExit) {
 void MsgFrm::CreateFormWindow() {
   RegisterClassOnce(kMsgFrmClass, CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
   // Centred on the work area until the modal show centres it over its owner.
-  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int x = work.left + (work.right - work.left - kMsgFrmWidth) / 2;
-  int y = work.top + (work.bottom - work.top - kMsgFrmHeight) / 2;
-  Create(kMsgFrmClass, 0, kMsgFrmCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, x, y,
+  POINT at = win::CentredOnWorkArea(kMsgFrmWidth, kMsgFrmHeight);
+  Create(kMsgFrmClass, 0, kProductCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, at.x, at.y,
          kMsgFrmWidth, kMsgFrmHeight, nullptr);
 }
 
@@ -86,7 +83,7 @@ void MsgFrm::OnLoad() {
 
   ::MoveWindow(BForm1.hWnd(), 0, 0, client.right, 33, TRUE);
   closebtn.SetBackPicture(kCloseButtonBitmap);
-  BForm1.SetCaption(kMsgFrmCaption);
+  BForm1.SetCaption(kProductCaption);
   OnResize();
 }
 
@@ -104,7 +101,7 @@ void MsgFrm::OnResize() {
   if (!m_surface || ::IsIconic(Hwnd())) return;
   RECT client{};
   ::GetClientRect(Hwnd(), &client);
-  RectRgn(Hwnd(), ClampToInt16(client.right + 1), ClampToInt16(client.bottom + 1),
+  win::RectRgn(Hwnd(), ClampToInt16(client.right + 1), ClampToInt16(client.bottom + 1),
           kCornerEllipse, kCornerEllipse);
   if (BForm1.hWnd()) BForm1.Printform(*m_surface);
   if (closebtn.Hwnd()) {
@@ -122,10 +119,7 @@ void MsgFrm::Answer(bool exit) {
   Unload();
 }
 
-void MsgFrm::BForm1_MouseDown() {
-  ::ReleaseCapture();
-  ::SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
-}
+void MsgFrm::BForm1_MouseDown() { win::DragByCaption(Hwnd()); }
 
 LRESULT MsgFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;

@@ -9,8 +9,9 @@
 
 #include <windows.h>
 
+#include "base/texts.h"
 #include "base/win/form.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "controls/bform.h"
 #include "controls/ibutton.h"
 #include "controls/surface.h"
@@ -18,7 +19,6 @@
 namespace qorv {
 
 inline constexpr wchar_t kMsgFrmClass[] = L"Qorv.MsgFrm";
-inline constexpr wchar_t kMsgFrmCaption[] = L"BrindleQorvane客户端";
 inline constexpr wchar_t kMsgFrmQuestion[] = L"窗口即将关闭，确定要退出游戏？";
 inline constexpr int kMsgFrmWidth = 242;   // 3630 twips
 inline constexpr int kMsgFrmHeight = 140;  // 2100 twips

@@ -5,6 +5,7 @@
 #include "base/units.h"
 #include "base/text.h"
 #include "base/web_address.h"
+#include "base/win/borderless.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
 #include "build_config.h"
@@ -13,7 +14,6 @@
 #include "gamewindow/main_layout.h"
 #include "gamewindow/mod_msg.h"
 #include "gamewindow/msg_frm.h"
-#include "gamewindow/rect_rgn.h"
 #include "gamewindow/web_url.h"
 #include "startup/public_data.h"
 
@@ -153,8 +153,7 @@ void WebMainFrm::WireEvents() {
     ArrowCursor();
     if (!m_minmax.Value() && itemIndex < 0) {
       // The empty part of the strip drags the restored window.
-      ::ReleaseCapture();
-      ::SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+      win::DragByCaption(Hwnd());
     }
   };
   m_tab.OnMouseHover = [this](int32_t itemIndex, int16_t&, int16_t&, float&, float&) {
@@ -179,49 +178,14 @@ void WebMainFrm::WireEvents() {
 
 void WebMainFrm::OnLoad() {
   HWND form = Hwnd();
-  const std::wstring iconFile = GetTempDir() + L"qorv.ico";
-  m_smallIcon.Reset(static_cast<HICON>(
-      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE)));
-  ::SendMessageW(form, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon.Get()));
-  if (!m_tray) m_tray = std::make_unique<CKpNotifyIcon>();
-  m_tray->AddNotifyIcon(form, m_smallIcon.Get(), kMainCaption);
-  m_bigIcon.Reset(static_cast<HICON>(
-      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE)));
-  // ICON_BIG: WM_SETICON drops any other value, which would leave no large icon.
-  ::SendMessageW(form, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_bigIcon.Get()));
+  LoadIconsAndTray();
   MainWindowActions actions;
   actions.popupMenu = &PopupFromHook;
   m_hooked = HookMainWindow(form, actions);
-  ::ModifyMenuW(m_popup, kCmdVersion, MF_BYCOMMAND | MF_STRING, kCmdVersion,
-                VersionCaption(QORV_VERSION_MAJOR, QORV_VERSION_MINOR, QORV_VERSION_PATCH).c_str());
-  m_frame.SetCaption(L"BrindleQorvane");
-  ::SetWindowTextW(form, kMainCaption);
-  for (controls::iButton* b : {&m_otherUser, &m_gameSpace}) {
-    RECT r{};
-    ::GetClientRect(b->hWnd(), &r);
-    win::UniqueBitmap strip(CaptionStrip(m_frame.hdc(), Px(8000), r.right, r.bottom));
-    b->SetBackPicture(strip.Get());  // the button keeps a copy
-    b->SetcForeColor(0xFFFFFF);
-    controls::FontDesc font = controls::DefaultFontDesc();
-    font.charset = 134;  // GB2312: the captions are Chinese
-    b->SetcFont(font);
-  }
-
-  m_objStyle = std::make_unique<controls::cSetStyle>();
-  m_surface = std::make_unique<controls::FormSurface>(form);
-  m_objStyle->SetobjForm(form);
-  m_objStyle->CloseClick = [this] { CloseClick(); };
-  m_objStyle->SetWindowStyle(form);
-  m_frame.SetfrmHwnd(form);
-
-  RECT wr{};
-  ::GetWindowRect(form, &wr);
-  const double screenW = ::GetSystemMetrics(SM_CXSCREEN) * double{kTwipsPerPixel};
-  const double screenH = ::GetSystemMetrics(SM_CYSCREEN) * double{kTwipsPerPixel};
-  const int64_t left = CentredOrigin(screenW, (wr.right - wr.left) * double{kTwipsPerPixel});
-  const int64_t top = CentredOrigin(screenH, (wr.bottom - wr.top) * double{kTwipsPerPixel});
-  ::SetWindowPos(form, nullptr, Px(left), Px(top), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetCaptions();
+  SkinCaptionButtons();
+  TakeOverFrame();
+  CentreOnScreen();
 
   m_close.SetBackPicture(103);
   m_minmax.SetBackPicture(102);
@@ -240,6 +204,57 @@ void WebMainFrm::OnLoad() {
 
   m_taskbarCreated = CKpNotifyIcon::TaskbarCreatedMessage();
   if (!m_dde.Start()) win::LogError(L"the DDE topic could not be registered");
+}
+
+void WebMainFrm::LoadIconsAndTray() {
+  HWND form = Hwnd();
+  m_icons = win::LoadFormIcons(IconFilePath());
+  win::SetFormIcons(form, m_icons);
+  if (!m_tray) m_tray = std::make_unique<CKpNotifyIcon>();
+  m_tray->AddNotifyIcon(form, m_icons.smallIcon.Get(), kProductCaption);
+}
+
+void WebMainFrm::SetCaptions() {
+  ::ModifyMenuW(m_popup, kCmdVersion, MF_BYCOMMAND | MF_STRING, kCmdVersion,
+                VersionCaption(QORV_VERSION_MAJOR, QORV_VERSION_MINOR, QORV_VERSION_PATCH).c_str());
+  m_frame.SetCaption(L"BrindleQorvane");
+  ::SetWindowTextW(Hwnd(), kProductCaption);
+}
+
+void WebMainFrm::SkinCaptionButtons() {
+  for (controls::iButton* b : {&m_otherUser, &m_gameSpace}) {
+    RECT r{};
+    ::GetClientRect(b->hWnd(), &r);
+    win::UniqueBitmap strip(CaptionStrip(m_frame.hdc(), Px(8000), r.right, r.bottom));
+    b->SetBackPicture(strip.Get());  // the button keeps a copy
+    b->SetcForeColor(0xFFFFFF);
+    controls::FontDesc font = controls::DefaultFontDesc();
+    font.charset = 134;  // GB2312: the captions are Chinese
+    b->SetcFont(font);
+  }
+}
+
+void WebMainFrm::TakeOverFrame() {
+  HWND form = Hwnd();
+  m_objStyle = std::make_unique<controls::cSetStyle>();
+  m_surface = std::make_unique<controls::FormSurface>(form);
+  m_objStyle->SetobjForm(form);
+  m_objStyle->CloseClick = [this] { CloseClick(); };
+  m_objStyle->SetWindowStyle(form);
+  m_frame.SetfrmHwnd(form);
+}
+
+// The main window is centred on the whole screen, not on the work area as the dialogs are.
+void WebMainFrm::CentreOnScreen() {
+  HWND form = Hwnd();
+  RECT wr{};
+  ::GetWindowRect(form, &wr);
+  const double screenW = ::GetSystemMetrics(SM_CXSCREEN) * double{kTwipsPerPixel};
+  const double screenH = ::GetSystemMetrics(SM_CYSCREEN) * double{kTwipsPerPixel};
+  const int64_t left = CentredOrigin(screenW, (wr.right - wr.left) * double{kTwipsPerPixel});
+  const int64_t top = CentredOrigin(screenH, (wr.bottom - wr.top) * double{kTwipsPerPixel});
+  ::SetWindowPos(form, nullptr, Px(left), Px(top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WebMainFrm::SetURL(const std::wstring& strURL) { OpenPage(strURL); }
@@ -338,7 +353,7 @@ void WebMainFrm::Layout() {
   ::GetWindowRect(m_frame.hWnd(), &fr);
   ::MoveWindow(m_frame.hWnd(), 0, 0, wr.right - wr.left, fr.bottom - fr.top, TRUE);
   m_frame.Printform(*m_surface);
-  RectRgn(form, l.regionRight, l.regionBottom, 6, 6);
+  win::RectRgn(form, l.regionRight, l.regionBottom, 6, 6);
   auto place = [](HWND h, int64_t leftTwips) {
     RECT r{};
     ::GetWindowRect(h, &r);

@@ -12,9 +12,11 @@
 #include <memory>
 #include <string>
 
+#include "base/texts.h"
 #include "base/win/form.h"
+#include "base/win/form_icons.h"
 #include "base/win/form_registry.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "browser/browser.h"
 #include "controls/bform.h"
 #include "controls/ibutton.h"
@@ -28,7 +30,6 @@
 namespace qorv::gamewindow {
 
 inline constexpr wchar_t kWebMainFrmClass[] = L"Qorv.WebMainFrm";
-inline constexpr wchar_t kMainCaption[] = L"BrindleQorvane客户端";
 inline constexpr int kDesignClientWidth = 1036;  // 15540 twips
 inline constexpr int kDesignClientHeight = 639;  // 9585 twips
 
@@ -88,6 +89,11 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   void WebMinMaxClick();
   void ArrowCursor();
   void WireEvents();
+  void LoadIconsAndTray();
+  void SetCaptions();
+  void SkinCaptionButtons();
+  void TakeOverFrame();
+  void CentreOnScreen();
 
   std::unique_ptr<controls::FormSurface> m_surface;
   std::unique_ptr<controls::cSetStyle> m_objStyle;
@@ -101,7 +107,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   std::unique_ptr<browser::IBrowser> m_webBrowser1;  // the placeholder's, never navigated
   win::UniqueMenu m_appmenu;  // the menu bar that is never shown; its one popup is appmenu
   HMENU m_popup = nullptr;
-  win::UniqueIcon m_smallIcon, m_bigIcon;
+  win::FormIcons m_icons;
   win::UniqueBitmap m_logo;
   DdeSource m_dde;
   UpdateCommand m_update;

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "base/units.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 
 namespace qorv::login {

@@ -2,9 +2,9 @@
 
 #include "base/endpoints.h"
 #include "base/text.h"
+#include "base/win/borderless.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
-#include "startup/load_frm.h"
 #include "startup/public_data.h"
 
 namespace qorv::login {
@@ -23,19 +23,7 @@ HBRUSH KeyBrush() {
 
 // Both windows take the same place, so the page window lies on the background's corner from the
 // start; FollowMoveProc keeps it there.
-POINT LoginScreenOrigin() {
-  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  LONG x = work.left + (work.right - work.left - kLoginWidth) / 2;
-  LONG y = work.top + (work.bottom - work.top - kLoginHeight) / 2;
-  return {x < work.left ? work.left : x, y < work.top ? work.top : y};
-}
-
-// A log line never carries a whole 64 KB address or a NUL that would cut it.
-void DragByCaption(HWND hwnd) {
-  ::ReleaseCapture();
-  ::SendMessageW(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, 0);
-}
+POINT LoginScreenOrigin() { return win::CentredOnWorkArea(kLoginWidth, kLoginHeight); }
 
 void MinimizeLoginScreen() {
   // The system command, not ShowWindow: it hides the owned page window with the background.
@@ -92,7 +80,7 @@ void LoginBgFrm::CreateFormWindow() {
 void LoginBgFrm::OnLoad() {
   if (!m_image.SetUp(Hwnd(), 101, true)) win::LogError(L"login background picture unavailable");
   m_hooked = HookWindow(Hwnd());
-  ::SetWindowTextW(Hwnd(), kLoginCaption);
+  ::SetWindowTextW(Hwnd(), kProductCaption);
 }
 
 void LoginBgFrm::OnUnload() {
@@ -107,7 +95,7 @@ void LoginBgFrm::OnUnload() {
 
 LRESULT LoginBgFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_LBUTTONDOWN) {
-    DragByCaption(Hwnd());
+    win::DragByCaption(Hwnd());
     return 0;
   }
   return Form::HandleMessage(msg, wParam, lParam);
@@ -126,7 +114,7 @@ LoginFrm::~LoginFrm() = default;
 void LoginFrm::CreateFormWindow() {
   RegisterClassOnce(kLoginFrmClass, 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW), KeyBrush());
   POINT at = LoginScreenOrigin();
-  Create(kLoginFrmClass, 0, kLoginCaption, WS_POPUP | WS_CLIPCHILDREN, at.x, at.y, kLoginWidth,
+  Create(kLoginFrmClass, 0, kProductCaption, WS_POPUP | WS_CLIPCHILDREN, at.x, at.y, kLoginWidth,
          kLoginHeight, nullptr);
   m_picture1.Create(Hwnd());
   // Larger than its container: the control's border and the page's scroll bars fall outside.
@@ -157,19 +145,11 @@ void LoginFrm::CreateFormWindow() {
 }
 
 void LoginFrm::OnLoad() {
-  const std::wstring iconFile = GetTempDir() + L"qorv.ico";
+  const std::wstring iconFile = IconFilePath();
   SaveResFile(101, L"ICON", iconFile);
-  m_smallIcon.Reset(static_cast<HICON>(
-      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE)));
+  m_icons = win::LoadFormIcons(iconFile);
   // Reading the background's handle is what loads it.
-  ::SendMessageW(LoginBgForm().Hwnd(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(m_smallIcon.Get()));
-  m_bigIcon.Reset(static_cast<HICON>(
-      ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 32, 32, LR_LOADFROMFILE)));
-  // ICON_BIG: WM_SETICON takes only ICON_SMALL and ICON_BIG and drops anything else (2 is a
-  // WM_GETICON value), which would leave the window without its large icon.
-  ::SendMessageW(LoginBgForm().Hwnd(), WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(m_bigIcon.Get()));
+  win::SetFormIcons(LoginBgForm().Hwnd(), m_icons);
 
   if (m_browser) {
     m_browser->Navigate(win::CurrentEndpoints().LoginPageUrl());
@@ -210,7 +190,7 @@ LRESULT LoginFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       m_newWindows.OpenPending();
       return 0;
     case WM_LBUTTONDOWN:
-      DragByCaption(Hwnd());
+      win::DragByCaption(Hwnd());
       return 0;
     default:
       return Form::HandleMessage(msg, wParam, lParam);

@@ -9,7 +9,9 @@
 #include <optional>
 #include <string>
 
+#include "base/texts.h"
 #include "base/win/form.h"
+#include "base/win/form_icons.h"
 #include "base/win/form_registry.h"
 #include "base/win/handles.h"
 #include "browser/browser.h"
@@ -23,7 +25,6 @@ namespace qorv::login {
 inline constexpr wchar_t kLoginBgClass[] = L"Qorv.LoginBgFrm";
 inline constexpr wchar_t kLoginFrmClass[] = L"Qorv.LoginFrm";
 inline constexpr wchar_t kPictureClass[] = L"Qorv.LoginPicture";
-inline constexpr wchar_t kLoginCaption[] = L"BrindleQorvane客户端";
 inline constexpr COLORREF kKeyColour = RGB(254, 254, 254);
 inline constexpr int kLoginWidth = 1237;  // the background picture's size
 inline constexpr int kLoginHeight = 696;
@@ -78,8 +79,7 @@ class LoginFrm : public win::Form, public win::ILoginForm {
   ImageControl m_miniBtn;
   ImageControl m_closeBtn;
   // Set on the background window; released with the login screen, after both windows are gone.
-  win::UniqueIcon m_smallIcon;
-  win::UniqueIcon m_bigIcon;
+  win::FormIcons m_icons;
   std::optional<RoutedAddress> m_pending;  // a command that closes us, run after its event
   browser::NewWindowRequests m_newWindows;
   bool m_pageShown = false;

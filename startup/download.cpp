@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/win/form.h"
-#include "base/win/handles.h"
+#include "base/win/internet.h"
 #include "base/win/log.h"
 #include "startup/download_pacing.h"
 #include "startup/update_signature.h"

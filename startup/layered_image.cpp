@@ -1,12 +1,11 @@
 #include "startup/layered_image.h"
 
 #include <cstring>
-#include <optional>
 #include <string>
 
 #include "base/units.h"
 #include "base/win/dpi.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/log.h"
 #include "base/win/picture.h"
 
@@ -24,23 +23,6 @@ RECT WorkAreaOf(HWND hwnd) {
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   return work;
 }
-
-// The picture in a 32-bit top-down DIB section selected into a memory DC: premultiplied BGRA is
-// the form UpdateLayeredWindow blends, so the pixels are copied in as they are.
-class LayeredBuffer {
- public:
-  LayeredBuffer(HDC reference, const PixelImage& picture) : m_dc(::CreateCompatibleDC(reference)) {
-    m_bitmap = win::BitmapFromPixels(picture);
-    if (m_dc && m_bitmap) m_select.emplace(m_dc.Get(), m_bitmap.Get());
-  }
-  HDC Dc() const { return m_select ? m_dc.Get() : nullptr; }
-
- private:
-  // Destroyed bottom up: the bitmap leaves the DC, then the bitmap, then the DC.
-  win::UniqueMemDC m_dc;
-  win::UniqueBitmap m_bitmap;
-  std::optional<win::SelectGuard> m_select;
-};
 
 void BecomeLayered(HWND hwnd, bool stripFrame) {
   if (stripFrame) {
@@ -86,15 +68,17 @@ bool LayeredImage::SetUp(HWND hwnd, int resourceId, bool stripFrame) {
 bool LayeredImage::SetUp(HWND hwnd, const PixelImage& picture, bool stripFrame) {
   Release();
   win::WindowDC windowDC(hwnd);
-  LayeredBuffer buffer(windowDC.Get(), picture);
-  if (!buffer.Dc()) {
+  // Premultiplied BGRA in a 32-bit DIB section is the form UpdateLayeredWindow blends: the pixels
+  // go in as they are.
+  win::BackBuffer buffer = win::BackBuffer::Holding(windowDC.Get(), win::BitmapFromPixels(picture));
+  if (!buffer || !buffer.Bitmap()) {
     win::LogError(L"no memory for a layered picture of " + std::to_wstring(picture.width) + L" x " +
                   std::to_wstring(picture.height));
     return false;
   }
   BecomeLayered(hwnd, stripFrame);
   m_size = {picture.width, picture.height};
-  Present(hwnd, windowDC.Get(), buffer.Dc(), m_size);
+  Present(hwnd, windowDC.Get(), buffer.Get(), m_size);
   return true;
 }
 

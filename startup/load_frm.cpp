@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <wininet.h>
 
+#include "base/win/borderless.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
 #include "startup/command_line.h"
@@ -40,13 +41,10 @@ void LoadFrm::CreateFormWindow() {
   RegisterClassOnce(kLoadFrmClass, 0, ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1)),
                     ::LoadCursorW(nullptr, IDC_ARROW));
   // The splash's design position: centred on the primary monitor's work area.
-  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int x = work.left + (work.right - work.left - kSplashWidth) / 2;
-  int y = work.top + (work.bottom - work.top - kSplashHeight) / 2;
+  POINT at = win::CentredOnWorkArea(kSplashWidth, kSplashHeight);
   // A tool window: a splash has no taskbar button of its own.
-  Create(kLoadFrmClass, WS_EX_TOOLWINDOW, L"BrindleQorvane客户端", WS_POPUP, x, y, kSplashWidth,
-         kSplashHeight, nullptr);
+  Create(kLoadFrmClass, WS_EX_TOOLWINDOW, kProductCaption, WS_POPUP, at.x, at.y,
+         kSplashWidth, kSplashHeight, nullptr);
 }
 
 void LoadFrm::OnLoad() {

@@ -3,6 +3,7 @@
 // loads the login windows, which unload it when the login page has loaded.
 #pragma once
 
+#include "base/texts.h"
 #include "base/win/form.h"
 #include "base/win/form_registry.h"
 #include "startup/layered_image.h"
@@ -10,8 +11,6 @@
 namespace qorv {
 
 inline constexpr wchar_t kLoadFrmClass[] = L"Qorv.LoadFrm";
-inline constexpr wchar_t kConnectionWarning[] = L"未能连接到服务器，请检查网络连接是否正常！";
-inline constexpr wchar_t kMessageTitle[] = L"提示";
 inline constexpr int kSplashWidth = 356;   // 5340 twips
 inline constexpr int kSplashHeight = 122;  // 1830 twips
 

@@ -27,6 +27,8 @@ std::wstring GetTempDir() {
   return NormalizeTempDir(std::wstring_view(buffer, n));
 }
 
+std::wstring IconFilePath() { return GetTempDir() + L"qorv.ico"; }
+
 bool SaveResFile(int id, const wchar_t* typeName, const std::wstring& path) {
   auto bytes = win::LoadCustomResource(id, typeName);
   if (bytes.empty()) {

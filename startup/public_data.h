@@ -10,6 +10,10 @@ namespace qorv {
 // The user's temporary directory, ending in "\"; empty when the system gives none.
 std::wstring GetTempDir();
 
+// Where the login screen writes the program's icon (resource "ICON" 101) and the windows load
+// their icons from: qorv.ico in the temporary directory.
+std::wstring IconFilePath();
+
 // Writes the bytes of the custom resource (id, type name) to path, replacing the file.
 // Returns false (and logs) when the resource is missing, the path is not absolute, or the write
 // fails; a failed write leaves nothing half-written under the name.

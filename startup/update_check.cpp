@@ -334,7 +334,7 @@ void CheckUpdate() {
   CKpDownLoadFile download;
   std::optional<ManifestDecision> decision = FetchForThisProgram(download);
   if (!decision || !decision->Accepted()) return;
-  int answer = ::MessageBoxW(nullptr, QuestionFor(*decision).c_str(), kUpdateTitle,
+  int answer = ::MessageBoxW(nullptr, QuestionFor(*decision).c_str(), kMessageTitle,
                              MB_ICONQUESTION | MB_YESNO);
   if (answer != IDYES) return;
   HandOffToUpdater();
@@ -342,27 +342,27 @@ void CheckUpdate() {
 }
 
 UpdateCommand::UpdateCommand(HandOff handOff)
-    : m_handOff(std::move(handOff)), m_alive(std::make_shared<bool>(true)) {}
+    : m_handOff(std::move(handOff)) {}
 
-UpdateCommand::~UpdateCommand() { *m_alive = false; }
+UpdateCommand::~UpdateCommand() = default;
 
 void UpdateCommand::Run(IUpdateHost& host) {
-  std::shared_ptr<bool> alive = m_alive;
+  LivenessWatch watch = m_life.Watch();
   if (!m_download) m_download = std::make_unique<CKpDownLoadFile>();
   std::optional<ManifestDecision> decision = FetchForThisProgram(*m_download);
   // Messages ran during the download: the window may be gone, and this object with it.
-  if (!*alive || !host.UpdateHostLoaded() || !decision) return;
+  if (!watch.Alive() || !host.UpdateHostLoaded() || !decision) return;
   HWND owner = host.UpdateMessageOwner();
   // A good manifest of this version or an older one: nothing newer is published. A manifest
   // refused for its signature, shape or age says nothing either way.
   if (decision->verdict == ManifestVerdict::NotNewer) {
-    ::MessageBoxW(owner, kUpToDateText, kUpdateTitle, MB_ICONEXCLAMATION | MB_OK);
+    ::MessageBoxW(owner, kUpToDateText, kMessageTitle, MB_ICONEXCLAMATION | MB_OK);
     return;
   }
   if (!decision->Accepted()) return;
-  int answer = ::MessageBoxW(owner, QuestionFor(*decision).c_str(), kUpdateTitle,
+  int answer = ::MessageBoxW(owner, QuestionFor(*decision).c_str(), kMessageTitle,
                              MB_ICONQUESTION | MB_YESNO);
-  if (answer != IDYES || !*alive || !host.UpdateHostLoaded()) return;
+  if (answer != IDYES || !watch.Alive() || !host.UpdateHostLoaded()) return;
   HandOff handOff = m_handOff;  // the unload below may release this object
   if (handOff) handOff();
   host.SetExitFlag(true);

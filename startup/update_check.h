@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/liveness.h"
+#include "base/texts.h"
 #include "startup/manifest_policy.h"
 #include "startup/update_integrity.h"
 
@@ -30,7 +32,6 @@ inline constexpr wchar_t kManifestFileName[] = L"update.txt";
 inline constexpr wchar_t kUpdaterFileName[] = L"Update.exe";
 inline constexpr wchar_t kUpdaterResourceType[] = L"UPDATE";
 inline constexpr int kUpdaterResourceId = 101;
-inline constexpr wchar_t kUpdateTitle[] = L"提示";
 inline constexpr wchar_t kNewVersionQuestion[] = L"发现有新版本，是否现在更新！";
 // Below the question: the version running and the one published.
 inline constexpr wchar_t kRunningVersionLabel[] = L"当前版本：";
@@ -115,7 +116,7 @@ class UpdateCommand {
  private:
   HandOff m_handOff;
   std::unique_ptr<CKpDownLoadFile> m_download;  // made on first use
-  std::shared_ptr<bool> m_alive;
+  Liveness m_life;
 };
 
 }  // namespace qorv

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "tabstrip/tab_layout.h"
 
 namespace qorv::tabstrip {

@@ -8,11 +8,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/mouse_buttons.h"
 #include "tabstrip/tab_layout.h"
 
 namespace qorv::tabstrip {
-
-inline constexpr int16_t kLeftButton = 1;
 
 // The close button's look under the cursor.
 inline constexpr int32_t kCloseNormal = 0;

@@ -5,7 +5,7 @@
 #include <functional>
 #include <utility>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 
 namespace qorv::tabstrip {
 namespace {

@@ -87,15 +87,6 @@ void LogFailure(const wchar_t* where, const std::exception& e) {
 
 }  // namespace
 
-template <class Slot, class... Args>
-bool uTab::Raise(const Slot& slot, Args&&... args) {
-  if (!slot) return true;
-  std::weak_ptr<int> alive = m_alive;
-  Slot handler = slot;  // the handler may replace the slot it runs from
-  handler(std::forward<Args>(args)...);
-  return !alive.expired();
-}
-
 uTab::uTab() {
   m_skin0 = LoadSkin(MetricsFor(0).bitmapId);
   m_skin1 = LoadSkin(MetricsFor(1).bitmapId);
@@ -119,7 +110,7 @@ uTab::uTab() {
 // buffer's own font back), the buffers, and last the window.
 uTab::~uTab() {
   m_tearingDown = true;
-  m_alive.reset();
+  m_life.End();
   if (m_items) m_items->BindOwner(nullptr);
   c_Subclass.reset();
   m_items.reset();
@@ -258,7 +249,7 @@ void uTab::Add(const std::wstring&, const std::shared_ptr<ITabForm>& Form,
 
 bool uTab::BeforeRemove(int32_t Index) {
   bool Cancel = false;
-  Raise(OnItemColose, Index, Cancel);
+  Raise(m_life, OnItemColose, Index, Cancel);
   return !Cancel;
 }
 
@@ -415,7 +406,7 @@ bool uTab::DrawBackground() {
   m_tabLooks.ForgetFrame();
   m_composedTabs = false;
   bool bSkipDefault = false;
-  if (!Raise(OnDrawBackground, dc, W, H, bSkipDefault)) return false;
+  if (!Raise(m_life, OnDrawBackground, dc, W, H, bSkipDefault)) return false;
   if (!bSkipDefault && SkinDC()) {
     ::SetStretchBltMode(dc, COLORONCOLOR);
     ::StretchBlt(dc, 0, 0, W, H, SkinDC(), 0, 0, 1, m.backgroundHeight, SRCCOPY);
@@ -503,7 +494,7 @@ void uTab::OnResize() {
     if (rc.bottom == H) return;
   }
   // Each step runs even when the one before failed.
-  std::weak_ptr<int> alive = m_alive;
+  LivenessWatch watch = m_life.Watch();
   try {
     CreateBuffers();
   } catch (const std::exception& e) {
@@ -522,7 +513,7 @@ void uTab::OnResize() {
   try {
     DrawAll(true);
   } catch (const std::exception& e) {
-    if (!alive.expired()) LogFailure(L"drawing", e);
+    if (watch.Alive()) LogFailure(L"drawing", e);
   }
 }
 
@@ -543,16 +534,17 @@ bool uTab::Apply(const TabMouseEffects& effects, MouseState& args) {
         if (!DrawAll(true)) return false;
         break;
       case TabMouseEffect::RaiseTabChanged:
-        if (!Raise(TabChanged)) return false;
+        if (!Raise(m_life, TabChanged)) return false;
         break;
       case TabMouseEffect::RaiseHover:
         // The handler may change the arguments; the move event that follows gets them so.
-        if (!Raise(OnMouseHover, e.index, args.button, args.shift, args.x, args.y)) return false;
+        if (!Raise(m_life, OnMouseHover, e.index, args.button, args.shift, args.x, args.y))
+          return false;
         break;
       case TabMouseEffect::CloseTab: {
-        std::weak_ptr<int> alive = m_alive;
+        LivenessWatch watch = m_life.Watch();
         m_items->Remove(e.index, true);
-        if (alive.expired()) return false;
+        if (!watch.Alive()) return false;
         break;
       }
     }
@@ -569,7 +561,7 @@ bool uTab::MouseDown(int16_t Button, int16_t Shift, float X, float Y) {
     MouseState args{Button, Shift, X, Y};
     if (!Apply(m_mouse.OnPress(Button, hit, IsTabIndex(i), m_selected), args)) return false;
   }
-  return Raise(OnMouseDown, i, Button, Shift, X, Y);
+  return Raise(m_life, OnMouseDown, i, Button, Shift, X, Y);
 }
 
 bool uTab::MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
@@ -587,7 +579,7 @@ bool uTab::MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
     X = args.x;
     Y = args.y;
   }
-  return Raise(OnMouseMove, i, Button, Shift, X, Y);
+  return Raise(m_life, OnMouseMove, i, Button, Shift, X, Y);
 }
 
 bool uTab::MouseUp(int16_t Button, int16_t Shift, float X, float Y) {
@@ -600,20 +592,20 @@ bool uTab::MouseUp(int16_t Button, int16_t Shift, float X, float Y) {
     MouseState args{Button, Shift, X, Y};
     if (!Apply(m_mouse.OnRelease(Button, hit, isTab, closable), args)) return false;
   }
-  return Raise(OnMouseUp, i, Button, Shift, X, Y);
+  return Raise(m_life, OnMouseUp, i, Button, Shift, X, Y);
 }
 
 bool uTab::DoubleClick() {
   MouseState last = m_last;
   HitResult hit = HitTestAt(last.x, last.y);
   if (!MouseDown(last.button, last.shift, last.x, last.y)) return false;
-  return Raise(OnDblClick, hit.index, last.button, last.shift, last.x, last.y);
+  return Raise(m_life, OnDblClick, hit.index, last.button, last.shift, last.x, last.y);
 }
 
 void uTab::MouseLeft() {
   MouseState args = m_last;
   if (!Apply(m_mouse.OnLeave(), args)) return;
-  Raise(OnMouseLeave);
+  Raise(m_life, OnMouseLeave);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -651,28 +643,9 @@ void uTab::c_Subclass_WindowProc(bool bBefore, bool& bHandled, LRESULT& lReturn,
   }
 }
 
-namespace {
-
-int16_t ButtonOf(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-      return kLeftButton;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
-      return 2;
-    default:
-      return 4;
-  }
-}
-
-}  // namespace
-
 void uTab::OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y) {
   RelayToolTip(msg, wParam, lParam);
-  m_last = {ButtonOf(msg), win::MouseShift(wParam), x, y};
+  m_last = {win::ButtonOf(msg), win::MouseShift(wParam), x, y};
   // Captured, so a release outside the window still comes here.
   ::SetCapture(Hwnd());
   MouseDown(m_last.button, m_last.shift, x, y);
@@ -680,11 +653,28 @@ void uTab::OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y
 
 void uTab::OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y) {
   RelayToolTip(msg, wParam, lParam);
-  m_last = {ButtonOf(msg), win::MouseShift(wParam), x, y};
+  m_last = {win::ButtonOf(msg), win::MouseShift(wParam), x, y};
   HWND self = Hwnd();
   bool stillPressed = win::MouseButtons(wParam) != 0;
   if (!MouseUp(m_last.button, m_last.shift, x, y)) return;
   if (!stillPressed && ::GetCapture() == self) ::ReleaseCapture();
+}
+
+void uTab::OnDoubleClick(WPARAM wParam, float x, float y) {
+  m_last = {kLeftButton, win::MouseShift(wParam), x, y};
+  ::SetCapture(Hwnd());
+  DoubleClick();
+}
+
+void uTab::OnCursorMove(WPARAM wParam, LPARAM lParam, float x, float y) {
+  RelayToolTip(WM_MOUSEMOVE, wParam, lParam);
+  MouseMove(win::MouseButtons(wParam), win::MouseShift(wParam), x, y);
+}
+
+void uTab::OnCaptureChanged(HWND taker) {
+  if (taker == Hwnd()) return;
+  MouseState args = m_last;
+  Apply(m_mouse.OnCaptureLost(), args);
 }
 
 LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -711,9 +701,7 @@ LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnButtonDown(msg, wParam, lParam, x, y);
       return 0;
     case WM_LBUTTONDBLCLK:
-      m_last = {kLeftButton, win::MouseShift(wParam), x, y};
-      ::SetCapture(Hwnd());
-      DoubleClick();
+      OnDoubleClick(wParam, x, y);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -721,14 +709,10 @@ LRESULT uTab::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnButtonUp(msg, wParam, lParam, x, y);
       return 0;
     case WM_MOUSEMOVE:
-      RelayToolTip(msg, wParam, lParam);
-      MouseMove(win::MouseButtons(wParam), win::MouseShift(wParam), x, y);
+      OnCursorMove(wParam, lParam, x, y);
       return 0;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != Hwnd()) {
-        MouseState args = m_last;
-        Apply(m_mouse.OnCaptureLost(), args);
-      }
+      OnCaptureChanged(reinterpret_cast<HWND>(lParam));
       return 0;
     default:
       return DefaultHandling(msg, wParam, lParam);

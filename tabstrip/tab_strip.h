@@ -32,7 +32,8 @@
 #include <optional>
 #include <string>
 
-#include "base/win/handles.h"
+#include "base/liveness.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "tabstrip/tab_api.h"
 #include "tabstrip/tab_layout.h"
@@ -152,6 +153,9 @@ class uTab final : public win::Window, public IuTab {
   bool Apply(const TabMouseEffects& effects, MouseState& args);
   void OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y);
   void OnButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, float x, float y);
+  void OnDoubleClick(WPARAM wParam, float x, float y);
+  void OnCursorMove(WPARAM wParam, LPARAM lParam, float x, float y);
+  void OnCaptureChanged(HWND taker);
   bool MouseDown(int16_t Button, int16_t Shift, float X, float Y);
   bool MouseMove(int16_t Button, int16_t Shift, float X, float Y);
   bool MouseUp(int16_t Button, int16_t Shift, float X, float Y);
@@ -161,10 +165,6 @@ class uTab final : public win::Window, public IuTab {
   void c_Subclass_WindowProc(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND hWnd,
                              UINT uMsg, WPARAM wParam, LPARAM lParam, LONG_PTR& lParamUser);
   void RelayToolTip(UINT msg, WPARAM wParam, LPARAM lParam);
-
-  // Calls an event slot; false when the control did not survive the handler.
-  template <class Slot, class... Args>
-  bool Raise(const Slot& slot, Args&&... args);
 
   int32_t m_tabStyle = 0;
   int32_t m_tabLeftSize = 40;
@@ -195,7 +195,7 @@ class uTab final : public win::Window, public IuTab {
   bool m_tearingDown = false;
   HWND m_tooltip = nullptr;
   std::wstring m_toolTipText;
-  std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+  Liveness m_life;
 };
 
 }  // namespace qorv::tabstrip

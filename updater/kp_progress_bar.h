@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "updater/progress_bar_model.h"
 

@@ -9,6 +9,7 @@
 
 #include "base/units.h"
 #include "base/version.h"
+#include "base/win/borderless.h"
 #include "base/win/log.h"
 #include "startup/command_line.h"
 #include "startup/manifest_policy.h"
@@ -27,7 +28,7 @@ constexpr int kLabelHeight = 18;
 constexpr int kBarTop = 76;
 constexpr int kCloseButtonTop = 6;
 constexpr int kCloseButtonRightTwips = 730;
-constexpr int kCornerEllipse = 6;
+constexpr int16_t kCornerEllipse = 6;
 
 const wchar_t* KindName(FileLineKind kind) {
   switch (kind) {
@@ -53,13 +54,10 @@ void UpdateFrm::CreateFormWindow() {
   m_background.Reset(::CreateSolidBrush(kFormColour));
   HICON icon = ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1));
   RegisterClassOnce(kUpdateFrmClass, 0, icon, ::LoadCursorW(nullptr, IDC_ARROW), nullptr, icon);
-  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  int x = work.left + (work.right - work.left - kUpdateFrmWidth) / 2;
-  int y = work.top + (work.bottom - work.top - kUpdateFrmHeight) / 2;
+  POINT at = win::CentredOnWorkArea(kUpdateFrmWidth, kUpdateFrmHeight);
   // Borderless: the title bar is drawn by BForm1; the taskbar still shows the program.
   Create(kUpdateFrmClass, WS_EX_APPWINDOW, kUpdateFrmCaption,
-         WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, x, y, kUpdateFrmWidth,
+         WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, at.x, at.y, kUpdateFrmWidth,
          kUpdateFrmHeight, nullptr);
 }
 
@@ -190,7 +188,7 @@ void UpdateFrm::RunUpdate() {
   }
   if (const wchar_t* message = ClosingMessage(outcome)) {
     UINT icon = outcome.allComplete ? MB_ICONINFORMATION : MB_ICONEXCLAMATION;
-    ::MessageBoxW(Hwnd(), message, kUpdateTitle, icon | MB_OK);
+    ::MessageBoxW(Hwnd(), message, kMessageTitle, icon | MB_OK);
   }
   if (!outcome.opened.empty()) {
     ::ShellExecuteW(nullptr, L"open", outcome.opened.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -239,7 +237,7 @@ void UpdateFrm::AskToQuit() {
   // One question at a time: a second close request while it is open is the same request.
   if (m_asking || m_finishing || m_exit) return;
   m_asking = true;
-  int answer = ::MessageBoxW(Hwnd(), kQuitQuestion, kUpdateTitle, MB_YESNO | MB_ICONQUESTION);
+  int answer = ::MessageBoxW(Hwnd(), kQuitQuestion, kMessageTitle, MB_YESNO | MB_ICONQUESTION);
   m_asking = false;
   if (answer != IDYES) return;
   m_exit = true;
@@ -253,20 +251,13 @@ bool UpdateFrm::OnQueryUnload() {
 }
 
 void UpdateFrm::OnSize(int width, int height) {
-  win::UniqueRegion region(
-      ::CreateRoundRectRgn(0, 0, width, height, kCornerEllipse, kCornerEllipse));
-  // The system owns a region once it is the window's.
-  if (region && ::SetWindowRgn(Hwnd(), region.Get(), TRUE)) region.Release();
+  win::RectRgn(Hwnd(), ClampToInt16(width), ClampToInt16(height), kCornerEllipse,
+               kCornerEllipse);
   if (closebtn.Hwnd()) {
     int left = TwipsToPixels(PixelsToTwips(width) - kCloseButtonRightTwips);
     ::SetWindowPos(closebtn.Hwnd(), nullptr, left, kCloseButtonTop, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-}
-
-void UpdateFrm::OnLeftButtonDown() {
-  ::ReleaseCapture();
-  ::SendMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
 LRESULT UpdateFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -278,7 +269,7 @@ LRESULT UpdateFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_LBUTTONDOWN:
-      OnLeftButtonDown();
+      win::DragByCaption(Hwnd());
       return 0;
     case WM_ERASEBKGND: {
       RECT r{};

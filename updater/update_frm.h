@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "base/win/form.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 #include "controls/bform.h"
 #include "controls/ibutton.h"
 #include "startup/download.h"
@@ -53,7 +53,6 @@ class UpdateFrm : public win::Form, private IUpdateActions {
   void RunUpdate();
   void AskToQuit();
   void OnSize(int width, int height);
-  void OnLeftButtonDown();
   void m_downfile_QueryFileInfo(uint32_t dwFileTotalLen);
   void m_downfile_Loading(uint32_t dwRecivedLen);
 

@@ -1,14 +1,12 @@
 // One owner for every handle. Unique<Traits> is move-only: a handle can never be released twice
-// or escape a temporary. Scope guards pair GetDC/ReleaseDC, SelectObject/restore and
-// BeginPaint/EndPaint.
+// or escape a temporary. This header holds the kernel, registry and window-manager handles and
+// pulls in nothing beyond <windows.h>; GDI owners and guards are in gdi.h, the internet handle in
+// internet.h, COM pointers and sessions in com.h.
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <utility>
-
-#include "base/win/com.h"  // ComPtr, which used to live here
 
 namespace qorv::win {
 
@@ -62,73 +60,29 @@ struct FindTraits {
   static void Close(Handle h) { ::FindClose(h); }
 };
 
-template <class T>
-struct GdiObjectTraits {
-  using Handle = T;
+// A window this object created and destroys (a tooltip, a helper window); not for windows whose
+// object lives in the window itself (win::Window).
+struct WindowTraits {
+  using Handle = HWND;
   static Handle Invalid() { return nullptr; }
+  // The parent's destruction may have taken the window first.
   static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { ::DeleteObject(h); }
+  static void Close(Handle h) {
+    if (::IsWindow(h)) ::DestroyWindow(h);
+  }
 };
 
 using UniqueFile = Unique<FileTraits>;
 using UniqueFind = Unique<FindTraits>;
+// Threads, events, processes: everything CloseHandle ends.
 using UniqueHandle = Unique<SimpleTraits<HANDLE, ::CloseHandle>>;
-using UniqueMemDC = Unique<SimpleTraits<HDC, ::DeleteDC>>;
-using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
-using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
-using UniqueBrush = Unique<GdiObjectTraits<HBRUSH>>;
-using UniquePen = Unique<GdiObjectTraits<HPEN>>;
-using UniqueRegion = Unique<GdiObjectTraits<HRGN>>;
+// An opened or created key; never one of the predefined roots (HKEY_CURRENT_USER...).
+using UniqueRegKey = Unique<SimpleTraits<HKEY, ::RegCloseKey>>;
+using UniqueEventSource = Unique<SimpleTraits<HANDLE, ::DeregisterEventSource>>;
 using UniqueIcon = Unique<SimpleTraits<HICON, ::DestroyIcon>>;
 using UniqueMenu = Unique<SimpleTraits<HMENU, ::DestroyMenu>>;
-using UniqueInternet = Unique<SimpleTraits<HINTERNET, ::InternetCloseHandle>>;
+using UniqueWindow = Unique<WindowTraits>;
 using UniqueGlobal = Unique<SimpleTraits<HGLOBAL, ::GlobalFree>>;
 using UniqueModule = Unique<SimpleTraits<HMODULE, ::FreeLibrary>>;
-
-// GetDC / ReleaseDC.
-class WindowDC {
- public:
-  explicit WindowDC(HWND hwnd) : m_hwnd(hwnd), m_dc(::GetDC(hwnd)) {}
-  WindowDC(const WindowDC&) = delete;
-  WindowDC& operator=(const WindowDC&) = delete;
-  ~WindowDC() {
-    if (m_dc) ::ReleaseDC(m_hwnd, m_dc);
-  }
-  HDC Get() const { return m_dc; }
-  explicit operator bool() const { return m_dc != nullptr; }
-
- private:
-  HWND m_hwnd;
-  HDC m_dc;
-};
-
-// SelectObject, and the previous object put back at scope end.
-class SelectGuard {
- public:
-  SelectGuard(HDC dc, HGDIOBJ obj) : m_dc(dc), m_old(dc && obj ? ::SelectObject(dc, obj) : nullptr) {}
-  SelectGuard(const SelectGuard&) = delete;
-  SelectGuard& operator=(const SelectGuard&) = delete;
-  ~SelectGuard() {
-    if (m_old) ::SelectObject(m_dc, m_old);
-  }
-
- private:
-  HDC m_dc;
-  HGDIOBJ m_old;
-};
-
-class PaintGuard {
- public:
-  explicit PaintGuard(HWND hwnd) : m_hwnd(hwnd) { ::BeginPaint(hwnd, &m_ps); }
-  PaintGuard(const PaintGuard&) = delete;
-  PaintGuard& operator=(const PaintGuard&) = delete;
-  ~PaintGuard() { ::EndPaint(m_hwnd, &m_ps); }
-  HDC Dc() const { return m_ps.hdc; }
-  const PAINTSTRUCT& Ps() const { return m_ps; }
-
- private:
-  HWND m_hwnd;
-  PAINTSTRUCT m_ps{};
-};
 
 }  // namespace qorv::win

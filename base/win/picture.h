@@ -14,7 +14,7 @@
 #include <span>
 
 #include "base/picture_scale.h"
-#include "base/win/handles.h"
+#include "base/win/gdi.h"
 
 namespace qorv::win {
 

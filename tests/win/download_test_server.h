@@ -19,7 +19,7 @@
 
 #include "base/text.h"
 #include "base/win/environment.h"
-#include "base/win/handles.h"
+#include "base/win/internet.h"
 
 namespace qorv::test {
 

@@ -1,0 +1,28 @@
+// The icons a form shows in its caption, on the taskbar and in the task switcher, read from the
+// program's icon file at the sizes asked for.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "base/win/gdi.h"
+
+namespace qorv::win {
+
+inline constexpr int kBigIconSize = 32;    // pixels, at 96 DPI
+inline constexpr int kSmallIconSize = 16;
+
+struct FormIcons {
+  UniqueIcon smallIcon;
+  UniqueIcon bigIcon;
+};
+
+// An icon the file lacks, or a file that is not there, leaves that one empty.
+FormIcons LoadFormIcons(const std::wstring& iconFile, int bigSize = kBigIconSize,
+                        int smallSize = kSmallIconSize);
+
+// The window only borrows the icons: whoever holds them keeps them until the window is gone.
+void SetFormIcons(HWND hwnd, const FormIcons& icons);
+
+}  // namespace qorv::win
