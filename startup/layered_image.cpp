@@ -1,6 +1,14 @@
 #include "startup/layered_image.h"
 
 #include <cstring>
+#include <future>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "base/units.h"
@@ -43,21 +51,66 @@ void Present(HWND hwnd, HDC windowDC, HDC pictureDC, SIZE size) {
   }
 }
 
-}  // namespace
+// Pictures decoded ahead, by resource id, at one DPI. Shared with the decoding thread, which may
+// outlive everything else when the program ends at once.
+struct Prefetched {
+  std::mutex lock;
+  int dpi = 0;
+  std::map<int, std::shared_future<PixelImage>> pictures;
+};
 
-PixelImage LayeredPictureFor(HWND hwnd, int resourceId, int dpi) {
-  PixelImage picture = win::LoadPictureAtDpi(L"PNG", resourceId, dpi);
+std::shared_ptr<Prefetched>& PrefetchState() {
+  static auto* state = new std::shared_ptr<Prefetched>;  // never destroyed: see Prefetched
+  return *state;
+}
+
+PixelImage TakePrefetched(int resourceId, int dpi) {
+  std::shared_ptr<Prefetched> state = PrefetchState();
+  if (!state) return {};
+  std::shared_future<PixelImage> picture;
+  {
+    std::lock_guard<std::mutex> guard(state->lock);
+    auto found = state->pictures.find(resourceId);
+    if (found == state->pictures.end() || state->dpi != dpi) return {};
+    picture = found->second;
+    state->pictures.erase(found);
+  }
+  return picture.get();
+}
+
+PixelImage FitToWorkArea(HWND hwnd, PixelImage picture) {
   const RECT work = WorkAreaOf(hwnd);
   const PixelSize fitted = FitWithin(picture.width, picture.height, work.right - work.left,
                                      work.bottom - work.top);
-  if (fitted.width != picture.width || fitted.height != picture.height) {
-    picture = Resample(picture, fitted.width, fitted.height);
+  if (fitted.width == picture.width && fitted.height == picture.height) return picture;
+  return Resample(picture, fitted.width, fitted.height);
+}
+
+}  // namespace
+
+void PrefetchLayeredPictures(std::initializer_list<int> resourceIds) {
+  auto state = std::make_shared<Prefetched>();
+  state->dpi = win::SystemDpi();
+  std::vector<std::pair<int, std::promise<PixelImage>>> work;
+  for (int id : resourceIds) {
+    work.emplace_back(id, std::promise<PixelImage>());
+    state->pictures[id] = work.back().second.get_future().share();
   }
-  return picture;
+  PrefetchState() = state;
+  try {
+    std::thread([dpi = state->dpi, work = std::move(work)]() mutable {
+      for (auto& [id, promise] : work) promise.set_value(win::LoadPictureAtDpi(L"PNG", id, dpi));
+    }).detach();
+  } catch (const std::system_error&) {
+    PrefetchState().reset();  // no thread: every window decodes its own
+  }
 }
 
 bool LayeredImage::SetUp(HWND hwnd, int resourceId, bool stripFrame) {
-  PixelImage picture = LayeredPictureFor(hwnd, resourceId, win::DpiOf(hwnd));
+  const int dpi = win::DpiOf(hwnd);
+  PixelImage picture = TakePrefetched(resourceId, dpi);
+  if (picture.pixels.empty()) picture = win::LoadPictureAtDpi(L"PNG", resourceId, dpi);
+  picture = FitToWorkArea(hwnd, std::move(picture));
   if (picture.pixels.empty()) {
     win::LogError(L"PNG resource " + std::to_wstring(resourceId) + L" could not be decoded");
     return false;

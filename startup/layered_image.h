@@ -7,9 +7,15 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 #include "base/picture_scale.h"
 
 namespace qorv {
+
+// The "PNG" resources of the two layered windows.
+inline constexpr int kLoginBackgroundPicture = 101;
+inline constexpr int kSplashPicture = 102;
 
 class LayeredImage {
  public:
@@ -30,8 +36,10 @@ class LayeredImage {
   SIZE m_size{};
 };
 
-// The "PNG" resource at hwnd's DPI, shrunk in proportion where it would not fit in the work area
-// of hwnd's monitor (or of the primary monitor when hwnd is null). Empty when it cannot be had.
-PixelImage LayeredPictureFor(HWND hwnd, int resourceId, int dpi);
+// Starts decoding the "PNG" pictures on a thread of their own at the system DPI, so that the
+// decoding overlaps the start-up checks that come before the windows; SetUp then takes a
+// prefetched picture (waiting for it if need be) when its window is at that DPI, and decodes its
+// own otherwise. Each prefetched picture is taken once. Call on the interface thread.
+void PrefetchLayeredPictures(std::initializer_list<int> resourceIds);
 
 }  // namespace qorv

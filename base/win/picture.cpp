@@ -23,6 +23,28 @@ namespace gp = Gdiplus::DllExports;
 
 constexpr UINT kLargestSide = 16384;
 
+// GDI+ for one decode. The layered pictures are decoded on a thread of their own while the
+// interface thread decodes others, and GDI+'s start and shutdown are not made to run on two
+// threads at once: they take turns here (the decodes themselves do not).
+std::mutex g_gdiplusStartStop;
+class DecodeSession {
+ public:
+  DecodeSession() {
+    std::lock_guard<std::mutex> lock(g_gdiplusStartStop);
+    m_session.emplace();
+  }
+  DecodeSession(const DecodeSession&) = delete;
+  DecodeSession& operator=(const DecodeSession&) = delete;
+  ~DecodeSession() {
+    std::lock_guard<std::mutex> lock(g_gdiplusStartStop);
+    m_session.reset();
+  }
+  bool Ok() const { return m_session->Ok(); }
+
+ private:
+  std::optional<GdiplusSession> m_session;
+};
+
 struct StreamRelease {
   void operator()(IStream* s) const { s->Release(); }
 };
@@ -66,7 +88,7 @@ PixelImage ScaleFromTwice(const wchar_t* type, int id, int dpi, const PictureCut
 
 PixelImage DecodePicture(std::span<const std::byte> bytes) {
   if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return {};
-  GdiplusSession gdiplus;  // tokens nest: this overlaps freely with other users of GDI+
+  DecodeSession gdiplus;
   if (!gdiplus.Ok()) return {};
   std::unique_ptr<IStream, StreamRelease> stream(::SHCreateMemStream(
       reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
