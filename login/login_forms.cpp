@@ -79,7 +79,10 @@ void LoginBgFrm::CreateFormWindow() {
 }
 
 void LoginBgFrm::OnLoad() {
-  if (!m_image.SetUp(Hwnd(), 101, true)) win::LogError(L"login background picture unavailable");
+  // Hidden until the login page has loaded: its picture need not hold up the splash.
+  if (!m_image.SetUpBeforeShow(Hwnd(), kLoginBackgroundPicture, true)) {
+    win::LogError(L"login background picture unavailable");
+  }
   m_hooked = HookWindow(Hwnd());
   ::SetWindowTextW(Hwnd(), kProductCaption);
 }

@@ -1,5 +1,8 @@
 #include "startup/layered_image.h"
 
+#include <commctrl.h>
+
+#include <chrono>
 #include <cstring>
 #include <future>
 #include <map>
@@ -57,11 +60,33 @@ struct Prefetched {
   std::mutex lock;
   int dpi = 0;
   std::map<int, std::shared_future<PixelImage>> pictures;
+  std::map<int, HWND> waiting;  // told when their picture is ready
 };
 
 std::shared_ptr<Prefetched>& PrefetchState() {
   static auto* state = new std::shared_ptr<Prefetched>;  // never destroyed: see Prefetched
   return *state;
+}
+
+// Posted to a waiting window when its picture is ready (wParam: the resource id).
+UINT PictureReadyMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"Qorv.LayeredPictureReady");
+  return message;
+}
+
+// True when the window can wait for resourceId's prefetched picture: one is on its way at the
+// window's DPI and not ready yet. The decoding thread then posts the window a ready message.
+bool WaitForPrefetched(HWND hwnd, int resourceId, int dpi) {
+  std::shared_ptr<Prefetched> state = PrefetchState();
+  if (!state) return false;
+  std::lock_guard<std::mutex> guard(state->lock);
+  auto found = state->pictures.find(resourceId);
+  if (found == state->pictures.end() || state->dpi != dpi ||
+      found->second.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    return false;
+  }
+  state->waiting[resourceId] = hwnd;
+  return true;
 }
 
 PixelImage TakePrefetched(int resourceId, int dpi) {
@@ -98,8 +123,16 @@ void PrefetchLayeredPictures(std::initializer_list<int> resourceIds) {
   }
   PrefetchState() = state;
   try {
-    std::thread([dpi = state->dpi, work = std::move(work)]() mutable {
-      for (auto& [id, promise] : work) promise.set_value(win::LoadPictureAtDpi(L"PNG", id, dpi));
+    std::thread([state, work = std::move(work)]() mutable {
+      for (auto& [id, promise] : work) {
+        promise.set_value(win::LoadPictureAtDpi(L"PNG", id, state->dpi));
+        std::lock_guard<std::mutex> guard(state->lock);
+        auto waiting = state->waiting.find(id);
+        if (waiting != state->waiting.end()) {
+          ::PostMessageW(waiting->second, PictureReadyMessage(), static_cast<WPARAM>(id), 0);
+          state->waiting.erase(waiting);
+        }
+      }
     }).detach();
   } catch (const std::system_error&) {
     PrefetchState().reset();  // no thread: every window decodes its own
@@ -107,6 +140,28 @@ void PrefetchLayeredPictures(std::initializer_list<int> resourceIds) {
 }
 
 bool LayeredImage::SetUp(HWND hwnd, int resourceId, bool stripFrame) {
+  Release();
+  return Compose(hwnd, resourceId, stripFrame);
+}
+
+bool LayeredImage::SetUpBeforeShow(HWND hwnd, int resourceId, bool stripFrame) {
+  Release();
+  const int dpi = win::DpiOf(hwnd);
+  // A hidden window need not wait here: its picture goes on when it is ready, or at the show.
+  if (!::IsWindowVisible(hwnd) &&
+      ::SetWindowSubclass(hwnd, WaitingProc, 1, reinterpret_cast<DWORD_PTR>(this))) {
+    if (WaitForPrefetched(hwnd, resourceId, dpi)) {
+      m_waiting = hwnd;
+      m_resourceId = resourceId;
+      m_stripFrame = stripFrame;
+      return true;
+    }
+    ::RemoveWindowSubclass(hwnd, WaitingProc, 1);
+  }
+  return Compose(hwnd, resourceId, stripFrame);
+}
+
+bool LayeredImage::Compose(HWND hwnd, int resourceId, bool stripFrame) {
   const int dpi = win::DpiOf(hwnd);
   PixelImage picture = TakePrefetched(resourceId, dpi);
   if (picture.pixels.empty()) picture = win::LoadPictureAtDpi(L"PNG", resourceId, dpi);
@@ -116,6 +171,36 @@ bool LayeredImage::SetUp(HWND hwnd, int resourceId, bool stripFrame) {
     return false;
   }
   return SetUp(hwnd, picture, stripFrame);
+}
+
+void LayeredImage::Release() {
+  if (m_waiting) ::RemoveWindowSubclass(std::exchange(m_waiting, nullptr), WaitingProc, 1);
+  m_size = {};
+}
+
+void LayeredImage::FinishWaiting() {
+  HWND hwnd = std::exchange(m_waiting, nullptr);
+  if (!hwnd) return;
+  ::RemoveWindowSubclass(hwnd, WaitingProc, 1);
+  if (!Compose(hwnd, m_resourceId, m_stripFrame)) {
+    win::LogError(L"layered picture " + std::to_wstring(m_resourceId) + L" unavailable");
+  }
+}
+
+LRESULT CALLBACK LayeredImage::WaitingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR self) {
+  auto* image = reinterpret_cast<LayeredImage*>(self);
+  if (msg == PictureReadyMessage() ||
+      (msg == WM_SHOWWINDOW && wParam) ||
+      (msg == WM_WINDOWPOSCHANGING &&
+       (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW))) {
+    // At the show this waits for the decoding thread: the window must not appear empty.
+    image->FinishWaiting();
+  } else if (msg == WM_NCDESTROY) {
+    image->Release();
+  }
+  if (msg == PictureReadyMessage()) return 0;
+  return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
 bool LayeredImage::SetUp(HWND hwnd, const PixelImage& picture, bool stripFrame) {

@@ -22,18 +22,32 @@ class LayeredImage {
   LayeredImage() = default;
   LayeredImage(const LayeredImage&) = delete;
   LayeredImage& operator=(const LayeredImage&) = delete;
+  ~LayeredImage() { Release(); }
 
   // stripFrame clears WS_CAPTION and WS_THICKFRAME first (the login background's design has a
   // frame). Returns false, leaving the window as it was, when the picture cannot be had.
   bool SetUp(HWND hwnd, int resourceId, bool stripFrame);
+  // As SetUp, for a window shown later: while its picture is still being prefetched, the hidden
+  // window takes it when it is ready or, at the latest, just before it is first shown, and this
+  // returns true at once; should the picture then fail, the window stays as it was (logged).
+  bool SetUpBeforeShow(HWND hwnd, int resourceId, bool stripFrame);
   // As SetUp, with the picture already decoded at the window's DPI (premultiplied BGRA).
   bool SetUp(HWND hwnd, const PixelImage& picture, bool stripFrame);
-  void Release() { m_size = {}; }
+  void Release();
 
+  // 0 x 0 until the picture is on the window.
   SIZE ImageSize() const { return m_size; }
 
  private:
+  static LRESULT CALLBACK WaitingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR self);
+  bool Compose(HWND hwnd, int resourceId, bool stripFrame);
+  void FinishWaiting();
+
   SIZE m_size{};
+  HWND m_waiting = nullptr;  // the hidden window whose picture is still on its way
+  int m_resourceId = 0;
+  bool m_stripFrame = false;
 };
 
 // Starts decoding the "PNG" pictures on a thread of their own at the system DPI, so that the
