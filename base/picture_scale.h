@@ -25,7 +25,7 @@ struct PixelImage {
   std::vector<uint32_t> pixels;  // rows top down, no padding
 };
 
-// Each cell of a picture sliced at the given edges (design pixels, ascending; the picture's own
+// Each cell of a picture sliced at the given edges (design pixels, in any order; the picture's own
 // edges need not be named) scaled on its own from a `pictureScale` picture to dpi: an edge e of
 // the design lands on ScaleForDpi(e, dpi), so the pieces a layout cuts out at scaled edges are
 // whole frames of a strip, with nothing of the neighbouring frame blended in, and a skin's border
