@@ -223,22 +223,6 @@ TEST_F(SplashOnScreen, APrefetchedPictureIsOnTheHiddenWindowByItsShow) {
   EXPECT_EQ(r.bottom - r.top, 122);
   EXPECT_NE(test::ScreenPixel(200 + 178, 150 + 61), RGB(0, 200, 0));
   EXPECT_EQ(test::ScreenPixel(200, 150), RGB(0, 200, 0));
-
-  // Taken once: a second window decodes its own, and a window released while waiting is left
-  // as it was.
-  PrefetchLayeredPictures({kSplashPicture});
-  HWND other = test::CreateHostWindow(500, 500, 50, 50, L"other", WS_POPUP, WS_EX_TOOLWINDOW);
-  {
-    LayeredImage released;
-    ASSERT_TRUE(released.SetUpBeforeShow(other, kSplashPicture, false));
-    released.Release();
-  }
-  LONG before = ::GetWindowLongW(other, GWL_EXSTYLE);
-  ::ShowWindow(other, SW_SHOWNOACTIVATE);
-  test::PumpFor(300);
-  EXPECT_FALSE(before & WS_EX_LAYERED);
-  EXPECT_FALSE(::GetWindowLongW(other, GWL_EXSTYLE) & WS_EX_LAYERED);
-  ::DestroyWindow(other);
 }
 
 TEST(LayeredImage, RepeatedSetUpAndReleaseLeaksNoGdiObjects) {
