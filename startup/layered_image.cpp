@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <future>
 #include <map>
@@ -113,7 +114,26 @@ PixelImage FitToWorkArea(HWND hwnd, PixelImage picture) {
 
 }  // namespace
 
+namespace {
+
+// The decoding thread. A program that returns from its entry point waits for it: exit ends the
+// other threads wherever they are, and one ended inside the heap or GDI+ would leave their locks
+// held for the libraries' own clean-up. (Ending at once by TerminateProcess runs no clean-up.)
+std::thread& DecodingThread() {
+  static auto* thread = new std::thread;  // never destroyed: joined by WaitForDecodingThread
+  return *thread;
+}
+
+void WaitForDecodingThread() {
+  if (DecodingThread().joinable()) DecodingThread().join();
+}
+
+}  // namespace
+
 void PrefetchLayeredPictures(std::initializer_list<int> resourceIds) {
+  static const bool waitsAtExit = std::atexit(WaitForDecodingThread) == 0;
+  (void)waitsAtExit;
+  WaitForDecodingThread();  // an earlier prefetch's (only tests prefetch twice)
   auto state = std::make_shared<Prefetched>();
   state->dpi = win::SystemDpi();
   std::vector<std::pair<int, std::promise<PixelImage>>> work;
@@ -123,7 +143,7 @@ void PrefetchLayeredPictures(std::initializer_list<int> resourceIds) {
   }
   PrefetchState() = state;
   try {
-    std::thread([state, work = std::move(work)]() mutable {
+    DecodingThread() = std::thread([state, work = std::move(work)]() mutable {
       for (auto& [id, promise] : work) {
         promise.set_value(win::LoadPictureAtDpi(L"PNG", id, state->dpi));
         std::lock_guard<std::mutex> guard(state->lock);
@@ -133,7 +153,7 @@ void PrefetchLayeredPictures(std::initializer_list<int> resourceIds) {
           state->waiting.erase(waiting);
         }
       }
-    }).detach();
+    });
   } catch (const std::system_error&) {
     PrefetchState().reset();  // no thread: every window decodes its own
   }
