@@ -75,16 +75,17 @@ UINT PictureReadyMessage() {
   return message;
 }
 
-// True when the window can wait for resourceId's prefetched picture: one is on its way at the
-// window's DPI and not ready yet. The decoding thread then posts the window a ready message.
+// True when the window can wait for resourceId's prefetched picture at its DPI: a ready message
+// is then on its way, from the decoding thread when it is done or, when it is done already, from
+// here (so the picture still goes on from the message loop, after what holds up the splash).
 bool WaitForPrefetched(HWND hwnd, int resourceId, int dpi) {
   std::shared_ptr<Prefetched> state = PrefetchState();
   if (!state) return false;
   std::lock_guard<std::mutex> guard(state->lock);
   auto found = state->pictures.find(resourceId);
-  if (found == state->pictures.end() || state->dpi != dpi ||
-      found->second.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-    return false;
+  if (found == state->pictures.end() || state->dpi != dpi) return false;
+  if (found->second.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    return ::PostMessageW(hwnd, PictureReadyMessage(), static_cast<WPARAM>(resourceId), 0) != FALSE;
   }
   state->waiting[resourceId] = hwnd;
   return true;
