@@ -399,17 +399,7 @@ STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlace
   return S_OK;
 }
 
-STDMETHODIMP BrowserSite::GetHostInfo(DOCHOSTUIINFO* info) {
-  if (!info || info->cbSize < sizeof(DOCHOSTUIINFO)) return E_INVALIDARG;
-  // A page inside a game window: no sunken 3D border, themed form controls, no help menu. The
-  // page's own scroll bars stay unless the page (or the host, through overflow) hides them.
-  info->dwFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_NO3DOUTERBORDER |
-                  DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_DISABLE_HELP_MENU;
-  info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
-  info->pchHostCss = nullptr;
-  info->pchHostNS = nullptr;
-  return S_OK;
-}
+STDMETHODIMP BrowserSite::GetHostInfo(DOCHOSTUIINFO* info) { return DescribeHost(info); }
 
 STDMETHODIMP BrowserSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
                                  EXCEPINFO*, UINT*) {
@@ -616,6 +606,15 @@ bool WriteFeatureControl(const wchar_t* feature, DWORD value) {
 }
 
 }  // namespace
+
+HRESULT DescribeHost(DOCHOSTUIINFO* info) {
+  if (!info || info->cbSize < sizeof(DOCHOSTUIINFO)) return E_INVALIDARG;
+  info->dwFlags = kHostUiFlags;
+  info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+  info->pchHostCss = nullptr;
+  info->pchHostNS = nullptr;
+  return S_OK;
+}
 
 bool EnsureBrowserEmulation() {
   static const bool written = WriteFeatureControl(L"FEATURE_BROWSER_EMULATION", kBrowserEmulationMode);

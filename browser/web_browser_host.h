@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <exdisp.h>
 #include <mshtmdid.h>
+#include <mshtmhst.h>
 #include <urlmon.h>
 
 #include <memory>
@@ -26,6 +27,16 @@ std::unique_ptr<IBrowser> CreateWebBrowserHost(HWND parent, const RECT& rect);
 // percent as VT_I4 in, and OLECMDIDF_OPTICAL_ZOOM_NOPERSIST as VT_I4 in the out argument, so the
 // engine keeps the zoom to this control instead of storing it for every new window.
 HRESULT ExecOpticalZoom(IWebBrowser2* browser, int percent);
+
+// What the host asks of the engine's document (IDocHostUIHandler::GetHostInfo). A page inside a
+// game window: no sunken 3D border, themed form controls, no help menu; the page's own scroll
+// bars stay unless the page (or the host, through overflow) hides them. DPI_AWARE: the engine lays
+// the page out in CSS pixels times DPI/96 instead of drawing it at 96 DPI for the system to
+// stretch, so a game stays sharp at 150 %.
+inline constexpr DWORD kHostUiFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_NO3DOUTERBORDER |
+                                      DOCHOSTUIFLAG_THEME | DOCHOSTUIFLAG_DISABLE_HELP_MENU |
+                                      DOCHOSTUIFLAG_DPI_AWARE;
+HRESULT DescribeHost(DOCHOSTUIINFO* info);
 
 // The per-user document-mode setting for this executable (FEATURE_BROWSER_EMULATION = 11001, the
 // newest engine, ignoring DOCTYPE). Written once per process, before the first control.

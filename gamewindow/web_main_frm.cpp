@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "base/web_address.h"
 #include "base/win/borderless.h"
+#include "base/win/dpi.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
 #include "build_config.h"
@@ -193,7 +194,8 @@ void WebMainFrm::OnLoad() {
 
 void WebMainFrm::LoadIconsAndTray() {
   HWND form = Hwnd();
-  m_icons = win::LoadFormIcons(IconFilePath());
+  const win::IconSizes sizes = win::IconSizesForDpi(win::DpiOf(form));
+  m_icons = win::LoadFormIcons(IconFilePath(), sizes.big, sizes.small);
   win::SetFormIcons(form, m_icons);
   if (!m_tray) m_tray = std::make_unique<CKpNotifyIcon>();
   m_tray->AddNotifyIcon(form, m_icons.smallIcon.Get(), kProductCaption);

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+#include "base/units.h"
 #include "base/win/gdi.h"
 #include "base/win/window.h"
 
@@ -16,7 +17,8 @@ namespace qorv::login {
 
 class ImageControl : public win::Window {
  public:
-  // Creates the control at (x, y) with the picture's own size; false when the picture is missing.
+  // Creates the control at (x, y) with the picture's size at the parent's DPI; false when the
+  // picture is missing.
   bool Create(HWND parent, int x, int y, int gifId, COLORREF keyColour);
 
   std::function<void()> Click;
@@ -32,7 +34,7 @@ class ImageControl : public win::Window {
   bool m_pressed = false;
 };
 
-// Decodes a "GIF" resource onto an opaque bitmap, transparent pixels in matte. Null on failure.
-HBITMAP DecodeGifResource(int id, COLORREF matte, SIZE* size);
+// A "GIF" resource at dpi on an opaque bitmap, transparent pixels in matte. Null on failure.
+HBITMAP DecodeGifResource(int id, COLORREF matte, SIZE* size, int dpi = kDesignDpi);
 
 }  // namespace qorv::login

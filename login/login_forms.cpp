@@ -3,6 +3,7 @@
 #include "base/endpoints.h"
 #include "base/text.h"
 #include "base/win/borderless.h"
+#include "base/win/dpi.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
 #include "startup/public_data.h"
@@ -79,7 +80,10 @@ void LoginBgFrm::CreateFormWindow() {
 }
 
 void LoginBgFrm::OnLoad() {
-  if (!m_image.SetUp(Hwnd(), 101, true)) win::LogError(L"login background picture unavailable");
+  // Hidden until the login page has loaded: its picture need not hold up the splash.
+  if (!m_image.SetUpBeforeShow(Hwnd(), kLoginBackgroundPicture, true)) {
+    win::LogError(L"login background picture unavailable");
+  }
   m_hooked = HookWindow(Hwnd());
   ::SetWindowTextW(Hwnd(), kProductCaption);
 }
@@ -148,9 +152,11 @@ void LoginFrm::CreateFormWindow() {
 void LoginFrm::OnLoad() {
   const std::wstring iconFile = IconFilePath();
   SaveResFile(101, L"ICON", iconFile);
-  m_icons = win::LoadFormIcons(iconFile);
   // Reading the background's handle is what loads it.
-  win::SetFormIcons(LoginBgForm().Hwnd(), m_icons);
+  HWND background = LoginBgForm().Hwnd();
+  const win::IconSizes sizes = win::IconSizesForDpi(win::DpiOf(background));
+  m_icons = win::LoadFormIcons(iconFile, sizes.big, sizes.small);
+  win::SetFormIcons(background, m_icons);
 
   if (m_browser) {
     m_browser->Navigate(win::CurrentEndpoints().LoginPageUrl());

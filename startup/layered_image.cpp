@@ -1,125 +1,244 @@
 #include "startup/layered_image.h"
 
-#include <gdiplus.h>
+#include <commctrl.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <future>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+#include <string>
 
+#include "base/units.h"
+#include "base/win/dpi.h"
 #include "base/win/gdi.h"
 #include "base/win/log.h"
-#include "base/win/resource.h"
+#include "base/win/picture.h"
 
 namespace qorv {
 
-namespace gp = Gdiplus::DllExports;
+namespace {
 
-bool LayeredImage::LoadResPng(int id, const wchar_t* typeName) {
-  auto bytes = win::LoadCustomResource(id, typeName);
-  if (bytes.empty()) return false;
-  m_block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-  if (!m_block) return false;
-  void* dest = ::GlobalLock(m_block);
-  if (!dest) return false;
-  std::memcpy(dest, bytes.data(), bytes.size());
-  ::GlobalUnlock(m_block);
-  // The stream does not own the block: the block must outlive the image decoded from it.
-  if (FAILED(::CreateStreamOnHGlobal(m_block, FALSE, &m_stream))) return false;
-  Gdiplus::GpImage* image = nullptr;
-  if (gp::GdipLoadImageFromStream(m_stream, &image) != Gdiplus::Ok) return false;
-  m_image = image;
-  return true;
+RECT WorkAreaOf(HWND hwnd) {
+  HMONITOR monitor = hwnd ? ::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST)
+                          : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (monitor && ::GetMonitorInfoW(monitor, &info)) return info.rcWork;
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
 }
 
-bool LayeredImage::SetUp(HWND hwnd, int resourceId, bool stripFrame) {
-  Release();
-  Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread on
-  if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &input, nullptr) != Gdiplus::Ok) {
-    m_gdiplusToken = 0;
-    win::LogError(L"GDI+ did not start");
-    return false;
-  }
-  if (!LoadResPng(resourceId, L"PNG")) {
-    win::LogError(L"PNG resource " + std::to_wstring(resourceId) + L" could not be decoded");
-    Release();
-    return false;
-  }
-  UINT width = 0, height = 0;
-  auto* image = static_cast<Gdiplus::GpImage*>(m_image);
-  gp::GdipGetImageWidth(image, &width);
-  gp::GdipGetImageHeight(image, &height);
-  if (width == 0 || height == 0 || width > 16384 || height > 16384) {
-    Release();
-    return false;
-  }
-  m_size = {static_cast<LONG>(width), static_cast<LONG>(height)};
-
-  // A 32-bit top-down DIB section: premultiplied ARGB is the format UpdateLayeredWindow blends.
-  win::WindowDC windowDC(hwnd);
-  m_memDC = ::CreateCompatibleDC(windowDC.Get());
-  BITMAPINFO bmi{};
-  bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-  bmi.bmiHeader.biWidth = m_size.cx;
-  bmi.bmiHeader.biHeight = -m_size.cy;
-  bmi.bmiHeader.biPlanes = 1;
-  bmi.bmiHeader.biBitCount = 32;
-  bmi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  m_bitmap = ::CreateDIBSection(windowDC.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!m_memDC || !m_bitmap || !bits) {
-    Release();
-    return false;
-  }
-  m_previousBitmap = ::SelectObject(m_memDC, m_bitmap);
-
-  // The whole picture at (0, 0) in its own size is a plain copy: GDI+ converts the decoded pixels
-  // straight into the DIB's memory, the same bytes a graphics object over the DIB would draw,
-  // without the drawing pass (under Wine that pass was a third of the login background's load).
-  Gdiplus::GpRect all(0, 0, m_size.cx, m_size.cy);
-  Gdiplus::BitmapData target{};
-  target.Width = width;
-  target.Height = height;
-  target.Stride = m_size.cx * 4;
-  target.PixelFormat = PixelFormat32bppPARGB;
-  target.Scan0 = bits;
-  auto* bitmap = static_cast<Gdiplus::GpBitmap*>(m_image);
-  Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
-  gp::GdipGetImageType(image, &type);
-  if (type != Gdiplus::ImageTypeBitmap ||
-      gp::GdipBitmapLockBits(bitmap, &all,
-                             Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
-                             PixelFormat32bppPARGB, &target) != Gdiplus::Ok) {
-    win::LogError(L"PNG resource " + std::to_wstring(resourceId) + L" could not be converted");
-    Release();
-    return false;
-  }
-  gp::GdipBitmapUnlockBits(bitmap, &target);
-
+void BecomeLayered(HWND hwnd, bool stripFrame) {
   if (stripFrame) {
     LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
     ::SetWindowLongW(hwnd, GWL_STYLE, style & ~static_cast<LONG>(WS_CAPTION | WS_THICKFRAME));
   }
   LONG exStyle = ::GetWindowLongW(hwnd, GWL_EXSTYLE);
   ::SetWindowLongW(hwnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+}
 
+void Present(HWND hwnd, HDC windowDC, HDC pictureDC, SIZE size) {
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   POINT source{0, 0};
-  SIZE size = m_size;
   // No destination point: the window keeps its position and takes the picture's size.
-  if (!::UpdateLayeredWindow(hwnd, windowDC.Get(), nullptr, &size, m_memDC, &source, 0, &blend,
+  if (!::UpdateLayeredWindow(hwnd, windowDC, nullptr, &size, pictureDC, &source, 0, &blend,
                              ULW_ALPHA)) {
     win::LogError(L"UpdateLayeredWindow failed (error " + std::to_wstring(::GetLastError()) + L")");
   }
+}
+
+// Pictures decoded ahead, by resource id, at one DPI. Shared with the decoding thread, which may
+// outlive everything else when the program ends at once.
+struct Prefetched {
+  std::mutex lock;
+  int dpi = 0;
+  std::map<int, std::shared_future<PixelImage>> pictures;
+  std::map<int, HWND> waiting;  // told when their picture is ready
+};
+
+std::shared_ptr<Prefetched>& PrefetchState() {
+  static auto* state = new std::shared_ptr<Prefetched>;  // never destroyed: see Prefetched
+  return *state;
+}
+
+// Posted to a waiting window when its picture is ready (wParam: the resource id).
+UINT PictureReadyMessage() {
+  static const UINT message = ::RegisterWindowMessageW(L"Qorv.LayeredPictureReady");
+  return message;
+}
+
+// True when the window can wait for resourceId's prefetched picture at its DPI: a ready message
+// is then on its way, from the decoding thread when it is done or, when it is done already, from
+// here (so the picture still goes on from the message loop, after what holds up the splash).
+bool WaitForPrefetched(HWND hwnd, int resourceId, int dpi) {
+  std::shared_ptr<Prefetched> state = PrefetchState();
+  if (!state) return false;
+  std::lock_guard<std::mutex> guard(state->lock);
+  auto found = state->pictures.find(resourceId);
+  if (found == state->pictures.end() || state->dpi != dpi) return false;
+  if (found->second.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+    return ::PostMessageW(hwnd, PictureReadyMessage(), static_cast<WPARAM>(resourceId), 0) != FALSE;
+  }
+  state->waiting[resourceId] = hwnd;
   return true;
 }
 
+PixelImage TakePrefetched(int resourceId, int dpi) {
+  std::shared_ptr<Prefetched> state = PrefetchState();
+  if (!state) return {};
+  std::shared_future<PixelImage> picture;
+  {
+    std::lock_guard<std::mutex> guard(state->lock);
+    auto found = state->pictures.find(resourceId);
+    if (found == state->pictures.end() || state->dpi != dpi) return {};
+    picture = found->second;
+    state->pictures.erase(found);
+  }
+  return picture.get();
+}
+
+PixelImage FitToWorkArea(HWND hwnd, PixelImage picture) {
+  const RECT work = WorkAreaOf(hwnd);
+  const PixelSize fitted = FitWithin(picture.width, picture.height, work.right - work.left,
+                                     work.bottom - work.top);
+  if (fitted.width == picture.width && fitted.height == picture.height) return picture;
+  return Resample(picture, fitted.width, fitted.height);
+}
+
+}  // namespace
+
+namespace {
+
+// The decoding thread. A program that returns from its entry point waits for it: exit ends the
+// other threads wherever they are, and one ended inside the heap or GDI+ would leave their locks
+// held for the libraries' own clean-up. (Ending at once by TerminateProcess runs no clean-up.)
+std::thread& DecodingThread() {
+  static auto* thread = new std::thread;  // never destroyed: joined by WaitForDecodingThread
+  return *thread;
+}
+
+void WaitForDecodingThread() {
+  if (DecodingThread().joinable()) DecodingThread().join();
+}
+
+}  // namespace
+
+void PrefetchLayeredPictures(std::initializer_list<int> resourceIds) {
+  static const bool waitsAtExit = std::atexit(WaitForDecodingThread) == 0;
+  (void)waitsAtExit;
+  WaitForDecodingThread();  // an earlier prefetch's (only tests prefetch twice)
+  auto state = std::make_shared<Prefetched>();
+  state->dpi = win::SystemDpi();
+  std::vector<std::pair<int, std::promise<PixelImage>>> work;
+  for (int id : resourceIds) {
+    work.emplace_back(id, std::promise<PixelImage>());
+    state->pictures[id] = work.back().second.get_future().share();
+  }
+  PrefetchState() = state;
+  try {
+    DecodingThread() = std::thread([state, work = std::move(work)]() mutable {
+      for (auto& [id, promise] : work) {
+        promise.set_value(win::LoadPictureAtDpi(L"PNG", id, state->dpi));
+        std::lock_guard<std::mutex> guard(state->lock);
+        auto waiting = state->waiting.find(id);
+        if (waiting != state->waiting.end()) {
+          ::PostMessageW(waiting->second, PictureReadyMessage(), static_cast<WPARAM>(id), 0);
+          state->waiting.erase(waiting);
+        }
+      }
+    });
+  } catch (const std::system_error&) {
+    PrefetchState().reset();  // no thread: every window decodes its own
+  }
+}
+
+bool LayeredImage::SetUp(HWND hwnd, int resourceId, bool stripFrame) {
+  Release();
+  return Compose(hwnd, resourceId, stripFrame);
+}
+
+bool LayeredImage::SetUpBeforeShow(HWND hwnd, int resourceId, bool stripFrame) {
+  Release();
+  const int dpi = win::DpiOf(hwnd);
+  // A hidden window need not wait here: its picture goes on when it is ready, or at the show.
+  if (!::IsWindowVisible(hwnd) &&
+      ::SetWindowSubclass(hwnd, WaitingProc, 1, reinterpret_cast<DWORD_PTR>(this))) {
+    if (WaitForPrefetched(hwnd, resourceId, dpi)) {
+      m_waiting = hwnd;
+      m_resourceId = resourceId;
+      m_stripFrame = stripFrame;
+      return true;
+    }
+    ::RemoveWindowSubclass(hwnd, WaitingProc, 1);
+  }
+  return Compose(hwnd, resourceId, stripFrame);
+}
+
+bool LayeredImage::Compose(HWND hwnd, int resourceId, bool stripFrame) {
+  const int dpi = win::DpiOf(hwnd);
+  PixelImage picture = TakePrefetched(resourceId, dpi);
+  if (picture.pixels.empty()) picture = win::LoadPictureAtDpi(L"PNG", resourceId, dpi);
+  picture = FitToWorkArea(hwnd, std::move(picture));
+  if (picture.pixels.empty()) {
+    win::LogError(L"PNG resource " + std::to_wstring(resourceId) + L" could not be decoded");
+    return false;
+  }
+  return SetUp(hwnd, picture, stripFrame);
+}
+
 void LayeredImage::Release() {
-  if (m_image) gp::GdipDisposeImage(static_cast<Gdiplus::GpImage*>(std::exchange(m_image, nullptr)));
-  if (m_gdiplusToken) Gdiplus::GdiplusShutdown(std::exchange(m_gdiplusToken, 0));
-  if (m_memDC && m_previousBitmap) ::SelectObject(m_memDC, std::exchange(m_previousBitmap, nullptr));
-  if (m_bitmap) ::DeleteObject(std::exchange(m_bitmap, nullptr));
-  if (m_memDC) ::DeleteDC(std::exchange(m_memDC, nullptr));
-  if (m_stream) std::exchange(m_stream, nullptr)->Release();
-  if (m_block) ::GlobalFree(std::exchange(m_block, nullptr));
+  if (m_waiting) ::RemoveWindowSubclass(std::exchange(m_waiting, nullptr), WaitingProc, 1);
   m_size = {};
+}
+
+void LayeredImage::FinishWaiting() {
+  HWND hwnd = std::exchange(m_waiting, nullptr);
+  if (!hwnd) return;
+  ::RemoveWindowSubclass(hwnd, WaitingProc, 1);
+  if (!Compose(hwnd, m_resourceId, m_stripFrame)) {
+    win::LogError(L"layered picture " + std::to_wstring(m_resourceId) + L" unavailable");
+  }
+}
+
+LRESULT CALLBACK LayeredImage::WaitingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR self) {
+  auto* image = reinterpret_cast<LayeredImage*>(self);
+  if (msg == PictureReadyMessage() ||
+      (msg == WM_SHOWWINDOW && wParam) ||
+      (msg == WM_WINDOWPOSCHANGING &&
+       (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_SHOWWINDOW))) {
+    // At the show this waits for the decoding thread: the window must not appear empty.
+    image->FinishWaiting();
+  } else if (msg == WM_NCDESTROY) {
+    image->Release();
+  }
+  if (msg == PictureReadyMessage()) return 0;
+  return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+bool LayeredImage::SetUp(HWND hwnd, const PixelImage& picture, bool stripFrame) {
+  Release();
+  win::WindowDC windowDC(hwnd);
+  // Premultiplied BGRA in a 32-bit DIB section is the form UpdateLayeredWindow blends: the pixels
+  // go in as they are.
+  win::BackBuffer buffer = win::BackBuffer::Holding(windowDC.Get(), win::BitmapFromPixels(picture));
+  if (!buffer || !buffer.Bitmap()) {
+    win::LogError(L"no memory for a layered picture of " + std::to_wstring(picture.width) + L" x " +
+                  std::to_wstring(picture.height));
+    return false;
+  }
+  BecomeLayered(hwnd, stripFrame);
+  m_size = {picture.width, picture.height};
+  Present(hwnd, windowDC.Get(), buffer.Get(), m_size);
+  return true;
 }
 
 }  // namespace qorv

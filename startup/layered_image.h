@@ -1,16 +1,21 @@
 // A window that is nothing but a PNG with per-pixel alpha (the splash, the login background).
-// The picture is decoded from the program's "PNG" resource, composed once off screen and handed
-// to the window manager with UpdateLayeredWindow; the window is never repainted afterwards.
-//
-// Each window starts GDI+ itself and shuts it down with its own token, so two such windows may
-// overlap in time. Release order: image, GDI+, bitmap back out of the DC, bitmap, DC, stream,
-// memory block.
+// The picture is taken at the window's DPI (the 2x art scaled down, see base/win/picture.h) and
+// no larger than the work area of the window's monitor, composed once off screen and handed to
+// the window manager with UpdateLayeredWindow; the window is never repainted afterwards, so the
+// off-screen copy goes as soon as the window has it.
 #pragma once
 
 #include <windows.h>
-#include <objidl.h>
+
+#include <initializer_list>
+
+#include "base/picture_scale.h"
 
 namespace qorv {
+
+// The "PNG" resources of the two layered windows.
+inline constexpr int kLoginBackgroundPicture = 101;
+inline constexpr int kSplashPicture = 102;
 
 class LayeredImage {
  public:
@@ -22,21 +27,33 @@ class LayeredImage {
   // stripFrame clears WS_CAPTION and WS_THICKFRAME first (the login background's design has a
   // frame). Returns false, leaving the window as it was, when the picture cannot be had.
   bool SetUp(HWND hwnd, int resourceId, bool stripFrame);
+  // As SetUp, for a window shown later: while its picture is still being prefetched, the hidden
+  // window takes it when it is ready or, at the latest, just before it is first shown, and this
+  // returns true at once; should the picture then fail, the window stays as it was (logged).
+  bool SetUpBeforeShow(HWND hwnd, int resourceId, bool stripFrame);
+  // As SetUp, with the picture already decoded at the window's DPI (premultiplied BGRA).
+  bool SetUp(HWND hwnd, const PixelImage& picture, bool stripFrame);
   void Release();
 
+  // 0 x 0 until the picture is on the window.
   SIZE ImageSize() const { return m_size; }
 
  private:
-  bool LoadResPng(int id, const wchar_t* typeName);
+  static LRESULT CALLBACK WaitingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR self);
+  bool Compose(HWND hwnd, int resourceId, bool stripFrame);
+  void FinishWaiting();
 
-  ULONG_PTR m_gdiplusToken = 0;
-  void* m_image = nullptr;     // GpImage*
-  HDC m_memDC = nullptr;
-  HBITMAP m_bitmap = nullptr;
-  HGDIOBJ m_previousBitmap = nullptr;
-  IStream* m_stream = nullptr;
-  HGLOBAL m_block = nullptr;
   SIZE m_size{};
+  HWND m_waiting = nullptr;  // the hidden window whose picture is still on its way
+  int m_resourceId = 0;
+  bool m_stripFrame = false;
 };
+
+// Starts decoding the "PNG" pictures on a thread of their own at the system DPI, so that the
+// decoding overlaps the start-up checks that come before the windows; SetUp then takes a
+// prefetched picture (waiting for it if need be) when its window is at that DPI, and decodes its
+// own otherwise. Each prefetched picture is taken once. Call on the interface thread.
+void PrefetchLayeredPictures(std::initializer_list<int> resourceIds);
 
 }  // namespace qorv

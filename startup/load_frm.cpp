@@ -33,6 +33,8 @@ void RegisterStartupForms() {
 }  // namespace forms
 
 LoadFrm::LoadFrm() {
+  // The splash and the login background are decoded while the checks wait on the network.
+  PrefetchLayeredPictures({kSplashPicture, kLoginBackgroundPicture});
   CheckConnection();
   CheckUpdate();
 }
@@ -54,7 +56,7 @@ void LoadFrm::OnLoad() {
                     SW_SHOWNORMAL);
     win::Application::EndAtOnce();
   }
-  if (!m_splash.SetUp(Hwnd(), 102, false)) {
+  if (!m_splash.SetUp(Hwnd(), kSplashPicture, false)) {
     // Without its picture the splash stays hidden. Nothing else is loaded yet that could take
     // over, and an invisible program that never ends is worse than ending now.
     win::LogError(L"splash picture unavailable; start-up ends");

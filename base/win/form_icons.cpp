@@ -1,5 +1,7 @@
 #include "base/win/form_icons.h"
 
+#include "base/units.h"
+
 namespace qorv::win {
 namespace {
 
@@ -9,6 +11,27 @@ HICON LoadIconFile(const std::wstring& file, int size) {
 }
 
 }  // namespace
+
+IconSizes IconSizesForDpi(int dpi) {
+  dpi = ClampDpi(dpi);
+  // Looked up, not imported: Windows 10 before 1607 lacks it and would refuse to start the
+  // program. Without it the 96 DPI sizes scale like every other length.
+  using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+  static const auto forDpi = [] {
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<GetSystemMetricsForDpiFn>(reinterpret_cast<void*>(
+                        ::GetProcAddress(user32, "GetSystemMetricsForDpi")))
+                  : nullptr;
+  }();
+  IconSizes sizes{ScaleForDpi(kBigIconSize, dpi), ScaleForDpi(kSmallIconSize, dpi)};
+  if (forDpi) {
+    const int big = forDpi(SM_CXICON, static_cast<UINT>(dpi));
+    const int small = forDpi(SM_CXSMICON, static_cast<UINT>(dpi));
+    if (big > 0) sizes.big = big;
+    if (small > 0) sizes.small = small;
+  }
+  return sizes;
+}
 
 FormIcons LoadFormIcons(const std::wstring& iconFile, int bigSize, int smallSize) {
   FormIcons icons;

@@ -18,6 +18,14 @@ struct FormIcons {
   UniqueIcon bigIcon;
 };
 
+// The sizes the system asks a window's icons in at dpi (SM_CXICON and SM_CXSMICON for that DPI):
+// 32 and 16 at 96, 48 and 24 at 144. The tray takes the small one.
+struct IconSizes {
+  int big = kBigIconSize;
+  int small = kSmallIconSize;
+};
+IconSizes IconSizesForDpi(int dpi);
+
 // An icon the file lacks, or a file that is not there, leaves that one empty.
 FormIcons LoadFormIcons(const std::wstring& iconFile, int bigSize = kBigIconSize,
                         int smallSize = kSmallIconSize);

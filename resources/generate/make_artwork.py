@@ -18,6 +18,7 @@ warm gold for the brand.
 """
 
 import argparse
+import io
 import math
 import random
 import struct
@@ -170,13 +171,14 @@ def paint(base, colour_img, mask):
 
 
 def gold_text(base, pos, text, fnt, outline_px, shadow_blur, tracking=0,
-              shadow_colour=(10, 8, 24)):
-    """Gold display lettering with a dark rim and a soft drop shadow."""
+              shadow_colour=(10, 8, 24), k=1):
+    """Gold display lettering with a dark rim and a soft drop shadow (offsets in
+    design pixels, drawn at scale k)."""
     w, h = base.size
     fill = text_mask((w, h), pos, text, fnt, tracking)
     box = fill.getbbox()
     if shadow_blur:
-        sh = text_mask((w, h), (pos[0] + 2, pos[1] + 3), text, fnt, tracking,
+        sh = text_mask((w, h), (pos[0] + 2 * k, pos[1] + 3 * k), text, fnt, tracking,
                        stroke=outline_px)
         sh = sh.filter(ImageFilter.GaussianBlur(shadow_blur))
         sh = sh.point(lambda v: v * 200 // 255)
@@ -451,10 +453,11 @@ def gif_bytes(rgba, matte):
 # --- title bar colours shared by the frame, caption buttons and logo -----------------
 
 def title_row(y):
-    """Colour of row y of the title bar (0 = top edge of the window)."""
-    if y <= 0:
+    """Colour of row y of the title bar (0 = top edge of the window); y falls
+    between the design's rows where the bar is drawn at a larger scale."""
+    if y < 1:
         return EDGE_OUT
-    if y == 1:
+    if y < 2:
         return TB_HI
     if y < TITLE_DRAWN_H:
         return mix(TB_TOP, TB_BOT, (y - 2) / float(TITLE_DRAWN_H - 3))
@@ -485,47 +488,51 @@ def corner_cover(px, py, cx, cy, r, n=6):
     return hit / float(n * n)
 
 
-def make_frame():
-    img = Image.new("RGB", (FRAME_W, FRAME_H), UNUSED)
+def make_frame(k=1):
+    """The frame skin at scale k: every band of the design k pixels wide."""
+    W, H = FRAME_W * k, FRAME_H * k
+    img = Image.new("RGB", (W, H), UNUSED)
     px = img.load()
-    title_rows = 37            # 545 twips
+    title_rows = 37 * k        # 545 twips
     for y in range(title_rows):
-        c = title_row(y)
-        for x in range(FRAME_W):
+        c = title_row(y / k)
+        for x in range(W):
             px[x, y] = c
     # Outer line down both sides of the title bar, a faint light bevel inside
     # the left one and a faint shade inside the right one.
-    for y in range(1, title_rows):
-        px[0, y] = EDGE_OUT
-        px[FRAME_W - 1, y] = EDGE_OUT
-        if y >= 2:
-            px[1, y] = mix(title_row(y), TB_HI, 0.45)
-            px[FRAME_W - 2, y] = mix(title_row(y), EDGE_OUT, 0.35)
+    for y in range(k, title_rows):
+        for i in range(k):
+            px[i, y] = EDGE_OUT
+            px[W - 1 - i, y] = EDGE_OUT
+            if y >= 2 * k:
+                px[k + i, y] = mix(title_row(y / k), TB_HI, 0.45)
+                px[W - 1 - k - i, y] = mix(title_row(y / k), EDGE_OUT, 0.35)
     # Rounded top corners: outside the arc the outer line colour, then the
     # highlight following the arc, then the bar itself.
-    r = CORNER_R
+    r = CORNER_R * k
     for y in range(r + 1):
         for x in range(r + 1):
-            ring = corner_cover(x, y, r, r, r - 1.0)
-            inner = corner_cover(x, y, r, r, r - 2.0)
+            ring = corner_cover(x, y, r, r, r - 1.0 * k)
+            inner = corner_cover(x, y, r, r, r - 2.0 * k)
             base = px[x, y]
             c = mix(EDGE_OUT, TB_HI, ring)
             c = mix(c, base, inner / ring if ring else 0.0)
             px[x, y] = c
-            px[FRAME_W - 1 - x, y] = c
+            px[W - 1 - x, y] = c
     # Side borders, bottom border and the mitred bottom corners.
-    for y in range(title_rows, FRAME_H):
-        for d in range(4):
-            px[d, y] = BORDER[d]
-            px[FRAME_W - 1 - d, y] = BORDER[d]
-    for d in range(4):
-        y = FRAME_H - 1 - d
-        for x in range(4, FRAME_W - 4):
+    for y in range(title_rows, H):
+        for x in range(4 * k):
+            px[x, y] = BORDER[x // k]
+            px[W - 1 - x, y] = BORDER[x // k]
+    for yy in range(4 * k):
+        d = yy // k
+        y = H - 1 - yy
+        for x in range(4 * k, W - 4 * k):
             px[x, y] = BORDER[d]
-        for k in range(4):
-            depth = min(k, d)
-            px[k, y] = BORDER[depth]
-            px[FRAME_W - 1 - k, y] = BORDER[depth]
+        for xx in range(4 * k):
+            depth = min(xx // k, d)
+            px[xx, y] = BORDER[depth]
+            px[W - 1 - xx, y] = BORDER[depth]
     return img
 
 
@@ -534,13 +541,15 @@ def make_frame():
 BTN_H = 18
 
 
-def button_background(w, state, close=False):
-    """One caption button face in `state` ('normal', 'hover', 'pressed')."""
-    bg = Image.new("RGB", (w, BTN_H))
+def button_background(w, state, close=False, k=1):
+    """One caption button face in `state` ('normal', 'hover', 'pressed'), w
+    design pixels wide, at scale k."""
+    W, H = w * k, BTN_H * k
+    bg = Image.new("RGB", (W, H))
     bp = bg.load()
-    for y in range(BTN_H):
-        c = title_row(y + BUTTON_TOP)
-        for x in range(w):
+    for y in range(H):
+        c = title_row(y / k + BUTTON_TOP)
+        for x in range(W):
             bp[x, y] = c
     if state == "normal":
         return bg
@@ -553,102 +562,113 @@ def button_background(w, state, close=False):
                  "pressed": ((7, 42, 92), (12, 58, 118))}
         rims = {"hover": (132, 188, 240), "pressed": (5, 30, 68)}
     top, bot = fills[state]
-    face = vgrad(w, BTN_H, [(0, top), (BTN_H, bot)])
-    shape = ss_mask(w, BTN_H, lambda d, k: d.rounded_rectangle(
-        [1 * k, 0, (w - 1) * k - 1, BTN_H * k - 1], radius=3 * k, fill=255))
-    inner = ss_mask(w, BTN_H, lambda d, k: d.rounded_rectangle(
-        [2 * k, 1 * k, (w - 2) * k - 1, (BTN_H - 1) * k - 1], radius=2 * k, fill=255))
-    rim = solid((w, BTN_H), rims[state])
+    face = vgrad(W, H, [(0, top), (BTN_H, bot)], k)
+    q = k  # design pixels to supersampled ones below: q * ss
+    shape = ss_mask(W, H, lambda d, ss: d.rounded_rectangle(
+        [1 * q * ss, 0, (w - 1) * q * ss - 1, BTN_H * q * ss - 1], radius=3 * q * ss, fill=255))
+    inner = ss_mask(W, H, lambda d, ss: d.rounded_rectangle(
+        [2 * q * ss, 1 * q * ss, (w - 2) * q * ss - 1, (BTN_H - 1) * q * ss - 1],
+        radius=2 * q * ss, fill=255))
+    rim = solid((W, H), rims[state])
     bg.paste(rim, (0, 0), shape)
     bg.paste(face, (0, 0), inner)
     return bg
 
 
-def glyph_min(w):
-    m = Image.new("L", (w, BTN_H), 0)
+def _box(d, x0, y0, x1, y1, k):
+    """Design pixels x0..x1, y0..y1 (inclusive) filled at scale k."""
+    d.rectangle([x0 * k, y0 * k, (x1 + 1) * k - 1, (y1 + 1) * k - 1], fill=255)
+
+
+def glyph_min(w, k=1):
+    m = Image.new("L", (w * k, BTN_H * k), 0)
     left = (w - 10 + 1) // 2
-    ImageDraw.Draw(m).rectangle([left, 11, left + 9, 12], fill=255)
+    _box(ImageDraw.Draw(m), left, 11, left + 9, 12, k)
     return m
 
 
-def _window_box(d, x0, y0, size):
-    d.rectangle([x0, y0, x0 + size - 1, y0 + size - 1], outline=255)
-    d.rectangle([x0, y0, x0 + size - 1, y0 + 1], fill=255)
+def _window_box(d, x0, y0, size, k):
+    x1, y1 = x0 + size - 1, y0 + size - 1
+    _box(d, x0, y0, x1, y0 + 1, k)
+    _box(d, x0, y0, x0, y1, k)
+    _box(d, x1, y0, x1, y1, k)
+    _box(d, x0, y1, x1, y1, k)
 
 
-def glyph_max(w):
-    m = Image.new("L", (w, BTN_H), 0)
+def glyph_max(w, k=1):
+    m = Image.new("L", (w * k, BTN_H * k), 0)
     left = (w - 10 + 1) // 2
-    _window_box(ImageDraw.Draw(m), left, 4, 10)
+    _window_box(ImageDraw.Draw(m), left, 4, 10, k)
     return m
 
 
-def glyph_restore(w):
-    m = Image.new("L", (w, BTN_H), 0)
+def glyph_restore(w, k=1):
+    m = Image.new("L", (w * k, BTN_H * k), 0)
     d = ImageDraw.Draw(m)
     left = (w - 11 + 1) // 2
-    _window_box(d, left + 3, 3, 8)
-    d.rectangle([left, 6, left + 7, 13], fill=0)
-    _window_box(d, left, 6, 8)
+    _window_box(d, left + 3, 3, 8, k)
+    d.rectangle([left * k, 6 * k, (left + 8) * k - 1, 14 * k - 1], fill=0)
+    _window_box(d, left, 6, 8, k)
     return m
 
 
-def glyph_close(w):
+def glyph_close(w, k=1):
     cx = w / 2.0
     x0, x1, y0, y1 = cx - 4.5, cx + 4.5, 4.0, 13.0
 
-    def draw(d, k):
-        d.line([(x0 * k, y0 * k), (x1 * k, y1 * k)], fill=255, width=int(1.55 * k))
-        d.line([(x1 * k, y0 * k), (x0 * k, y1 * k)], fill=255, width=int(1.55 * k))
-    return ss_mask(w, BTN_H, draw)
+    def draw(d, ss):
+        q = k * ss
+        d.line([(x0 * q, y0 * q), (x1 * q, y1 * q)], fill=255, width=int(1.55 * q))
+        d.line([(x1 * q, y0 * q), (x0 * q, y1 * q)], fill=255, width=int(1.55 * q))
+    return ss_mask(w * k, BTN_H * k, draw)
 
 
-def glyph_menu(w):
+def glyph_menu(w, k=1):
     """Two bars over a small caret: a menu that drops down."""
-    m = Image.new("L", (w, BTN_H), 0)
+    m = Image.new("L", (w * k, BTN_H * k), 0)
     d = ImageDraw.Draw(m)
     left = (w - 10 + 1) // 2
     for y in (4, 8):
-        d.rectangle([left, y, left + 9, y + 1], fill=255)
+        _box(d, left, y, left + 9, y + 1, k)
     for i, y in enumerate((12, 13, 14)):
-        d.rectangle([left + 2 + i, y, left + 7 - i, y], fill=255)
+        _box(d, left + 2 + i, y, left + 7 - i, y, k)
     return m
 
 
-def button_strip(w, glyphs, close=False):
-    """Frames for each glyph, in normal / hover / pressed order."""
+def button_strip(w, glyphs, close=False, k=1):
+    """Frames for each glyph, in normal / hover / pressed order, at scale k."""
     frames = []
     for g in glyphs:
         for state in ("normal", "hover", "pressed"):
-            face = button_background(w, state, close)
-            mask = g(w)
-            shift = 1 if state == "pressed" else 0
+            face = button_background(w, state, close, k)
+            mask = g(w, k)
+            shift = k if state == "pressed" else 0
             if shift:
                 moved = Image.new("L", mask.size, 0)
                 moved.paste(mask, (shift, shift))
                 mask = moved
             else:
                 shadow = Image.new("L", mask.size, 0)
-                shadow.paste(mask, (1, 1))
+                shadow.paste(mask, (k, k))
                 shadow = ImageChops.subtract(shadow, mask).point(lambda v: v * 90 // 255)
                 face.paste(solid(face.size, (4, 24, 56)), (0, 0), shadow)
             face.paste(solid(face.size, WHITE), (0, 0), mask)
             frames.append(face)
-    out = Image.new("RGB", (w * len(frames), BTN_H))
+    out = Image.new("RGB", (w * k * len(frames), BTN_H * k))
     for i, f in enumerate(frames):
-        out.paste(f, (i * w, 0))
+        out.paste(f, (i * w * k, 0))
     return out
 
 
 # --- main window logo -----------------------------------------------------------
 
-def make_logo():
-    size = 29
+def make_logo(k=1):
+    size = 29 * k
     bg = Image.new("RGB", (size, size))
     bp = bg.load()
     for y in range(size):
         for x in range(size):
-            bp[x, y] = title_row(y + LOGO_TOP)
+            bp[x, y] = title_row(y / k + LOGO_TOP)
     e = emblem(size)
     bg.paste(e.convert("RGB"), (0, 0), e.getchannel("A"))
     return bg
@@ -704,15 +724,17 @@ def tab_shape_points(kind, fw, fh, top):
     return pts
 
 
-def tab_frame(kind, fw, fh, look_name, strip_h):
+def tab_frame(kind, fw, fh, look_name, strip_h, q=1):
+    """One tab of fw x fh design pixels at scale q."""
     look = TAB_LOOKS[look_name]
     top = look["top"]
-    pts = tab_shape_points(kind, fw, fh, top)
+    pts = scaled(tab_shape_points(kind, fw, fh, top), q)
+    fw, fh, top = fw * q, fh * q, top * q
     k = 8
-    big = Image.new("L", (fw * k, (fh + 4) * k), 0)
+    big = Image.new("L", (fw * k, (fh + 4 * q) * k), 0)
     ImageDraw.Draw(big).polygon(scaled(pts, k), fill=255)
-    # 1 px rim = shape minus the shape eroded by one pixel.
-    eroded = big.filter(ImageFilter.MinFilter(2 * k + 1))
+    # A one design pixel rim = shape minus the shape eroded by q pixels.
+    eroded = big.filter(ImageFilter.MinFilter(2 * k * q + 1))
     cover = big.crop((0, 0, fw * k, fh * k)).resize((fw, fh), Image.BOX)
     inner = eroded.crop((0, 0, fw * k, fh * k)).resize((fw, fh), Image.BOX)
     cp, ip = cover.load(), inner.load()
@@ -721,9 +743,9 @@ def tab_frame(kind, fw, fh, look_name, strip_h):
     ftop, fbot = look["fill"]
     for y in range(fh):
         fill = mix(ftop, fbot, (y - top) / float(max(1, fh - 1 - top)))
-        if look["hi"] and y == top + 1:
+        if look["hi"] and top + q <= y < top + 2 * q:
             fill = look["hi"]
-        back = strip_row(y, strip_h)
+        back = strip_row(y / q, strip_h)
         for x in range(fw):
             c = cp[x, y] / 255.0
             if c < 0.3:
@@ -734,17 +756,20 @@ def tab_frame(kind, fw, fh, look_name, strip_h):
     if look_name == "selected":
         # A gold accent just under the top rim of the active tab.
         for x in range(fw):
-            if ip[x, top + 1] == 255:
-                op[x, top + 1] = mix(op[x, top + 1], GOLD, 0.85)
-                if ip[x, top + 2] == 255:
-                    op[x, top + 2] = mix(op[x, top + 2], GOLD_LIGHT, 0.45)
+            for j in range(q):
+                y1, y2 = top + q + j, top + 2 * q + j
+                if ip[x, y1] == 255:
+                    op[x, y1] = mix(op[x, y1], GOLD, 0.85)
+                    if ip[x, y2] == 255:
+                        op[x, y2] = mix(op[x, y2], GOLD_LIGHT, 0.45)
     if look["bottom_line"]:
         for x in range(fw):
-            if cp[x, fh - 1] >= 77:
-                op[x, fh - 1] = mix(strip_row(fh - 1, strip_h), look["rim"], cp[x, fh - 1] / 255.0)
+            for y in range(fh - q, fh):
+                if cp[x, y] >= 77:
+                    op[x, y] = mix(strip_row(y / q, strip_h), look["rim"], cp[x, y] / 255.0)
     # The window stretches the middle, so every middle column must be the same.
-    ref = [op[TAB_CAP, y] for y in range(fh)]
-    for x in range(TAB_CAP, fw - TAB_CAP):
+    ref = [op[TAB_CAP * q, y] for y in range(fh)]
+    for x in range(TAB_CAP * q, fw - TAB_CAP * q):
         if [op[x, y] for y in range(fh)] != ref:
             raise AssertionError("tab middle not uniform at x=%d" % x)
     return out
@@ -785,23 +810,25 @@ def close_badge(state):
     return out
 
 
-def make_tabs(style):
+def make_tabs(style, k=1):
     cfg = TAB_STYLES[style]
     w, h = cfg["size"]
     fw, fh = cfg["frame"]
-    img = Image.new("RGB", (w, h), MAGENTA)
-    for y in range(h):
-        img.putpixel((0, y), strip_row(y, h))
+    img = Image.new("RGB", (w * k, h * k), MAGENTA)
+    for y in range(h * k):
+        for x in range(k):
+            img.putpixel((x, y), strip_row(y / k, h))
     for x0, look in zip(cfg["frames_x"], ("normal", "hover", "selected")):
-        img.paste(tab_frame(cfg["shape"], fw, fh, look, h), (x0, 0))
+        img.paste(tab_frame(cfg["shape"], fw, fh, look, h, k), (x0 * k, 0))
     for x0, state in zip(cfg["close_x"], ("active", "normal", "hover", "pressed")):
-        img.paste(close_badge(state), (x0, 0))
+        # Placed pixel by pixel at 12 x 12 (a filtered cross blots): doubled as it stands.
+        img.paste(close_badge(state).resize((12 * k, 12 * k), Image.NEAREST), (x0 * k, 0))
     return img
 
 
 # --- updater progress bar -------------------------------------------------------
 
-def make_progress():
+def make_progress(k=1):
     """Columns 0-2 left cap (filled), 3-4 filled middle, 5-7 right cap (empty
     track), 8-9 empty middle."""
     back = (236, 239, 243)              # the updater dialog behind the caps
@@ -835,7 +862,8 @@ def make_progress():
                     p[x, y] = rim
                 else:
                     p[x, y] = fills[y - 1]
-    return img
+    # Flat bands: the same design at k is each pixel k x k.
+    return img.resize((10 * k, 10 * k), Image.NEAREST)
 
 
 # --- login background -----------------------------------------------------------
@@ -937,8 +965,9 @@ def banner(d, S, x, y, colour, length=20, wave=0.0):
     d.polygon(scaled(pts, S), fill=colour)
 
 
-def make_login_bg():
-    S = 2
+def make_login_bg(k=1):
+    """The login background at scale k: the scene drawn at 2k and boxed down."""
+    S = 2 * k
     W, H = LOGIN_W * S, LOGIN_H * S
     rng = random.Random(0x51C0DE)
     sky_stops = [(0, (10, 14, 42)), (140, (26, 32, 80)), (260, (62, 52, 112)),
@@ -1073,7 +1102,7 @@ def make_login_bg():
     for x, hgt in ((1220, 128), (1188, 100), (1160, 138), (1126, 86), (1096, 66), (1064, 52)):
         pine(x, ground_at(x) + 6, hgt)
 
-    img = img.resize((LOGIN_W, LOGIN_H), Image.BOX)
+    img = img.resize((LOGIN_W * k, LOGIN_H * k), Image.BOX)
 
     # Gentle vignette so the bright horizon does not reach the edges.
     vs = Image.new("L", (LOGIN_W // 8 + 1, LOGIN_H // 8 + 1), 0)
@@ -1083,38 +1112,43 @@ def make_login_bg():
             nx = (x * 8.0 / LOGIN_W) * 2 - 1
             ny = (y * 8.0 / LOGIN_H) * 2 - 1
             vp[x, y] = int(255 * smoothstep((nx * nx * 0.8 + ny * ny * 0.9 - 0.55) / 0.9) * 0.55)
-    vig = vs.resize((LOGIN_W, LOGIN_H), Image.BICUBIC)
+    vig = vs.resize((LOGIN_W * k, LOGIN_H * k), Image.BICUBIC)
     img.paste(solid(img.size, (8, 8, 24)), (0, 0), vig)
 
     # Brand, top left.
     img = img.convert("RGBA")
-    em = emblem(72)
+    em = emblem(72 * k)
     shadow = Image.new("L", img.size, 0)
-    shadow.paste(em.getchannel("A"), (30, 26))
-    shadow = shadow.filter(ImageFilter.GaussianBlur(4)).point(lambda v: v * 170 // 255)
+    shadow.paste(em.getchannel("A"), (30 * k, 26 * k))
+    shadow = shadow.filter(ImageFilter.GaussianBlur(4 * k)).point(lambda v: v * 170 // 255)
     img.paste(solid(img.size, (6, 6, 20, 255), "RGBA"), (0, 0), shadow)
-    img.alpha_composite(em, (28, 22))
-    name_font = font(FONT_SERIF_BOLD, 44)
-    box = gold_text(img, (112, 24), PRODUCT, name_font, outline_px=2, shadow_blur=4)
-    cn_font = font(FONT_CJK, 20)
-    cn_w = tracked_width(CLIENT_CN, cn_font, 8)
-    cn_x, cn_y = 114, box[3] + 10
-    rule_y = cn_y + 12
+    img.alpha_composite(em, (28 * k, 22 * k))
+    name_font = font(FONT_SERIF_BOLD, 44 * k)
+    box = gold_text(img, (112 * k, 24 * k), PRODUCT, name_font, outline_px=2 * k,
+                    shadow_blur=4 * k, k=k)
+    cn_font = font(FONT_CJK, 20 * k)
+    cn_w = tracked_width(CLIENT_CN, cn_font, 8 * k)
+    cn_x, cn_y = 114 * k, box[3] + 10 * k
+    rule_y = cn_y + 12 * k
     d = ImageDraw.Draw(img)
-    cn_shadow = text_mask(img.size, (cn_x + 1, cn_y + 2), CLIENT_CN, cn_font, 8, stroke=1)
+    cn_shadow = text_mask(img.size, (cn_x + k, cn_y + 2 * k), CLIENT_CN, cn_font, 8 * k,
+                          stroke=k)
     img.paste(solid(img.size, (10, 8, 28, 255), "RGBA"), (0, 0),
-              cn_shadow.filter(ImageFilter.GaussianBlur(2)))
+              cn_shadow.filter(ImageFilter.GaussianBlur(2 * k)))
     img.paste(solid(img.size, (250, 238, 214, 255), "RGBA"), (0, 0),
-              text_mask(img.size, (cn_x, cn_y), CLIENT_CN, cn_font, 8))
-    rx0 = int(cn_x + cn_w + 14)
+              text_mask(img.size, (cn_x, cn_y), CLIENT_CN, cn_font, 8 * k))
+    rx0 = int(cn_x + cn_w + 14 * k)
     rx1 = box[2]
-    if rx1 - rx0 > 30:
-        d.line([(rx0, rule_y), (rx1 - 10, rule_y)], fill=GOLD + (255,), width=1)
-        d.line([(rx0, rule_y + 1), (rx1 - 10, rule_y + 1)], fill=GOLD_DARK + (200,), width=1)
-        d.polygon([(rx1 - 7, rule_y - 3), (rx1 - 3, rule_y + 0.5), (rx1 - 7, rule_y + 4),
-                   (rx1 - 11, rule_y + 0.5)], fill=GOLD + (255,))
+    if rx1 - rx0 > 30 * k:
+        for j in range(k):
+            d.line([(rx0, rule_y + j), (rx1 - 10 * k, rule_y + j)], fill=GOLD + (255,), width=1)
+            d.line([(rx0, rule_y + k + j), (rx1 - 10 * k, rule_y + k + j)],
+                   fill=GOLD_DARK + (200,), width=1)
+        d.polygon([(rx1 - 7 * k, rule_y - 3 * k), (rx1 - 3 * k, rule_y + 0.5 * k),
+                   (rx1 - 7 * k, rule_y + 4 * k), (rx1 - 11 * k, rule_y + 0.5 * k)],
+                  fill=GOLD + (255,))
 
-    img.putalpha(rounded_rect_alpha(LOGIN_W, LOGIN_H, LOGIN_RADIUS, LOGIN_FADE))
+    img.putalpha(rounded_rect_alpha(LOGIN_W * k, LOGIN_H * k, LOGIN_RADIUS * k, LOGIN_FADE * k))
     return img
 
 
@@ -1123,56 +1157,60 @@ def make_login_bg():
 SPLASH_W, SPLASH_H = 356, 122
 
 
-def make_splash():
-    W, H = SPLASH_W, SPLASH_H
-    img = vgrad(W, H, [(0, (30, 58, 118)), (70, (16, 36, 84)), (122, (10, 20, 52))])
+def make_splash(k=1):
+    """The splash at scale k (positions below are design pixels)."""
+    W, H = SPLASH_W * k, SPLASH_H * k
+    img = vgrad(W, H, [(0, (30, 58, 118)), (70, (16, 36, 84)), (122, (10, 20, 52))], k)
     img = ImageChops.screen(img, glow((W * 2, H * 2), (250, 150), (180, 60),
-                                      (200, 100, 60), 0.45, 2).resize((W, H), Image.BOX))
+                                      (200, 100, 60), 0.45, 2 * k).resize((W, H), Image.BOX))
     rng = random.Random(7)
     d = ImageDraw.Draw(img)
     for _ in range(40):
-        x, y = rng.uniform(100, W - 8), rng.uniform(6, 60)
-        d.point((int(x), int(y)), fill=mix((30, 58, 118), (255, 248, 230), rng.uniform(0.25, 0.7)))
+        x, y = rng.uniform(100, SPLASH_W - 8), rng.uniform(6, 60)
+        c = mix((30, 58, 118), (255, 248, 230), rng.uniform(0.25, 0.7))
+        d.rectangle([int(x) * k, int(y) * k, (int(x) + 1) * k - 1, (int(y) + 1) * k - 1], fill=c)
     # Low ridge line along the bottom.
     S = 4
-    pts = ridge(random.Random(19), -4, W + 4, H - 6, 26, 0.55, levels=6)
-    ridge_mask = ss_mask(W, H, lambda dr, k: dr.polygon(
-        scaled(pts + [(W + 4, H + 4), (-4, H + 4)], k), fill=255), S)
+    pts = ridge(random.Random(19), -4, SPLASH_W + 4, SPLASH_H - 6, 26, 0.55, levels=6)
+    ridge_mask = ss_mask(W, H, lambda dr, q: dr.polygon(
+        scaled(pts + [(SPLASH_W + 4, SPLASH_H + 4), (-4, SPLASH_H + 4)], q * k), fill=255), S)
     img.paste(solid((W, H), (12, 16, 40)), (0, 0), ridge_mask)
     img = img.convert("RGBA")
 
     # Thin gold inner frame.
-    frame = ss_mask(W, H, lambda dr, k: dr.rounded_rectangle(
-        [5.5 * k, 5.5 * k, (W - 5.5) * k, (H - 5.5) * k], radius=9 * k, outline=255,
-        width=int(1.0 * k)), 4)
+    frame = ss_mask(W, H, lambda dr, q: dr.rounded_rectangle(
+        [5.5 * k * q, 5.5 * k * q, (SPLASH_W - 5.5) * k * q, (SPLASH_H - 5.5) * k * q],
+        radius=9 * k * q, outline=255, width=int(1.0 * k * q)), 4)
     img.paste(solid((W, H), GOLD + (255,), "RGBA"), (0, 0), frame.point(lambda v: v * 170 // 255))
 
-    em = emblem(84)
+    em = emblem(84 * k)
     sh = Image.new("L", (W, H), 0)
-    sh.paste(em.getchannel("A"), (18, 22))
+    sh.paste(em.getchannel("A"), (18 * k, 22 * k))
     img.paste(solid((W, H), (4, 6, 20, 255), "RGBA"), (0, 0),
-              sh.filter(ImageFilter.GaussianBlur(3)).point(lambda v: v * 160 // 255))
-    img.alpha_composite(em, (16, 19))
+              sh.filter(ImageFilter.GaussianBlur(3 * k)).point(lambda v: v * 160 // 255))
+    img.alpha_composite(em, (16 * k, 19 * k))
 
-    name_font = font(FONT_SERIF_BOLD, 26)
-    box = gold_text(img, (108, 25), PRODUCT, name_font, outline_px=1, shadow_blur=2)
-    assert box[2] <= W - 14, "product name runs into the splash frame"
-    cn_font = font(FONT_CJK, 18)
-    cn_y = box[3] + 8
+    name_font = font(FONT_SERIF_BOLD, 26 * k)
+    box = gold_text(img, (108 * k, 25 * k), PRODUCT, name_font, outline_px=k, shadow_blur=2 * k,
+                    k=k)
+    assert box[2] <= W - 14 * k, "product name runs into the splash frame"
+    cn_font = font(FONT_CJK, 18 * k)
+    cn_y = box[3] + 8 * k
     img.paste(solid((W, H), (246, 236, 216, 255), "RGBA"), (0, 0),
-              text_mask((W, H), (112, cn_y), CLIENT_CN, cn_font, 6))
-    cn_w = tracked_width(CLIENT_CN, cn_font, 6)
+              text_mask((W, H), (112 * k, cn_y), CLIENT_CN, cn_font, 6 * k))
+    cn_w = tracked_width(CLIENT_CN, cn_font, 6 * k)
     d = ImageDraw.Draw(img)
-    lx0, ly = int(112 + cn_w + 10), cn_y + 10
-    d.line([(lx0, ly), (box[2], ly)], fill=GOLD + (200,), width=1)
+    lx0, ly = int(112 * k + cn_w + 10 * k), cn_y + 10 * k
+    for j in range(k):
+        d.line([(lx0, ly + j), (box[2], ly + j)], fill=GOLD + (200,), width=1)
 
-    hint_font = font(FONT_CJK, 12)
+    hint_font = font(FONT_CJK, 12 * k)
     hw = hint_font.getlength(LOADING_CN)
-    hx, hy = W - 18 - hw, H - 26
+    hx, hy = W - 18 * k - hw, H - 26 * k
     img.paste(solid((W, H), (196, 210, 236, 255), "RGBA"), (0, 0),
               text_mask((W, H), (hx, hy), LOADING_CN, hint_font))
 
-    img.putalpha(rounded_rect_alpha(W, H, 12, 3))
+    img.putalpha(rounded_rect_alpha(W, H, 12 * k, 3 * k))
     return img
 
 
@@ -1218,37 +1256,54 @@ def login_button(size, glyph):
 
 # --- output ---------------------------------------------------------------------
 
+def pictures(k):
+    """Every picture the programs draw, at scale k, as {relative path: bytes}."""
+    return {
+        "png/login_bg.png": png_bytes(make_login_bg(k)),
+        "png/splash.png": png_bytes(make_splash(k)),
+        "bmp/101_min.bmp": bmp_bytes(button_strip(24, [glyph_min], k=k), 24),
+        "bmp/102_minmax.bmp": bmp_bytes(button_strip(25, [glyph_max, glyph_restore], k=k), 24),
+        "bmp/103_close.bmp": bmp_bytes(button_strip(43, [glyph_close], close=True, k=k), 24),
+        "bmp/104_tool.bmp": bmp_bytes(button_strip(24, [glyph_menu], k=k), 24),
+        "bmp/105_logo.bmp": bmp_bytes(make_logo(k), 32),
+        "bmp/106_tab0.bmp": bmp_bytes(make_tabs(0, k), 24),
+        "bmp/107_tab1.bmp": bmp_bytes(make_tabs(1, k), 24),
+        "bmp/108_frame.bmp": bmp_bytes(make_frame(k), 24),
+        "bmp/updater_101_progress.bmp": bmp_bytes(make_progress(k), 24),
+        "gif/login_min.gif": gif_bytes(login_button(32 * k, "min"), LOGIN_BUTTON_MATTE),
+        "gif/login_close.gif": gif_bytes(login_button(40 * k, "close"), LOGIN_BUTTON_MATTE),
+    }
+
+
+# The scales every picture is drawn at; the programs pick the nearest one at least as fine as
+# the display's DPI and scale it down.
+SCALES = (1, 2)
+
+
 def build():
-    """All artwork as {relative path: bytes}."""
-    files = {}
-    files["png/login_bg.png"] = png_bytes(make_login_bg())
-    files["png/splash.png"] = png_bytes(make_splash())
+    """All artwork as {relative path: bytes}: 1x at the top, other scales under "<k>x/"."""
+    files = dict(pictures(1))
+    for k in SCALES[1:]:
+        for rel, data in pictures(k).items():
+            if rel.endswith(".bmp"):
+                # Only the programs' own decoder reads the larger scales: PNG is a fifth of the
+                # size of the bitmap LoadBitmap needs at 1x.
+                rel = "png/" + rel[len("bmp/"):-len(".bmp")] + ".png"
+                data = png_bytes(Image.open(io.BytesIO(data)))
+            files["%dx/%s" % (k, rel)] = data
 
     ico = [(16, 16, 8, 0, ico_entry_8(emblem16()))]
     for size in (128, 64, 48, 32):
         ico.append((size, size, 32, 0, ico_entry_32(emblem(size))))
     ico.append((16, 16, 32, 0, ico_entry_32(emblem16())))
     files["icon/qorv.ico"] = ico_bytes(ico)
-
-    files["bmp/101_min.bmp"] = bmp_bytes(button_strip(24, [glyph_min]), 24)
-    files["bmp/102_minmax.bmp"] = bmp_bytes(button_strip(25, [glyph_max, glyph_restore]), 24)
-    files["bmp/103_close.bmp"] = bmp_bytes(button_strip(43, [glyph_close], close=True), 24)
-    files["bmp/104_tool.bmp"] = bmp_bytes(button_strip(24, [glyph_menu]), 24)
-    files["bmp/105_logo.bmp"] = bmp_bytes(make_logo(), 32)
-    files["bmp/106_tab0.bmp"] = bmp_bytes(make_tabs(0), 24)
-    files["bmp/107_tab1.bmp"] = bmp_bytes(make_tabs(1), 24)
-    files["bmp/108_frame.bmp"] = bmp_bytes(make_frame(), 24)
-    files["bmp/updater_101_progress.bmp"] = bmp_bytes(make_progress(), 24)
-
-    files["gif/login_min.gif"] = gif_bytes(login_button(32, "min"), LOGIN_BUTTON_MATTE)
-    files["gif/login_close.gif"] = gif_bytes(login_button(40, "close"), LOGIN_BUTTON_MATTE)
     return files
 
 
 def main(argv):
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--out", type=Path, default=RESOURCES,
-                    help="root to write png/, icon/, bmp/ and gif/ under (default: resources/)")
+                    help="root to write png/, icon/, bmp/, gif/ and 2x/ under (default: resources/)")
     args = ap.parse_args(argv)
     for rel, data in sorted(build().items()):
         path = args.out / rel

@@ -183,6 +183,26 @@ TEST_F(BrowserHostTest, AFileAddressIsCancelledWhateverTheHandlerSays) {
   EXPECT_NE(rec.lines[0].find(L"win.ini"), std::wstring::npos) << Joined(rec.lines);
 }
 
+// The engine reads these once per document; a structure from an older engine is too short to
+// carry them and is refused rather than written past its end.
+TEST(BrowserHostInfo, AsksForTheDpiAwarePageWithoutBordersAndRefusesShortStructures) {
+  DOCHOSTUIINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_EQ(browser::DescribeHost(&info), S_OK);
+  for (DWORD flag : {DOCHOSTUIFLAG_DPI_AWARE, DOCHOSTUIFLAG_NO3DBORDER,
+                     DOCHOSTUIFLAG_NO3DOUTERBORDER, DOCHOSTUIFLAG_THEME,
+                     DOCHOSTUIFLAG_DISABLE_HELP_MENU}) {
+    EXPECT_EQ(info.dwFlags & flag, flag) << std::hex << flag;
+  }
+  EXPECT_EQ(info.dwFlags & DOCHOSTUIFLAG_SCROLL_NO, 0u) << "the page keeps its scroll bars";
+
+  DOCHOSTUIINFO shorter{};
+  shorter.cbSize = sizeof(shorter) - sizeof(shorter.pchHostNS);
+  EXPECT_EQ(browser::DescribeHost(&shorter), E_INVALIDARG);
+  EXPECT_EQ(shorter.dwFlags, 0u);
+  EXPECT_EQ(browser::DescribeHost(nullptr), E_INVALIDARG);
+}
+
 TEST_F(BrowserHostTest, TheEnginesSafetySwitchesAreOnOnceAControlExists) {
   auto b = Create();
   ASSERT_TRUE(b);

@@ -208,6 +208,23 @@ TEST_F(SplashOnScreen, AMissingPictureLeavesTheWindowAsItWas) {
   EXPECT_EQ(::GetWindowLongW(splash, GWL_EXSTYLE), before);
 }
 
+// The login background's way: prefetched on another thread, taken by a hidden window that does not
+// wait for it, and on screen whole by the time the window is shown, whichever comes first.
+TEST_F(SplashOnScreen, APrefetchedPictureIsOnTheHiddenWindowByItsShow) {
+  PrefetchLayeredPictures({kSplashPicture});
+  ASSERT_TRUE(image.SetUpBeforeShow(splash, kSplashPicture, false));
+  ::ShowWindow(splash, SW_SHOWNOACTIVATE);
+  EXPECT_EQ(image.ImageSize().cx, 356);  // there before ShowWindow returned
+  EXPECT_TRUE(::GetWindowLongW(splash, GWL_EXSTYLE) & WS_EX_LAYERED);
+  test::PumpFor(500);
+  RECT r{};
+  ::GetWindowRect(splash, &r);
+  EXPECT_EQ(r.right - r.left, 356);
+  EXPECT_EQ(r.bottom - r.top, 122);
+  EXPECT_NE(test::ScreenPixel(200 + 178, 150 + 61), RGB(0, 200, 0));
+  EXPECT_EQ(test::ScreenPixel(200, 150), RGB(0, 200, 0));
+}
+
 TEST(LayeredImage, RepeatedSetUpAndReleaseLeaksNoGdiObjects) {
   HWND w = test::CreateHostWindow(0, 0, 10, 10, L"leak", WS_POPUP);
   LayeredImage image;

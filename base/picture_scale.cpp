@@ -1,0 +1,190 @@
+#include "base/picture_scale.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/units.h"
+
+namespace qorv {
+
+namespace {
+
+struct Span1D {
+  int start = 0;
+  int length = 0;
+};
+
+// One target pixel's share of each source pixel along an axis: the overlap of the source pixel
+// with the target pixel's footprint, in source pixels.
+struct Tap {
+  int first = 0;
+  std::vector<float> weights;
+};
+
+std::vector<Tap> AreaTaps(int sourceLength, int targetLength) {
+  std::vector<Tap> taps(static_cast<size_t>(targetLength));
+  const double ratio = static_cast<double>(sourceLength) / targetLength;
+  for (int t = 0; t < targetLength; ++t) {
+    const double from = t * ratio;
+    const double to = std::min<double>((t + 1) * ratio, sourceLength);
+    Tap& tap = taps[static_cast<size_t>(t)];
+    tap.first = std::min(static_cast<int>(from), sourceLength - 1);
+    for (int s = tap.first; s < sourceLength && s < to; ++s) {
+      const double overlap = std::min<double>(s + 1, to) - std::max<double>(s, from);
+      tap.weights.push_back(static_cast<float>(std::max(overlap, 0.0) / ratio));
+    }
+  }
+  return taps;
+}
+
+uint32_t Pack(const float (&c)[4]) {
+  uint32_t out = 0;
+  for (int i = 0; i < 4; ++i) {
+    const float v = std::clamp(c[i], 0.0f, 255.0f);
+    out |= static_cast<uint32_t>(std::lround(v)) << (8 * i);
+  }
+  return out;
+}
+
+// Resamples the sx x sy block of source into the tx x ty block of target: rows first into a
+// float buffer, then columns.
+void ResampleBlock(const PixelImage& source, Span1D sx, Span1D sy, PixelImage& target, Span1D tx,
+                   Span1D ty) {
+  if (sx.length <= 0 || sy.length <= 0 || tx.length <= 0 || ty.length <= 0) return;
+  const std::vector<Tap> across = AreaTaps(sx.length, tx.length);
+  const std::vector<Tap> down = AreaTaps(sy.length, ty.length);
+  std::vector<float> rows(static_cast<size_t>(sy.length) * tx.length * 4);
+  for (int y = 0; y < sy.length; ++y) {
+    const uint32_t* in = &source.pixels[static_cast<size_t>(sy.start + y) * source.width + sx.start];
+    float* out = &rows[static_cast<size_t>(y) * tx.length * 4];
+    for (int x = 0; x < tx.length; ++x) {
+      const Tap& tap = across[static_cast<size_t>(x)];
+      float c[4] = {};
+      for (size_t k = 0; k < tap.weights.size(); ++k) {
+        const uint32_t p = in[tap.first + static_cast<int>(k)];
+        for (int i = 0; i < 4; ++i) c[i] += tap.weights[k] * static_cast<float>((p >> (8 * i)) & 0xFF);
+      }
+      std::copy(c, c + 4, out + static_cast<size_t>(x) * 4);
+    }
+  }
+  for (int y = 0; y < ty.length; ++y) {
+    const Tap& tap = down[static_cast<size_t>(y)];
+    uint32_t* out = &target.pixels[static_cast<size_t>(ty.start + y) * target.width + tx.start];
+    for (int x = 0; x < tx.length; ++x) {
+      float c[4] = {};
+      for (size_t k = 0; k < tap.weights.size(); ++k) {
+        const float* in = &rows[(static_cast<size_t>(tap.first) + k) * tx.length * 4 + x * 4];
+        for (int i = 0; i < 4; ++i) c[i] += tap.weights[k] * in[i];
+      }
+      out[x] = Pack(c);
+    }
+  }
+}
+
+// The cells along one axis: design edges 0 < e < designLength, as source and target spans.
+std::vector<std::pair<Span1D, Span1D>> Cells(std::span<const int> edges, int designLength,
+                                             int pictureScale, int dpi) {
+  std::vector<int> at{0};
+  for (int e : edges) {
+    if (e > 0 && e < designLength) at.push_back(e);
+  }
+  at.push_back(designLength);
+  std::sort(at.begin(), at.end());
+  at.erase(std::unique(at.begin(), at.end()), at.end());
+  std::vector<std::pair<Span1D, Span1D>> cells;
+  for (size_t i = 0; i + 1 < at.size(); ++i) {
+    const int t0 = ScaleForDpi(at[i], dpi);
+    const int t1 = ScaleForDpi(at[i + 1], dpi);
+    cells.push_back({Span1D{at[i] * pictureScale, (at[i + 1] - at[i]) * pictureScale},
+                     Span1D{t0, t1 - t0}});
+  }
+  return cells;
+}
+
+bool WellFormed(const PixelImage& image) {
+  return image.width > 0 && image.height > 0 &&
+         image.pixels.size() == static_cast<size_t>(image.width) * image.height;
+}
+
+}  // namespace
+
+int PictureScaleFor(int dpi, std::span<const int> scales) {
+  if (scales.empty()) return 1;
+  for (int scale : scales) {
+    if (scale * kDesignDpi >= dpi) return scale;
+  }
+  return scales.back();
+}
+
+PixelImage Resample(const PixelImage& source, int width, int height) {
+  PixelImage target;
+  if (!WellFormed(source) || width <= 0 || height <= 0) return target;
+  target.width = width;
+  target.height = height;
+  if (width == source.width && height == source.height) {
+    target.pixels = source.pixels;
+    return target;
+  }
+  target.pixels.assign(static_cast<size_t>(width) * height, 0);
+  ResampleBlock(source, {0, source.width}, {0, source.height}, target, {0, width}, {0, height});
+  return target;
+}
+
+PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
+                        std::span<const int> xEdges, std::span<const int> yEdges) {
+  PixelImage target;
+  if (!WellFormed(source) || pictureScale <= 0 || source.width % pictureScale ||
+      source.height % pictureScale) {
+    return target;
+  }
+  const int designWidth = source.width / pictureScale;
+  const int designHeight = source.height / pictureScale;
+  target.width = ScaleForDpi(designWidth, dpi);
+  target.height = ScaleForDpi(designHeight, dpi);
+  if (target.width <= 0 || target.height <= 0) return PixelImage{};
+  if (target.width == source.width && target.height == source.height) {
+    target.pixels = source.pixels;  // the picture is already at this scale
+    return target;
+  }
+  target.pixels.assign(static_cast<size_t>(target.width) * target.height, 0);
+  const auto columns = Cells(xEdges, designWidth, pictureScale, dpi);
+  const auto rows = Cells(yEdges, designHeight, pictureScale, dpi);
+  for (const auto& [sy, ty] : rows) {
+    for (const auto& [sx, tx] : columns) ResampleBlock(source, sx, sy, target, tx, ty);
+  }
+  return target;
+}
+
+PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int pictureScale,
+                             int dpi, std::span<const int> xEdges, std::span<const int> yEdges) {
+  const uint32_t key = keyColour & 0xFFFFFFu;
+  PixelImage premultiplied = source;
+  for (uint32_t& p : premultiplied.pixels) p = (p & 0xFFFFFFu) == key ? 0u : (p | 0xFF000000u);
+  PixelImage scaled = ScalePicture(premultiplied, pictureScale, dpi, xEdges, yEdges);
+  for (uint32_t& p : scaled.pixels) {
+    const uint32_t alpha = p >> 24;
+    if (alpha < 128) {
+      p = key;
+      continue;
+    }
+    uint32_t out = 0;
+    for (int i = 0; i < 3; ++i) {
+      const uint32_t c = (p >> (8 * i)) & 0xFF;
+      out |= std::min<uint32_t>(255, (c * 255 + alpha / 2) / alpha) << (8 * i);
+    }
+    p = out;
+  }
+  return scaled;
+}
+
+PixelSize FitWithin(int width, int height, int maxWidth, int maxHeight) {
+  if (width <= 0 || height <= 0 || maxWidth <= 0 || maxHeight <= 0) return {};
+  if (width <= maxWidth && height <= maxHeight) return {width, height};
+  // Whichever side is tighter sets the factor; the other follows it, rounded down so it too fits.
+  if (static_cast<int64_t>(maxWidth) * height <= static_cast<int64_t>(maxHeight) * width) {
+    return {maxWidth, std::max<int>(1, static_cast<int>(static_cast<int64_t>(height) * maxWidth / width))};
+  }
+  return {std::max<int>(1, static_cast<int>(static_cast<int64_t>(width) * maxHeight / height)), maxHeight};
+}
+
+}  // namespace qorv

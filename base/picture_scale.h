@@ -1,0 +1,59 @@
+// Pictures at the display's scale. The artwork is generated at whole scales (1x, 2x); a window
+// draws from the nearest one at least as fine as its DPI asks and scales it down to the DPI's
+// exact size, once, so every paint afterwards is a plain copy.
+//
+// Pixels are 32-bit premultiplied BGRA (the form UpdateLayeredWindow and AlphaBlend take);
+// averaging premultiplied values keeps a transparent pixel's colour out of its opaque neighbours.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace qorv {
+
+// The scales resources/generate draws every picture at.
+inline constexpr int kPictureScales[] = {1, 2};
+
+// The smallest scale whose pixels are at least as many as the DPI's, else the largest one
+// (scaling up from the finest art beats scaling up from the coarsest). scales ascend.
+int PictureScaleFor(int dpi, std::span<const int> scales = kPictureScales);
+
+struct PixelImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // rows top down, no padding
+};
+
+// Each cell of a picture sliced at the given edges (design pixels, in any order; the picture's own
+// edges need not be named) scaled on its own from a `pictureScale` picture to dpi: an edge e of
+// the design lands on ScaleForDpi(e, dpi), so the pieces a layout cuts out at scaled edges are
+// whole frames of a strip, with nothing of the neighbouring frame blended in, and a skin's border
+// keeps its width in scaled pixels. Edges outside the picture are ignored. Empty for an empty
+// source or a source that is not pictureScale times some design size.
+PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
+                        std::span<const int> xEdges = {}, std::span<const int> yEdges = {});
+
+// Colour-keyed art (the tab skins' magenta, the login buttons' matte): the key becomes
+// transparent before scaling, so no blend of art and key appears along a shape's edge, and
+// after scaling a pixel that is mostly key becomes the key again and the rest opaque art.
+// Pixels are 0x00RRGGBB in and out (the key's alpha byte is ignored).
+PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int pictureScale,
+                             int dpi, std::span<const int> xEdges = {},
+                             std::span<const int> yEdges = {});
+
+// The largest size of the picture's proportions (each side rounded down) that fits in
+// maxWidth x maxHeight, or the picture's own size when it fits already. 0 x 0 for no room.
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+PixelSize FitWithin(int width, int height, int maxWidth, int maxHeight);
+
+// Area-averaging resample of the whole of source to width x height (each target pixel the mean
+// of the source area under it): the high-quality filter for the factors between 1 and 2 the
+// artwork is scaled down by, with no ringing around the skins' hard edges.
+PixelImage Resample(const PixelImage& source, int width, int height);
+
+}  // namespace qorv
