@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "base/win/form.h"
+#include "base/win/handles.h"
 #include "base/win/log.h"
 #include "gamewindow/audio_mute.h"
 #include "gamewindow/screenshot.h"
@@ -22,14 +23,17 @@ void AppendEntries(HMENU menu, const std::vector<MenuEntry>& entries) {
       continue;
     }
     UINT flags = MF_STRING | (e.checked ? MF_CHECKED : 0) | (e.enabled ? 0 : MF_GRAYED);
-    UINT_PTR id = e.id;
-    if (!e.submenu.empty()) {
-      HMENU sub = ::CreatePopupMenu();  // owned by menu from here on
-      AppendEntries(sub, e.submenu);
-      flags |= MF_POPUP;
-      id = reinterpret_cast<UINT_PTR>(sub);
+    if (e.submenu.empty()) {
+      ::AppendMenuW(menu, flags, e.id, e.caption.c_str());
+      continue;
     }
-    ::AppendMenuW(menu, flags, id, e.caption.c_str());
+    win::UniqueMenu sub(::CreatePopupMenu());
+    AppendEntries(sub.Get(), e.submenu);
+    // Once appended, the submenu is the menu's, destroyed with it.
+    if (::AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.Get()),
+                      e.caption.c_str())) {
+      sub.Release();
+    }
   }
 }
 

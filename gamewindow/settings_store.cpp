@@ -10,9 +10,6 @@
 namespace qorv::gamewindow {
 namespace {
 
-// An owned registry key; stands in until base/win offers an owner of its own for HKEYs.
-using UniqueRegKey = win::Unique<win::SimpleTraits<HKEY, ::RegCloseKey>>;
-
 StoredDword ReadDword(HKEY key, const wchar_t* name) {
   DWORD value = 0, size = sizeof(value);
   // RRF_RT_REG_DWORD: a value of any other type (or size) is refused here, which reads as missing.
@@ -26,11 +23,10 @@ StoredDword ReadDword(HKEY key, const wchar_t* name) {
 }  // namespace
 
 PlayerSettings LoadPlayerSettings(const wchar_t* subKey) {
-  HKEY raw = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_QUERY_VALUE, &raw) != ERROR_SUCCESS) {
+  win::UniqueRegKey key;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) {
     return {};
   }
-  UniqueRegKey key(raw);
   StoredSettings stored;
   stored.muted = ReadDword(key.Get(), kMutedValue);
   stored.alwaysOnTop = ReadDword(key.Get(), kAlwaysOnTopValue);
@@ -39,15 +35,14 @@ PlayerSettings LoadPlayerSettings(const wchar_t* subKey) {
 }
 
 bool SavePlayerSettings(const PlayerSettings& settings, const wchar_t* subKey) {
-  HKEY raw = nullptr;
+  win::UniqueRegKey key;
   LONG rc = ::RegCreateKeyExW(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &raw, nullptr);
+                              key.Put(), nullptr);
   if (rc != ERROR_SUCCESS) {
     win::LogError(L"settings: the key could not be opened for writing, error " +
                   std::to_wstring(rc) + L"; the choice holds until the client ends");
     return false;
   }
-  UniqueRegKey key(raw);
   const StoredSettings stored = ToStored(settings);
   const std::pair<const wchar_t*, const StoredDword&> values[] = {
       {kMutedValue, stored.muted}, {kAlwaysOnTopValue, stored.alwaysOnTop},
