@@ -1,7 +1,7 @@
 #include "gamewindow/screenshot.h"
 
+#include <objidl.h>
 #include <gdiplus.h>
-#include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win/gdi.h"
 #include "base/win/handles.h"
 #include "gamewindow/screenshot_rule.h"
 
