@@ -93,8 +93,8 @@ void BForm::SetHasLogo(bool hasLogo) {
 void BForm::PaintPiece(Surface& target, const Placement& placement) {
   if (!m_skin) return;
   SIZE skin = BitmapSize(m_skin.Get());
-  TwipRect source = PieceSource(placement.piece, int64_t{skin.cx} * kTwipsPerPixel,
-                                int64_t{skin.cy} * kTwipsPerPixel);
+  TwipsRect source = PieceSource(placement.piece, int64_t{skin.cx} * kTwipsPerPixel,
+                                 int64_t{skin.cy} * kTwipsPerPixel);
   auto blit = ClipPiece(source, placement.x, placement.y, skin.cx, skin.cy, target.Width(),
                         target.Height());
   if (blit) target.PaintBitmap(m_skin.Get(), blit->dstX, blit->dstY, blit->srcX, blit->srcY,

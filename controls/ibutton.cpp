@@ -224,7 +224,7 @@ void iButton::DiscardFrames() {
   m_greyed.clear();
 }
 
-iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, int height) {
+iButton::Frame iButton::CutFrame(HDC source, const PixelRect& rect, int width, int height) {
   Frame frame;
   frame.bitmap.Reset(::CreateCompatibleBitmap(source, width, height));
   if (!frame.bitmap) return frame;
@@ -250,8 +250,8 @@ iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, 
   RECT all{0, 0, width, height};
   win::UniqueBrush brush(::CreateSolidBrush(m_maskColour));
   ::FillRect(dc.Get(), &all, brush.Get());
-  if (rect.w > 0 && rect.h > 0)
-    ::BitBlt(dc.Get(), 0, 0, rect.w, rect.h, source, rect.x, rect.y, SRCCOPY);
+  if (rect.Width() > 0 && rect.Height() > 0)
+    ::BitBlt(dc.Get(), 0, 0, rect.Width(), rect.Height(), source, rect.left, rect.top, SRCCOPY);
   if (oldPalette) ::SelectPalette(dc.Get(), oldPalette, FALSE);
   return frame;
 }
@@ -337,10 +337,9 @@ void iButton::PaintLook(int look) {
   PaintFrame();
   if (!m_caption.empty()) {
     SIZE extent = m_image.TextExtent(m_caption);
-    TwipPoint at = CaptionPosition(WidthTwips(), HeightTwips(),
-                                   extent.cx * static_cast<double>(kTwipsPerPixel),
-                                   extent.cy * static_cast<double>(kTwipsPerPixel), IconWidth(),
-                                   look);
+    Point at = CaptionPosition(WidthTwips(), HeightTwips(),
+                               extent.cx * static_cast<double>(kTwipsPerPixel),
+                               extent.cy * static_cast<double>(kTwipsPerPixel), IconWidth(), look);
     m_image.Print(TwipsToPixels(static_cast<double>(at.x)),
                   TwipsToPixels(static_cast<double>(at.y)), m_caption);
   }

@@ -127,7 +127,7 @@ class iButton : public win::Window {
   using Alive = std::shared_ptr<bool>;
 
   void BuildFrames();
-  Frame CutFrame(HDC source, const SourceRect& rect, int width, int height);
+  Frame CutFrame(HDC source, const PixelRect& rect, int width, int height);
   void DiscardFrames();
   void PaintLook(int look);
   void PaintFrame();

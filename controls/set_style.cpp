@@ -64,10 +64,10 @@ void cSetStyle::SetWindowStyle(HWND hWnd) {
   m_objSubclass->AddWindowMsgs(hWnd);
 }
 
-ScreenRect cSetStyle::WindowBounds() const {
+PixelRect cSetStyle::WindowBounds() const {
   RECT r{};
   ::GetWindowRect(m_window, &r);
-  return ScreenRect{r.left, r.top, r.right, r.bottom};
+  return PixelRect::Edges(r.left, r.top, r.right, r.bottom);
 }
 
 void cSetStyle::MoveFormTwips(int64_t left, int64_t top, int64_t width, int64_t height) {
@@ -90,8 +90,8 @@ bool cSetStyle::CallWindowStateChange() {
     m_saved.top = RoundHalfEven(r.top * fy);
     m_saved.width = RoundHalfEven((r.right - r.left) * fx);
     m_saved.height = RoundHalfEven((r.bottom - r.top) * fy);
-    TwipBounds b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),
-                                   ::GetSystemMetrics(SM_CYSCREEN), GetTaskbarHeight(), fx, fy);
+    TwipsRect b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                                  GetTaskbarHeight(), fx, fy);
     MoveFormTwips(b.left, b.top, b.width, b.height);
     m_maximised = true;
   }
@@ -104,9 +104,9 @@ void cSetStyle::SetPointerForZone(int zone) {
   ::SetCursor(m_pointer);
 }
 
-void cSetStyle::Draw(const std::vector<ScreenRect>& rects) {
+void cSetStyle::Draw(const std::vector<PixelRect>& rects) {
   if (!m_screenDC) return;
-  for (const ScreenRect& r : rects) {
+  for (const PixelRect& r : rects) {
     RECT rc{r.left, r.top, r.right, r.bottom};
     ::DrawFocusRect(m_screenDC, &rc);
   }
@@ -141,7 +141,7 @@ void cSetStyle::OnButtonDown() {
 
 void cSetStyle::OnButtonUp() {
   if (!m_drag.Active()) return;
-  ScreenRect to = m_drag.Drawn();
+  PixelRect to = m_drag.Drawn();
   Draw(m_drag.End());
   ::MoveWindow(m_window, to.left, to.top, to.right - to.left, to.bottom - to.top, TRUE);
   if (m_screenDC) ::ReleaseDC(nullptr, m_screenDC);
@@ -170,9 +170,8 @@ void cSetStyle::OnMsgCome(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND h
       }
       if (!::IsIconic(m_objForm) && m_maximised) {
         double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
-        TwipBounds b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),
-                                       ::GetSystemMetrics(SM_CYSCREEN), GetTaskbarHeight(), fx,
-                                       fy);
+        TwipsRect b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),
+                                      ::GetSystemMetrics(SM_CYSCREEN), GetTaskbarHeight(), fx, fy);
         MoveFormTwips(b.left, b.top, b.width, b.height);
       }
       break;

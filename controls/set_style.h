@@ -56,7 +56,7 @@ class cSetStyle {
   bool Sizing() const { return m_drag.Active(); }
   int Zone() const { return m_zone; }
   // The outline on the screen now (meaningful while Sizing()).
-  ScreenRect Outline() const { return m_drag.Drawn(); }
+  PixelRect Outline() const { return m_drag.Drawn(); }
 
   std::function<void()> CloseClick;
   std::function<void()> SettingChange;
@@ -73,10 +73,10 @@ class cSetStyle {
   void OnButtonDown();
   void OnButtonUp();
   void CancelDrag();
-  void Draw(const std::vector<ScreenRect>& rects);
+  void Draw(const std::vector<PixelRect>& rects);
   void MoveFormTwips(int64_t left, int64_t top, int64_t width, int64_t height);
   void SetPointerForZone(int zone);
-  ScreenRect WindowBounds() const;
+  PixelRect WindowBounds() const;
 
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
   std::unique_ptr<cFormSubclass> m_objSubclass;

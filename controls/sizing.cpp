@@ -15,7 +15,7 @@ bool Inside(int64_t v, int64_t lo, int64_t hi) {
 
 }  // namespace
 
-int HitZone(const ScreenRect& w, int32_t x, int32_t y) {
+int HitZone(const PixelRect& w, int32_t x, int32_t y) {
   if (Near(x, w.left) && Near(y, w.bottom)) return kZoneBottomLeft;
   if (Near(y, w.top) && Near(x, w.left)) return kZoneTopLeft;
   if (Near(x, w.right) && Near(y, w.bottom)) return kZoneBottomRight;
@@ -27,7 +27,7 @@ int HitZone(const ScreenRect& w, int32_t x, int32_t y) {
   return kZoneNone;
 }
 
-ScreenRect UpdateOutline(ScreenRect o, int zone, int32_t x, int32_t y) {
+PixelRect UpdateOutline(PixelRect o, int zone, int32_t x, int32_t y) {
   // 64-bit sums: an outline near the coordinate limits must not wrap into a pass.
   auto rightOk = [&] { return int64_t{x} > int64_t{o.left} + kOutlineMinWidth; };
   auto bottomOk = [&] { return int64_t{y} > int64_t{o.top} + kOutlineMinHeight; };
@@ -67,8 +67,8 @@ ScreenRect UpdateOutline(ScreenRect o, int zone, int32_t x, int32_t y) {
   return o;
 }
 
-std::vector<ScreenRect> OutlineDrag::Begin(const ScreenRect& window, int zone) {
-  std::vector<ScreenRect> draw;
+std::vector<PixelRect> OutlineDrag::Begin(const PixelRect& window, int zone) {
+  std::vector<PixelRect> draw;
   if (m_active) draw = End();  // a drag never starts over another one's outline
   m_active = true;
   m_zone = zone;
@@ -77,15 +77,15 @@ std::vector<ScreenRect> OutlineDrag::Begin(const ScreenRect& window, int zone) {
   return draw;
 }
 
-std::vector<ScreenRect> OutlineDrag::Move(int32_t x, int32_t y) {
+std::vector<PixelRect> OutlineDrag::Move(int32_t x, int32_t y) {
   if (!m_active) return {};
-  ScreenRect next = UpdateOutline(m_drawn, m_zone, x, y);
-  std::vector<ScreenRect> draw{m_drawn, next};
+  PixelRect next = UpdateOutline(m_drawn, m_zone, x, y);
+  std::vector<PixelRect> draw{m_drawn, next};
   m_drawn = next;
   return draw;
 }
 
-std::vector<ScreenRect> OutlineDrag::End() {
+std::vector<PixelRect> OutlineDrag::End() {
   if (!m_active) return {};
   m_active = false;
   return {m_drawn};
@@ -99,9 +99,9 @@ int16_t TaskbarHeightTwips(int32_t screenHeightPx, int32_t workAreaBottomPx,
   return h < 0 ? 0 : ClampToInt16(h);
 }
 
-TwipBounds MaximisedBounds(int32_t screenWidthPx, int32_t screenHeightPx, int16_t taskbarTwips,
-                           double twipsPerPixelX, double twipsPerPixelY) {
-  TwipBounds b;
+TwipsRect MaximisedBounds(int32_t screenWidthPx, int32_t screenHeightPx, int16_t taskbarTwips,
+                          double twipsPerPixelX, double twipsPerPixelY) {
+  TwipsRect b;
   b.width = RoundHalfEven(screenWidthPx * twipsPerPixelX);
   b.height = RoundHalfEven(screenHeightPx * twipsPerPixelY) - taskbarTwips;
   return b;

@@ -6,11 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace qorv::gamewindow {
+#include "base/geometry.h"
 
-struct TwipsRect {
-  int64_t left = 0, top = 0, width = 0, height = 0;
-};
+namespace qorv::gamewindow {
 
 struct MainLayout {
   int16_t regionRight = 0, regionBottom = 0;  // pixels, the rounded region's far corner
