@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/units.h"
+#include "base/win/dpi.h"
 #include "base/win/mouse_args.h"
 #include "controls/frame_skin.h"
 
@@ -13,7 +14,8 @@ namespace qorv::controls {
 namespace {
 
 constexpr uint32_t kDesignBackColor = 0xDEDEDE;
-const int kBarHeightPx = TwipsToPixels(kTitleBarHeight);
+// The window's DPI: a child has its top-level window's, which changes with the monitor.
+int BarHeightPx(HWND window) { return TwipsToPixels(kTitleBarHeight, win::DpiOf(window)); }
 
 void SetArrow() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
 
@@ -39,7 +41,7 @@ bool BForm::Create(HWND parent, int x, int y, int width, PropertyBag* bag, int c
   RegisterClassOnce(kBFormClass, CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
   m_skin.Reset(::LoadBitmapW(win::ThisModule(), MAKEINTRESOURCEW(kFrameSkinResource)));
   HWND hwnd = win::Window::Create(kBFormClass, 0, L"", WS_CHILD | WS_CLIPSIBLINGS, x, y,
-                                  std::max(width, 0), kBarHeightPx, parent,
+                                  std::max(width, 0), BarHeightPx(parent), parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
   if (!hwnd) return false;
   // The bar is the background of the title area: the host's logo, tabs and buttons sit on it.
@@ -111,8 +113,9 @@ void BForm::PaintTitle() {
     PaintPiece(m_image, cover);
   }
   CaptionOrigin at = TitleCaptionOrigin(m_hasLogo);
-  m_image.Print(TwipsToPixels(static_cast<double>(at.x)), TwipsToPixels(static_cast<double>(at.y)),
-                m_caption);
+  const int dpi = win::DpiOf(Hwnd());
+  m_image.Print(TwipsToPixels(static_cast<double>(at.x), dpi),
+                TwipsToPixels(static_cast<double>(at.y), dpi), m_caption);
   if (Hwnd()) ::InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
@@ -188,13 +191,13 @@ LRESULT BForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE: {
       auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      m_image.Resize(cs->cx, kBarHeightPx);
+      m_image.Resize(cs->cx, BarHeightPx(cs->hwndParent));
       return 0;
     }
     case WM_WINDOWPOSCHANGING: {
       // The bar is 500 twips high whatever size it is given.
       auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-      if (!(pos->flags & SWP_NOSIZE)) pos->cy = kBarHeightPx;
+      if (!(pos->flags & SWP_NOSIZE)) pos->cy = BarHeightPx(Hwnd());
       return 0;
     }
     case WM_SIZE: {

@@ -128,6 +128,11 @@ void iButton::SetcForeColor(uint32_t colour) {
   PaintLook(CurrentLook());
 }
 
+void iButton::SetDpi(int dpi) {
+  m_image.SetFontDpi(dpi);
+  PaintLook(CurrentLook());
+}
+
 void iButton::SetcFont(const FontDesc& font) {
   m_image.SetFont(font);
   m_changed.Mark(L"cFont");

@@ -74,6 +74,8 @@ class iButton : public win::Window {
   void SetcForeColor(uint32_t colour);
   uint32_t cForeColor() const { return m_image.ForeColor(); }
   void SetcFont(const FontDesc& font);
+  // Caption font made again at the window's DPI; the look is painted again.
+  void SetDpi(int dpi);
   const FontDesc& cFont() const { return m_image.Font(); }
   void SetcDrawMode(int16_t mode);
   int16_t cDrawMode() const { return m_image.DrawMode(); }

@@ -64,11 +64,13 @@ bool FontFaceExists(std::wstring_view face) {
   return found;
 }
 
-win::UniqueFont CreateFontFromDesc(const FontDesc& desc) {
+win::UniqueFont CreateFontFromDesc(const FontDesc& desc, int dpi) {
   LOGFONTW lf{};
-  HDC screen = ::GetDC(nullptr);
-  int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ::ReleaseDC(nullptr, screen);
+  if (dpi <= 0) {
+    HDC screen = ::GetDC(nullptr);
+    dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ::ReleaseDC(nullptr, screen);
+  }
   double points = std::isfinite(desc.points) ? std::clamp(desc.points, 1.0, 1000.0) : 9.0;
   lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
   lf.lfWeight = desc.bold ? FW_BOLD : FW_NORMAL;
@@ -137,8 +139,14 @@ void Surface::SetForeColor(uint32_t colour) {
   ::SetTextColor(m_dc.Get(), ResolveColour(colour));
 }
 
+void Surface::SetFontDpi(int dpi) {
+  if (dpi == m_fontDpi) return;
+  m_fontDpi = dpi;
+  if (m_font) SetFont(FontDesc(m_fontDesc));
+}
+
 void Surface::SetFont(const FontDesc& desc) {
-  win::UniqueFont font = CreateFontFromDesc(desc);
+  win::UniqueFont font = CreateFontFromDesc(desc, m_fontDpi);
   if (!font) return;
   HGDIOBJ previous = ::SelectObject(m_dc.Get(), font.Get());
   if (!m_originalFont) m_originalFont = previous;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "base/units.h"
 #include "base/win/form.h"
 #include "base/win/form_registry.h"
 #include "base/win/handles.h"
@@ -29,8 +30,6 @@ namespace qorv::gamewindow {
 
 inline constexpr wchar_t kWebMainFrmClass[] = L"Qorv.WebMainFrm";
 inline constexpr wchar_t kMainCaption[] = L"BrindleQorvane客户端";
-inline constexpr int kDesignClientWidth = 1036;  // 15540 twips
-inline constexpr int kDesignClientHeight = 639;  // 9585 twips
 
 // Menu command ids of appmenu, in the menu's order.
 enum MenuCommand : UINT {
@@ -76,6 +75,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   bool OnQueryUnload() override;
   void OnUnload() override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged(int newDpi, const RECT& suggested) override;
 
  private:
   // IUpdateHost
@@ -85,6 +85,8 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   void UnloadForUpdate() override { RequestClose(); }
 
   void Layout();
+  int Px(double twips) const;  // at the window's DPI
+  void DressCaptionButtons();
   void WebMinMaxClick();
   void ArrowCursor();
   void WireEvents();
@@ -107,6 +109,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   UpdateCommand m_update;
   UINT m_taskbarCreated = 0;
   bool m_hooked = false;
+  int m_dpi = kDesignDpi;  // what the controls are laid out at
 };
 
 WebMainFrm& MainForm();
