@@ -324,9 +324,8 @@ void WebMainFrm::DressCaptionButtons() {
     RECT r{};
     ::GetClientRect(b->hWnd(), &r);
     win::UniqueBitmap strip(CaptionStrip(m_frame.hdc(), Px(8000), r.right, r.bottom));
-    b->SetBackPicture(strip.Get());  // the button keeps a copy
+    b->SetBackPicture(strip.Get(), m_dpi);  // the button keeps a copy
     b->SetcForeColor(0xFFFFFF);
-    b->SetDpi(m_dpi);
     controls::FontDesc font = controls::DefaultFontDesc();
     font.charset = 134;  // GB2312: the captions are Chinese
     b->SetcFont(font);
@@ -370,6 +369,10 @@ void WebMainFrm::Layout() {
 
 void WebMainFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
   m_dpi = newDpi;
+  // The buttons first: an auto-sized button would otherwise size itself back to its picture at
+  // the old DPI when the layout moves it.
+  for (controls::iButton* b : {&m_tool, &m_min, &m_minmax, &m_close, &m_otherUser, &m_gameSpace})
+    b->SetDpi(m_dpi);
   if (m_objStyle && m_objStyle->Maximised() && !::IsIconic(Hwnd())) {
     // Maximised stays maximised, to the work area of the monitor it now is on.
     MONITORINFO info{};
@@ -385,7 +388,6 @@ void WebMainFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
   // A window of the same size in pixels gets no WM_SIZE from the move: lay out all the same.
   Layout();
   DressCaptionButtons();
-  for (controls::iButton* b : {&m_tool, &m_min, &m_minmax, &m_close}) b->SetDpi(m_dpi);
 }
 
 bool WebMainFrm::OnQueryUnload() {

@@ -103,8 +103,9 @@ class DpiTest : public ::testing::Test {
   void ChangeDpi(int dpi) {
     RECT wr{};
     ::GetWindowRect(m_main->Hwnd(), &wr);
-    RECT suggested{wr.left, wr.top, wr.left + DesignClientWidth(dpi),
-                   wr.top + DesignClientHeight(dpi)};
+    // A size that fits the test screen at both DPIs (the system keeps a window within it).
+    RECT suggested{wr.left, wr.top, wr.left + TwipsToPixels(9000, dpi),
+                   wr.top + TwipsToPixels(6000, dpi)};
     ::SendMessageW(m_main->Hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                    reinterpret_cast<LPARAM>(&suggested));
   }
@@ -219,7 +220,7 @@ TEST_F(DpiTest, DpiChangesLayTheWindowOutAgainAndLeakNothing) {
     ChangeDpi(dpi);
     SCOPED_TRACE(dpi);
     ::GetWindowRect(m_main->Hwnd(), &wr);
-    EXPECT_EQ(wr.right - wr.left, DesignClientWidth(dpi));  // the suggested rectangle taken
+    EXPECT_EQ(wr.right - wr.left, TwipsToPixels(9000, dpi));  // the suggested rectangle taken
     ExpectLaidOutAt(dpi);
   }
   // A DPI from outside what the system offers lays out at the nearest one in range.
