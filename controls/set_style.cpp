@@ -115,7 +115,7 @@ void cSetStyle::Draw(const std::vector<PixelRect>& rects) {
 void cSetStyle::OnMouseMove(WPARAM wParam) {
   ::GetCursorPos(&m_cursor);
   if (!m_drag.Active() && !m_maximised) {
-    m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y);
+    m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y, win::DpiOf(m_window));
     std::shared_ptr<bool> alive = m_alive;
     if (MouseSize) {
       auto handler = MouseSize;
@@ -129,12 +129,12 @@ void cSetStyle::OnMouseMove(WPARAM wParam) {
 
 void cSetStyle::OnButtonDown() {
   ::GetCursorPos(&m_cursor);
-  m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y);
+  m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y, win::DpiOf(m_window));
   if (m_zone == kZoneNone || m_drag.Active() || m_maximised) return;
   // The screen DC is taken here rather than at the first move, so the outline shows at once;
   // without one nothing is drawn during the whole drag, which keeps draws and erasures paired.
   m_screenDC = ::GetDC(nullptr);
-  Draw(m_drag.Begin(WindowBounds(), m_zone));
+  Draw(m_drag.Begin(WindowBounds(), m_zone, win::DpiOf(m_window)));
   // Moves and the release outside the window must still reach it.
   ::SetCapture(m_window);
 }

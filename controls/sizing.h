@@ -21,24 +21,26 @@ inline constexpr int kZoneBottomLeft = 5;
 inline constexpr int kZoneLeft = 6;
 inline constexpr int kZoneTopLeft = 7;
 
-inline constexpr int kSizingTolerance = 5;  // pixels
-inline constexpr int kOutlineMinWidth = 800;   // pixels; the outline stays wider than this
+// Pixels at 96 DPI; at another DPI each is as many pixels more as the DPI is (the same length on
+// the screen), so the edges are as easy to catch at 150 % as at 100 %.
+inline constexpr int kSizingTolerance = 5;
+inline constexpr int kOutlineMinWidth = 800;   // the outline stays wider than this
 inline constexpr int kOutlineMinHeight = 600;  // ... and taller than this
 
 // The zone of screen point (x, y) for a window with bounds `window`; corners win over edges.
-int HitZone(const PixelRect& window, int32_t x, int32_t y);
+int HitZone(const PixelRect& window, int32_t x, int32_t y, int dpi = kDesignDpi);
 
 // The outline after the cursor moved to (x, y) while dragging `zone`. The right, bottom and left
 // edges stop where the outline would no longer be wider than 800 or taller than 600 pixels; the
 // top edge, and the right edge in zone 1 and the left edge in zone 7, do not stop.
-PixelRect UpdateOutline(PixelRect outline, int zone, int32_t x, int32_t y);
+PixelRect UpdateOutline(PixelRect outline, int zone, int32_t x, int32_t y, int dpi = kDesignDpi);
 
 // The outlines of one drag, drawn by XOR: Begin draws the window's bounds, every Move removes
 // the drawn outline and draws the new one, End removes the drawn one. Every rectangle drawn is
 // therefore drawn twice by the end, and nothing stays on the screen.
 class OutlineDrag {
  public:
-  std::vector<PixelRect> Begin(const PixelRect& window, int zone);
+  std::vector<PixelRect> Begin(const PixelRect& window, int zone, int dpi = kDesignDpi);
   std::vector<PixelRect> Move(int32_t x, int32_t y);
   // The outline to move the window to is Drawn(), read before End.
   std::vector<PixelRect> End();
@@ -49,6 +51,7 @@ class OutlineDrag {
  private:
   bool m_active = false;
   int m_zone = kZoneNone;
+  int m_dpi = kDesignDpi;
   PixelRect m_drawn;
 };
 

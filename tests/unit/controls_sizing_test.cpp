@@ -43,6 +43,42 @@ TEST(Sizing, HitZoneOrderDecidesOnATinyWindow) {
   EXPECT_EQ(HitZone(PixelRect::Edges(0, 0, 12, 100), 6, 50), kZoneNone);
 }
 
+// The zones are as wide on the screen at every DPI: 5 pixels at 96, 6 at 120 (6.25), 8 at 144
+// (7.5 to the even 8), 10 at 192; a DPI out of range counts as the nearest in range.
+TEST(Sizing, HitZonesScaleWithTheDpi) {
+  const PixelRect w = PixelRect::Edges(100, 100, 2100, 1600);
+  struct Case {
+    int dpi, tolerance;
+  } cases[] = {{96, 5}, {120, 6}, {144, 8}, {192, 10}, {0, 5}, {1000, 25}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    EXPECT_EQ(HitZone(w, 1000, 100 - c.tolerance, c.dpi), kZoneTop);
+    EXPECT_EQ(HitZone(w, 1000, 100 - c.tolerance - 1, c.dpi), kZoneNone);
+    EXPECT_EQ(HitZone(w, 2100 + c.tolerance, 800, c.dpi), kZoneRight);
+    EXPECT_EQ(HitZone(w, 2100 + c.tolerance + 1, 800, c.dpi), kZoneNone);
+    EXPECT_EQ(HitZone(w, 100 + c.tolerance, 1600 + c.tolerance, c.dpi), kZoneBottomLeft);
+    // Just past the corner's reach along the edge: the edge, not the corner.
+    EXPECT_EQ(HitZone(w, 100 + c.tolerance + 1, 1600, c.dpi), kZoneBottom);
+  }
+}
+
+TEST(Sizing, OutlineLimitsScaleWithTheDpi) {
+  const PixelRect o = PixelRect::Edges(0, 0, 2000, 1500);
+  struct Case {
+    int dpi, minWidth, minHeight;
+  } cases[] = {{96, 800, 600}, {120, 1000, 750}, {144, 1200, 900}, {192, 1600, 1200}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    EXPECT_EQ(UpdateOutline(o, kZoneRight, c.minWidth + 1, 0, c.dpi).right, c.minWidth + 1);
+    EXPECT_EQ(UpdateOutline(o, kZoneRight, c.minWidth, 0, c.dpi).right, 2000);
+    EXPECT_EQ(UpdateOutline(o, kZoneBottom, 0, c.minHeight, c.dpi).bottom, 1500);
+    OutlineDrag drag;
+    drag.Begin(o, kZoneLeft, c.dpi);
+    drag.Move(2000 - c.minWidth, 0);
+    EXPECT_EQ(drag.Drawn().left, 0) << "the drag keeps the DPI it began at";
+  }
+}
+
 TEST(Sizing, OutlineUpdateByZoneWithLimits) {
   const PixelRect o = PixelRect::Edges(100, 100, 1100, 800);
   struct Case {
