@@ -57,4 +57,11 @@ inline PixelRect ToPixels(const TwipsRect& r, int dpi = kDesignDpi) {
                           TwipsToPixels(static_cast<double>(r.height), dpi));
 }
 
+// The left edge of a control anchored `twipsFromRight` in from the right edge of a window
+// widthPx wide: the window's width back in twips, then the edge in pixels, so it rounds as the
+// design's arithmetic does.
+inline int LeftFromRightEdge(int widthPx, double twipsFromRight, int dpi) {
+  return TwipsToPixels(PixelsToTwips(widthPx, dpi) - twipsFromRight, dpi);
+}
+
 }  // namespace qorv

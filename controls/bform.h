@@ -90,7 +90,7 @@ class BForm : public win::Window {
     return *alive;
   }
 
-  void PaintPiece(Surface& target, const Placement& placement);
+  void PaintPiece(Surface& target, const Placement& placement, int dpi);
   void OnButtonDown(int16_t button, WPARAM wParam, LPARAM lParam);
   void ApplyBackColor(uint32_t colour);
 

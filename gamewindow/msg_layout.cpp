@@ -32,7 +32,7 @@ MsgFrmPlaces PlaceMsgFrm(int dpi) {
 }
 
 int MsgFrmCloseLeft(int outerWidthPx, int dpi) {
-  return TwipsToPixels(PixelsToTwips(outerWidthPx, dpi) - kCloseRightTwips, dpi);
+  return LeftFromRightEdge(outerWidthPx, kCloseRightTwips, dpi);
 }
 
 }  // namespace qorv

@@ -29,7 +29,7 @@ UpdateFrmPlaces PlaceUpdateFrm(int dpi) {
 }
 
 int UpdateFrmCloseLeft(int widthPx, int dpi) {
-  return TwipsToPixels(PixelsToTwips(widthPx, dpi) - kCloseRightTwips, dpi);
+  return LeftFromRightEdge(widthPx, kCloseRightTwips, dpi);
 }
 
 }  // namespace qorv
