@@ -169,16 +169,8 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 void Form::OnDpiChanged(int, const RECT& suggested) {
   // The rectangle Windows suggests keeps the window's size in physical terms on the new monitor
   // and keeps the point under the cursor over it while it is dragged across. A minimised window
-  // takes it as the place it is restored to.
-  if (::IsIconic(Hwnd())) {
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof(placement);
-    if (::GetWindowPlacement(Hwnd(), &placement)) {
-      placement.rcNormalPosition = suggested;
-      ::SetWindowPlacement(Hwnd(), &placement);
-    }
-    return;
-  }
+  // stays where it is: it is laid out again at the new DPI when it is restored.
+  if (::IsIconic(Hwnd())) return;
   ::SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -89,6 +89,10 @@ class DpiTest : public ::testing::Test {
                            fr.bottom - fr.top, dpi);
   }
   void ExpectLaidOutAt(int dpi) {
+    // The window manager may resize the window after the call that moved it; its WM_SIZE then
+    // comes through the queue.
+    test::PumpUntil([&] { return ChildRect(m_main->Button(3).hWnd()) == Expected(dpi).close; },
+                    2000);
     const MainPlaces m = Expected(dpi);
     EXPECT_EQ(ChildRect(m_main->Button(0).hWnd()), m.tool);
     EXPECT_EQ(ChildRect(m_main->Button(1).hWnd()), m.min);
@@ -101,8 +105,13 @@ class DpiTest : public ::testing::Test {
     EXPECT_EQ(ChildRect(m_main->WebuTab().Hwnd()), *m.tab);
   }
   void ChangeDpi(int dpi) {
-    RECT wr{};
-    ::GetWindowRect(m_main->Hwnd(), &wr);
+    // Where the window is, or is restored to when minimised (a minimised window's own rectangle
+    // is its icon's).
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    ::GetWindowPlacement(m_main->Hwnd(), &placement);
+    RECT wr = placement.rcNormalPosition;
+    if (!::IsIconic(m_main->Hwnd())) ::GetWindowRect(m_main->Hwnd(), &wr);
     // A size that fits the test screen at both DPIs (the system keeps a window within it).
     RECT suggested{wr.left, wr.top, wr.left + TwipsToPixels(9000, dpi),
                    wr.top + TwipsToPixels(6000, dpi)};
@@ -145,6 +154,8 @@ TEST_F(DpiTest, MainWindowControlsAreTheDesignsAtItsDpiAndNoCaptionIsClipped) {
 UINT_PTR g_answerTimer = 0;
 bool g_answerYes = false;
 bool g_sawQuestionFit = false;
+int g_dialogDpiChange = 0;  // a DPI the dialog is told of before the press, 0 none
+bool g_dialogLaidOut = false;
 
 // Inside the exit question's modal loop: checks that its question fits its label, then presses
 // the answer at its drawn centre with real input.
@@ -162,6 +173,18 @@ void CALLBACK AnswerByPress(HWND, UINT, UINT_PTR id, DWORD) {
   g_sawQuestionFit = need.bottom <= label.bottom && need.right <= label.right;
   ::SelectObject(dc, old);
   ::ReleaseDC(dialog->Label(), dc);
+  if (g_dialogDpiChange) {
+    // Moved to a monitor of another DPI while it asks: laid out again there, and still answers.
+    const MsgFrmPlaces want = PlaceMsgFrm(g_dialogDpiChange);
+    RECT wr{};
+    ::GetWindowRect(dialog->Hwnd(), &wr);
+    RECT suggested{wr.left, wr.top, wr.left + want.window.Width(), wr.top + want.window.Height()};
+    ::SendMessageW(dialog->Hwnd(), WM_DPICHANGED, MAKEWPARAM(g_dialogDpiChange, g_dialogDpiChange),
+                   reinterpret_cast<LPARAM>(&suggested));
+    g_dialogLaidOut = ChildRect(dialog->YesButton().hWnd()) == want.yes &&
+                      ChildRect(dialog->NoButton().hWnd()) == want.no &&
+                      ChildRect(dialog->Label()) == want.question;
+  }
   PressAt(ScreenCentre(g_answerYes ? dialog->YesButton().hWnd() : dialog->NoButton().hWnd()));
 }
 
@@ -174,15 +197,11 @@ TEST_F(DpiTest, APressAtTheDrawnCentreOfEachTitleButtonAndEachAnswerActs) {
   EXPECT_TRUE(test::PumpUntil([&] { return !m_main->Button(2).Value(); }, 3000));
   ExpectLaidOutAt(m_dpi);
 
-  // The minimise button.
-  PressAt(ScreenCentre(m_main->Button(1).hWnd()));
-  EXPECT_TRUE(test::PumpUntil([&] { return ::IsIconic(m_main->Hwnd()) != FALSE; }, 3000));
-  ::ShowWindow(m_main->Hwnd(), SW_RESTORE);
-  ::SetForegroundWindow(m_main->Hwnd());
-  test::PumpFor(200);
-
-  // The close button asks; "否" pressed where it is drawn keeps the window.
+  // The close button asks; "否" pressed where it is drawn keeps the window, also after the dialog
+  // was moved to another DPI while it asked.
   g_answerYes = false;
+  g_dialogDpiChange = m_dpi == 144 ? 96 : 144;
+  g_dialogLaidOut = false;
   g_sawQuestionFit = false;
   g_answerTimer = ::SetTimer(nullptr, 0, 100, AnswerByPress);
   HWND main = m_main->Hwnd();
@@ -190,13 +209,23 @@ TEST_F(DpiTest, APressAtTheDrawnCentreOfEachTitleButtonAndEachAnswerActs) {
   EXPECT_TRUE(test::PumpUntil([] { return MsgFrm::IfLoaded() == nullptr && g_sawQuestionFit; },
                               5000));
   EXPECT_TRUE(g_sawQuestionFit) << "the question does not fit its label";
+  EXPECT_TRUE(g_dialogLaidOut) << "the dialog was not laid out again at its new DPI";
   EXPECT_TRUE(::IsWindow(main));
   ASSERT_NE(MainFormIfLoaded(), nullptr);
 
+  // The minimise button.
+  PressAt(ScreenCentre(m_main->Button(1).hWnd()));
+  EXPECT_TRUE(test::PumpUntil([&] { return ::IsIconic(m_main->Hwnd()) != FALSE; }, 3000));
+  ::ShowWindow(m_main->Hwnd(), SW_RESTORE);
+  ASSERT_TRUE(test::PumpUntil([&] { return !::IsIconic(m_main->Hwnd()); }, 3000));
+  ::SetForegroundWindow(m_main->Hwnd());
+  test::PumpFor(500);  // the window manager's restore is over before the next press
+
   // And "是" closes it.
   g_answerYes = true;
+  g_dialogDpiChange = 0;
   g_answerTimer = ::SetTimer(nullptr, 0, 100, AnswerByPress);
-  PressAt(ScreenCentre(m_main->Button(3).hWnd()));
+  m_main->CloseClick();
   EXPECT_TRUE(test::PumpUntil([] { return MainFormIfLoaded() == nullptr; }, 5000));
   ::KillTimer(nullptr, g_answerTimer);
 }
@@ -231,7 +260,8 @@ TEST_F(DpiTest, DpiChangesLayTheWindowOutAgainAndLeakNothing) {
   ASSERT_TRUE(test::PumpUntil([&] { return ::IsIconic(m_main->Hwnd()) != FALSE; }, 3000));
   ChangeDpi(144);
   ::ShowWindow(m_main->Hwnd(), SW_RESTORE);
-  test::PumpFor(100);
+  ASSERT_TRUE(test::PumpUntil([&] { return !::IsIconic(m_main->Hwnd()); }, 3000));
+  test::PumpFor(300);
   ExpectLaidOutAt(144);
 
   auto cycle = [&](int rounds) {
