@@ -3,9 +3,11 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/units.h"
 #include "base/win/borderless.h"
+#include "base/win/dpi.h"
 #include "base/win/mouse_args.h"
 #include "controls/frame_skin.h"
 
@@ -14,7 +16,8 @@ namespace qorv::controls {
 namespace {
 
 constexpr uint32_t kDesignBackColor = 0xDEDEDE;
-const int kBarHeightPx = TwipsToPixels(kTitleBarHeight);
+// The window's DPI: a child has its top-level window's, which changes with the monitor.
+int BarHeightPx(HWND window) { return TwipsToPixels(kTitleBarHeight, win::DpiOf(window)); }
 
 void SetArrow() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
 
@@ -40,7 +43,7 @@ bool BForm::Create(HWND parent, int x, int y, int width, PropertyBag* bag, int c
   RegisterClassOnce(kBFormClass, CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
   m_skin.Reset(::LoadBitmapW(win::ThisModule(), MAKEINTRESOURCEW(kFrameSkinResource)));
   HWND hwnd = win::Window::Create(kBFormClass, 0, L"", WS_CHILD | WS_CLIPSIBLINGS, x, y,
-                                  std::max(width, 0), kBarHeightPx, parent,
+                                  std::max(width, 0), BarHeightPx(parent), parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
   if (!hwnd) return false;
   // The bar is the background of the title area: the host's logo, tabs and buttons sit on it.
@@ -91,29 +94,39 @@ void BForm::SetHasLogo(bool hasLogo) {
 
 // ---- painting ----
 
-void BForm::PaintPiece(Surface& target, const Placement& placement) {
+// The skin is drawn for 96 DPI: a piece is cut and clipped in the skin's pixels against the
+// target's extent at 96, then each of its edges goes to the target's DPI on its own, so that
+// tiles still meet edge to edge and the borders keep their width on the screen.
+void BForm::PaintPiece(Surface& target, const Placement& placement, int dpi) {
   if (!m_skin) return;
   SIZE skin = BitmapSize(m_skin.Get());
-  TwipRect source = PieceSource(placement.piece, int64_t{skin.cx} * kTwipsPerPixel,
-                                int64_t{skin.cy} * kTwipsPerPixel);
-  auto blit = ClipPiece(source, placement.x, placement.y, skin.cx, skin.cy, target.Width(),
-                        target.Height());
-  if (blit) target.PaintBitmap(m_skin.Get(), blit->dstX, blit->dstY, blit->srcX, blit->srcY,
-                               blit->w, blit->h);
+  TwipsRect source = PieceSource(placement.piece, int64_t{skin.cx} * kTwipsPerPixel,
+                                 int64_t{skin.cy} * kTwipsPerPixel);
+  auto at96 = [dpi](int px) {
+    return static_cast<int>(std::ceil(PixelsToTwips(px, dpi) / kTwipsPerPixel));
+  };
+  auto blit = ClipPiece(source, placement.x, placement.y, skin.cx, skin.cy, at96(target.Width()),
+                        at96(target.Height()));
+  if (!blit) return;
+  const int x0 = ScaleForDpi(blit->dstX, dpi), x1 = ScaleForDpi(blit->dstX + blit->w, dpi);
+  const int y0 = ScaleForDpi(blit->dstY, dpi), y1 = ScaleForDpi(blit->dstY + blit->h, dpi);
+  target.PaintBitmap(m_skin.Get(), x0, y0, x1 - x0, y1 - y0, blit->srcX, blit->srcY, blit->w,
+                     blit->h);
 }
 
 void BForm::PaintTitle() {
   m_image.Clear();
-  int64_t width = int64_t{m_image.Width()} * kTwipsPerPixel;
+  const int dpi = win::DpiOf(Hwnd());
+  const int64_t width = RoundHalfEven(PixelsToTwips(m_image.Width(), dpi));
   for (const Placement& p : TitlePlacements(width))
-    PaintPiece(m_image, p);
+    PaintPiece(m_image, p, dpi);
   if (m_nomin) {
     Placement cover = MinCoverPlacement(width);
-    PaintPiece(m_image, cover);
+    PaintPiece(m_image, cover, dpi);
   }
   CaptionOrigin at = TitleCaptionOrigin(m_hasLogo);
-  m_image.Print(TwipsToPixels(static_cast<double>(at.x)), TwipsToPixels(static_cast<double>(at.y)),
-                m_caption);
+  m_image.Print(TwipsToPixels(static_cast<double>(at.x), dpi),
+                TwipsToPixels(static_cast<double>(at.y), dpi), m_caption);
   if (Hwnd()) ::InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
@@ -123,10 +136,11 @@ void BForm::Printform(FormSurface& frm) {
   frm.SyncSize();
   Surface& image = frm.Image();
   image.Clear();
-  int64_t w = int64_t{wr.right - wr.left} * kTwipsPerPixel;
-  int64_t h = int64_t{wr.bottom - wr.top} * kTwipsPerPixel;
+  const int dpi = win::DpiOf(frm.Hwnd());
+  const int64_t w = RoundHalfEven(PixelsToTwips(wr.right - wr.left, dpi));
+  const int64_t h = RoundHalfEven(PixelsToTwips(wr.bottom - wr.top, dpi));
   for (const Placement& p : BorderPlacements(w, h))
-    PaintPiece(image, p);
+    PaintPiece(image, p, dpi);
   frm.Refresh();
 }
 
@@ -134,8 +148,9 @@ void BForm::Nomin() {
   // The cover hides the minimise button painted into the bar's right end. It is kept for later
   // repaints (a resize would otherwise bring the button back); the caption is not printed again.
   m_nomin = true;
-  Placement cover = MinCoverPlacement(int64_t{m_image.Width()} * kTwipsPerPixel);
-  PaintPiece(m_image, cover);
+  const int dpi = win::DpiOf(Hwnd());
+  Placement cover = MinCoverPlacement(RoundHalfEven(PixelsToTwips(m_image.Width(), dpi)));
+  PaintPiece(m_image, cover, dpi);
   if (Hwnd()) ::InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
@@ -185,13 +200,13 @@ LRESULT BForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE: {
       auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      m_image.Resize(cs->cx, kBarHeightPx);
+      m_image.Resize(cs->cx, BarHeightPx(cs->hwndParent));
       return 0;
     }
     case WM_WINDOWPOSCHANGING: {
       // The bar is 500 twips high whatever size it is given.
       auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-      if (!(pos->flags & SWP_NOSIZE)) pos->cy = kBarHeightPx;
+      if (!(pos->flags & SWP_NOSIZE)) pos->cy = BarHeightPx(Hwnd());
       return 0;
     }
     case WM_SIZE: {

@@ -81,7 +81,7 @@ class BForm : public win::Window {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  void PaintPiece(Surface& target, const Placement& placement);
+  void PaintPiece(Surface& target, const Placement& placement, int dpi);
   void OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam);
   void ApplyBackColor(uint32_t colour);
 

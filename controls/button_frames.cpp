@@ -33,17 +33,14 @@ FrameSize ComputeFrameSize(int32_t widthHimetric, int32_t heightHimetric, int32_
   return s;
 }
 
-SourceRect FrameSource(int index, FrameSize size, int stripWidth, int stripHeight) {
-  SourceRect r;
+PixelRect FrameSource(int index, FrameSize size, int stripWidth, int stripHeight) {
+  PixelRect r;
   if (index < 0 || size.fw <= 0 || size.fh <= 0 || stripWidth <= 0 || stripHeight <= 0) return r;
   int64_t left = static_cast<int64_t>(index) * size.fw;
   int64_t right = std::min<int64_t>(left + size.fw, stripWidth);
   if (left >= right) return r;
-  r.x = static_cast<int>(left);
-  r.y = 0;
-  r.w = static_cast<int>(right - left);
-  r.h = std::min(size.fh, stripHeight);
-  return r;
+  return PixelRect::Sized(static_cast<int32_t>(left), 0, static_cast<int32_t>(right - left),
+                          std::min(size.fh, stripHeight));
 }
 
 FrameChoice ChooseFrame(int look, bool value, int32_t style, bool locked) {
@@ -64,10 +61,10 @@ int64_t IconWidthTwips(int32_t iconWidthHimetric) {
   return static_cast<int64_t>(iconWidthHimetric / 26) * 15;
 }
 
-TwipPoint CaptionPosition(double width, double height, double textWidth, double textHeight,
-                          int64_t iconWidth, int look) {
+Point CaptionPosition(double width, double height, double textWidth, double textHeight,
+                      int64_t iconWidth, int look) {
   double x = width / 2 - textWidth / 2 + static_cast<double>(iconWidth);
-  TwipPoint p{RoundHalfEven(x), RoundHalfEven(height / 2 - textHeight / 2)};
+  Point p{RoundHalfEven(x), RoundHalfEven(height / 2 - textHeight / 2)};
   if (look == kLookPressed) {
     p.x += 15;
     p.y += 15;
@@ -83,8 +80,8 @@ PixelRect FocusRectangle(double width, double height, double twipsPerPixelX,
                          double twipsPerPixelY) {
   if (twipsPerPixelX <= 0) twipsPerPixelX = kTwipsPerPixel;
   if (twipsPerPixelY <= 0) twipsPerPixelY = kTwipsPerPixel;
-  return PixelRect{3, 3, ClampInt(RoundHalfEven(width / twipsPerPixelX - 3)),
-                   ClampInt(RoundHalfEven(height / twipsPerPixelY - 3))};
+  return PixelRect::Edges(3, 3, ClampInt(RoundHalfEven(width / twipsPerPixelX - 3)),
+                          ClampInt(RoundHalfEven(height / twipsPerPixelY - 3)));
 }
 
 }  // namespace qorv::controls

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "base/geometry.h"
+
 namespace qorv::controls {
 
 // Looks of the button.
@@ -30,13 +32,7 @@ FrameSize ComputeFrameSize(int32_t widthHimetric, int32_t heightHimetric, int32_
 // Frame i of the strip, clipped to the strip: a frame computed past the strip's right edge (a
 // rounding of the frame width up, a strip narrower than its frames) reads nothing outside it.
 // w or h 0 means the frame has no pixels in the strip.
-struct SourceRect {
-  int x = 0;
-  int y = 0;
-  int w = 0;
-  int h = 0;
-};
-SourceRect FrameSource(int index, FrameSize size, int stripWidth, int stripHeight);
+PixelRect FrameSource(int index, FrameSize size, int stripWidth, int stripHeight);
 
 // The frame a look shows: look + |Value| x Style x 3, the pressed look when Locked. The disabled
 // look has no frame of its own in the strips; it shows the normal frame of the same half, greyed.
@@ -52,22 +48,12 @@ int64_t IconWidthTwips(int32_t iconWidthHimetric);
 
 // Where the caption is printed, in twips (whole numbers). textWidth and textHeight are the
 // caption's extent in twips; iconWidth is IconWidthTwips, or 0 without an icon.
-struct TwipPoint {
-  int64_t x = 0;
-  int64_t y = 0;
-};
-TwipPoint CaptionPosition(double width, double height, double textWidth, double textHeight,
-                          int64_t iconWidth, int look);
+Point CaptionPosition(double width, double height, double textWidth, double textHeight,
+                      int64_t iconWidth, int look);
 // Left edge of the icon in twips (the fraction is kept); its top is 0.
 double IconLeft(double width, double textWidth, int64_t iconWidth);
 
 // The focus rectangle in pixels: 3 pixels in from each edge of a width x height twips button.
-struct PixelRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-};
 PixelRect FocusRectangle(double width, double height, double twipsPerPixelX,
                          double twipsPerPixelY);
 

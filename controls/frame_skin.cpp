@@ -24,7 +24,7 @@ int64_t ToPx(int64_t twips) { return RoundHalfEven(static_cast<double>(twips) / 
 
 }  // namespace
 
-TwipRect PieceSource(FramePiece piece, int64_t pw, int64_t ph) {
+TwipsRect PieceSource(FramePiece piece, int64_t pw, int64_t ph) {
   switch (piece) {
     case FramePiece::TitleLeft: return {0, 0, 545, 545};
     case FramePiece::TitleMiddle: return {300, 0, 300, 545};
@@ -70,12 +70,12 @@ Placement MinCoverPlacement(int64_t width) {
 
 CaptionOrigin TitleCaptionOrigin(bool hasLogo) { return {hasLogo ? 600 : 150, 150}; }
 
-std::optional<PieceBlit> ClipPiece(const TwipRect& source, int64_t dstX, int64_t dstY,
+std::optional<PieceBlit> ClipPiece(const TwipsRect& source, int64_t dstX, int64_t dstY,
                                    int pictureWidthPx, int pictureHeightPx, int targetWidthPx,
                                    int targetHeightPx) {
-  if (source.w <= 0 || source.h <= 0) return std::nullopt;
-  int64_t sx0 = ToPx(source.x), sy0 = ToPx(source.y);
-  int64_t sx1 = ToPx(source.x + source.w), sy1 = ToPx(source.y + source.h);
+  if (source.width <= 0 || source.height <= 0) return std::nullopt;
+  int64_t sx0 = ToPx(source.left), sy0 = ToPx(source.top);
+  int64_t sx1 = ToPx(source.left + source.width), sy1 = ToPx(source.top + source.height);
   int64_t dx0 = ToPx(Tame(dstX)), dy0 = ToPx(Tame(dstY));
 
   // Clip to the picture: whatever is cut from the source's start moves the target's start too.

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/geometry.h"
+
 namespace qorv::controls {
 
 enum class FramePiece {
@@ -26,14 +28,6 @@ inline constexpr int kTitleBarHeight = 500;   // twips; the pieces are 545 high 
 inline constexpr int kFrameSkinWidth = 1410;  // twips of the 94 x 85 pixel skin
 inline constexpr int kFrameSkinHeight = 1275;
 
-struct TwipRect {
-  int64_t x = 0;
-  int64_t y = 0;
-  int64_t w = 0;
-  int64_t h = 0;
-  friend bool operator==(const TwipRect&, const TwipRect&) = default;
-};
-
 struct Placement {
   FramePiece piece;
   int64_t x = 0;
@@ -41,8 +35,8 @@ struct Placement {
   friend bool operator==(const Placement&, const Placement&) = default;
 };
 
-TwipRect PieceSource(FramePiece piece, int64_t pictureWidth = kFrameSkinWidth,
-                     int64_t pictureHeight = kFrameSkinHeight);
+TwipsRect PieceSource(FramePiece piece, int64_t pictureWidth = kFrameSkinWidth,
+                      int64_t pictureHeight = kFrameSkinHeight);
 
 // The title bar of a `width` twips wide frame, in painting order: the middle tiles, then the left
 // end, then the right end over them.
@@ -71,7 +65,7 @@ struct PieceBlit {
   friend bool operator==(const PieceBlit&, const PieceBlit&) = default;
 };
 // nullopt when nothing of the piece is both in the picture and in the target.
-std::optional<PieceBlit> ClipPiece(const TwipRect& source, int64_t dstX, int64_t dstY,
+std::optional<PieceBlit> ClipPiece(const TwipsRect& source, int64_t dstX, int64_t dstY,
                                    int pictureWidthPx, int pictureHeightPx, int targetWidthPx,
                                    int targetHeightPx);
 

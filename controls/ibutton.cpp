@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/units.h"
+#include "base/win/dpi.h"
 #include "base/win/mouse_args.h"
 
 namespace qorv::controls {
@@ -53,6 +54,8 @@ bool iButton::Create(HWND parent, int x, int y, int width, int height, PropertyB
       std::max(height, 0), parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
   if (!hwnd) return false;
+  m_dpi = win::DpiOf(hwnd);
+  m_image.SetFontDpi(m_dpi);
   if (bag) ReadProperties(*bag);
   ::ShowWindow(hwnd, SW_SHOWNA);
   return true;
@@ -64,12 +67,14 @@ void iButton::SetBackPicture(int resourceId) {
   m_backPicture.Reset(::LoadBitmapW(win::ThisModule(), MAKEINTRESOURCEW(resourceId)));
   if (BitmapSize(m_backPicture.Get()).cx <= 0) m_backPicture.Reset();
   m_backPictureId = m_backPicture ? resourceId : 0;
+  m_pictureDpi = kDesignDpi;  // the artwork is drawn for 96 DPI
   m_changed.Mark(L"BackPicture");
   BuildFrames();
 }
 
-void iButton::SetBackPicture(HBITMAP bitmap) {
+void iButton::SetBackPicture(HBITMAP bitmap, int pictureDpi) {
   m_backPicture = CopyBitmap(bitmap);
+  m_pictureDpi = ClampDpi(pictureDpi);
   m_backPictureId = 0;
   m_changed.Mark(L"BackPicture");
   BuildFrames();
@@ -122,6 +127,33 @@ void iButton::SetAutoSize(bool autoSize) {
 void iButton::SetcForeColor(uint32_t colour) {
   m_image.SetForeColor(colour);
   m_changed.Mark(L"cForeColor");
+  PaintLook(CurrentLook());
+}
+
+int iButton::AtDpi(int picturePixels) const {
+  return TwipsToPixels(PixelsToTwips(picturePixels, m_pictureDpi), m_dpi);
+}
+
+void iButton::FitToPicture() {
+  if (!m_autoSize || !m_backPicture || !Hwnd()) return;
+  SIZE strip = BitmapSize(m_backPicture.Get());
+  FrameSize fs = ComputeFrameSize(PixelsToHimetric(strip.cx), PixelsToHimetric(strip.cy), Style());
+  if (fs.fw <= 0 || fs.fh <= 0) return;
+  RECT rc{};
+  ::GetClientRect(Hwnd(), &rc);
+  if (rc.right == AtDpi(fs.fw) && rc.bottom == AtDpi(fs.fh)) return;
+  m_sizing = true;
+  ::SetWindowPos(Hwnd(), nullptr, 0, 0, AtDpi(fs.fw), AtDpi(fs.fh),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  m_sizing = false;
+  ::GetClientRect(Hwnd(), &rc);
+  m_image.Resize(rc.right, rc.bottom);
+}
+
+void iButton::SetDpi(int dpi) {
+  m_dpi = ClampDpi(dpi);
+  m_image.SetFontDpi(m_dpi);
+  FitToPicture();
   PaintLook(CurrentLook());
 }
 
@@ -221,7 +253,7 @@ void iButton::DiscardFrames() {
   m_greyed.clear();
 }
 
-iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, int height) {
+iButton::Frame iButton::CutFrame(HDC source, const PixelRect& rect, int width, int height) {
   Frame frame;
   frame.bitmap.Reset(::CreateCompatibleBitmap(source, width, height));
   if (!frame.bitmap) return frame;
@@ -247,8 +279,8 @@ iButton::Frame iButton::CutFrame(HDC source, const SourceRect& rect, int width, 
   RECT all{0, 0, width, height};
   win::UniqueBrush brush(::CreateSolidBrush(m_maskColour));
   ::FillRect(dc.Get(), &all, brush.Get());
-  if (rect.w > 0 && rect.h > 0)
-    ::BitBlt(dc.Get(), 0, 0, rect.w, rect.h, source, rect.x, rect.y, SRCCOPY);
+  if (rect.Width() > 0 && rect.Height() > 0)
+    ::BitBlt(dc.Get(), 0, 0, rect.Width(), rect.Height(), source, rect.left, rect.top, SRCCOPY);
   return frame;
 }
 
@@ -275,7 +307,7 @@ void iButton::BuildFrames() {
         m_greyed[i].bitmap = MakeGreyedCopy(m_frames[i].bitmap.Get());
       if (m_autoSize && Hwnd()) {
         m_sizing = true;
-        ::SetWindowPos(Hwnd(), nullptr, 0, 0, m_frameSize.fw, m_frameSize.fh,
+        ::SetWindowPos(Hwnd(), nullptr, 0, 0, AtDpi(m_frameSize.fw), AtDpi(m_frameSize.fh),
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         m_sizing = false;
       }
@@ -333,10 +365,9 @@ void iButton::PaintLook(int look) {
   PaintFrame();
   if (!m_caption.empty()) {
     SIZE extent = m_image.TextExtent(m_caption);
-    TwipPoint at = CaptionPosition(WidthTwips(), HeightTwips(),
-                                   extent.cx * static_cast<double>(kTwipsPerPixel),
-                                   extent.cy * static_cast<double>(kTwipsPerPixel), IconWidth(),
-                                   look);
+    Point at = CaptionPosition(WidthTwips(), HeightTwips(),
+                               extent.cx * static_cast<double>(kTwipsPerPixel),
+                               extent.cy * static_cast<double>(kTwipsPerPixel), IconWidth(), look);
     m_image.Print(TwipsToPixels(static_cast<double>(at.x)),
                   TwipsToPixels(static_cast<double>(at.y)), m_caption);
   }
@@ -458,19 +489,7 @@ void iButton::OnSize() {
   ::GetClientRect(Hwnd(), &rc);
   m_image.Resize(rc.right, rc.bottom);
   if (m_sizing) return;
-  if (m_autoSize && m_backPicture) {
-    SIZE strip = BitmapSize(m_backPicture.Get());
-    FrameSize fs =
-        ComputeFrameSize(PixelsToHimetric(strip.cx), PixelsToHimetric(strip.cy), Style());
-    if (fs.fw > 0 && fs.fh > 0 && (rc.right != fs.fw || rc.bottom != fs.fh)) {
-      m_sizing = true;
-      ::SetWindowPos(Hwnd(), nullptr, 0, 0, fs.fw, fs.fh,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-      m_sizing = false;
-      ::GetClientRect(Hwnd(), &rc);
-      m_image.Resize(rc.right, rc.bottom);
-    }
-  }
+  FitToPicture();
   cMouseAction(CurrentLook(), true);
 }
 

@@ -26,7 +26,9 @@
 #include <vector>
 
 #include "base/liveness.h"
+#include "base/units.h"
 #include "base/win/gdi.h"
+#include "base/win/handles.h"
 #include "base/win/window.h"
 #include "controls/button_frames.h"
 #include "controls/button_state.h"
@@ -54,7 +56,9 @@ class iButton : public win::Window {
   // BackPicture: from the program's bitmap resources, or a copy of a bitmap the caller keeps.
   // A missing resource or a bitmap without pixels leaves the button without a strip.
   void SetBackPicture(int resourceId);
-  void SetBackPicture(HBITMAP bitmap);
+  // pictureDpi: the DPI the picture was made for (a strip cut from a window at its DPI); the
+  // button's own size follows the picture at the button's DPI.
+  void SetBackPicture(HBITMAP bitmap, int pictureDpi = kDesignDpi);
   void ClearBackPicture();
   bool HasBackPicture() const { return static_cast<bool>(m_backPicture); }
   HBITMAP BackPicture() const { return m_backPicture.Get(); }
@@ -75,6 +79,9 @@ class iButton : public win::Window {
   void SetcForeColor(uint32_t colour);
   uint32_t cForeColor() const { return m_image.ForeColor(); }
   void SetcFont(const FontDesc& font);
+  // The window's DPI changed: the caption font is made again and an auto-sized button takes its
+  // picture's size at the new DPI.
+  void SetDpi(int dpi);
   const FontDesc& cFont() const { return m_image.Font(); }
   void SetcDrawMode(int16_t mode);
   int16_t cDrawMode() const { return m_image.DrawMode(); }
@@ -127,7 +134,7 @@ class iButton : public win::Window {
   };
 
   void BuildFrames();
-  Frame CutFrame(HDC source, const SourceRect& rect, int width, int height);
+  Frame CutFrame(HDC source, const PixelRect& rect, int width, int height);
   void DiscardFrames();
   void PaintLook(int look);
   void PaintFrame();
@@ -173,6 +180,10 @@ class iButton : public win::Window {
   bool m_framesReady = false;
   bool m_shownOnce = false;
   bool m_sizing = false;
+  int m_dpi = kDesignDpi;
+  int m_pictureDpi = kDesignDpi;
+  int AtDpi(int picturePixels) const;
+  void FitToPicture();
   FrameChoice m_lastFrame{-1, false};
   HCURSOR m_cursor = nullptr;
   uint8_t m_pressed = 0;   // buttons that went down on the button and have not come up

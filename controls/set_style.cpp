@@ -63,10 +63,10 @@ void cSetStyle::SetWindowStyle(HWND hWnd) {
   m_objSubclass->AddWindowMsgs(hWnd);
 }
 
-ScreenRect cSetStyle::WindowBounds() const {
+PixelRect cSetStyle::WindowBounds() const {
   RECT r{};
   ::GetWindowRect(m_window, &r);
-  return ScreenRect{r.left, r.top, r.right, r.bottom};
+  return PixelRect::Edges(r.left, r.top, r.right, r.bottom);
 }
 
 void cSetStyle::MoveFormTwips(int64_t left, int64_t top, int64_t width, int64_t height) {
@@ -89,8 +89,8 @@ bool cSetStyle::CallWindowStateChange() {
     m_saved.top = RoundHalfEven(r.top * fy);
     m_saved.width = RoundHalfEven((r.right - r.left) * fx);
     m_saved.height = RoundHalfEven((r.bottom - r.top) * fy);
-    TwipBounds b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),
-                                   ::GetSystemMetrics(SM_CYSCREEN), GetTaskbarHeight(), fx, fy);
+    TwipsRect b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                                  GetTaskbarHeight(), fx, fy);
     MoveFormTwips(b.left, b.top, b.width, b.height);
     m_maximised = true;
   }
@@ -103,9 +103,9 @@ void cSetStyle::SetPointerForZone(int zone) {
   ::SetCursor(m_pointer);
 }
 
-void cSetStyle::Draw(const std::vector<ScreenRect>& rects) {
+void cSetStyle::Draw(const std::vector<PixelRect>& rects) {
   if (!m_screenDC || !*m_screenDC) return;
-  for (const ScreenRect& r : rects) {
+  for (const PixelRect& r : rects) {
     RECT rc{r.left, r.top, r.right, r.bottom};
     ::DrawFocusRect(m_screenDC->Get(), &rc);
   }
@@ -114,7 +114,7 @@ void cSetStyle::Draw(const std::vector<ScreenRect>& rects) {
 void cSetStyle::OnMouseMove(WPARAM wParam) {
   ::GetCursorPos(&m_cursor);
   if (!m_drag.Active() && !m_maximised) {
-    m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y);
+    m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y, win::DpiOf(m_window));
     if (!Raise(m_life, MouseSize, m_zone)) return;
     SetPointerForZone(m_zone);
   }
@@ -123,19 +123,19 @@ void cSetStyle::OnMouseMove(WPARAM wParam) {
 
 void cSetStyle::OnButtonDown() {
   ::GetCursorPos(&m_cursor);
-  m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y);
+  m_zone = HitZone(WindowBounds(), m_cursor.x, m_cursor.y, win::DpiOf(m_window));
   if (m_zone == kZoneNone || m_drag.Active() || m_maximised) return;
   // The screen DC is taken here rather than at the first move, so the outline shows at once;
   // without one nothing is drawn during the whole drag, which keeps draws and erasures paired.
   m_screenDC.emplace();
-  Draw(m_drag.Begin(WindowBounds(), m_zone));
+  Draw(m_drag.Begin(WindowBounds(), m_zone, win::DpiOf(m_window)));
   // Moves and the release outside the window must still reach it.
   ::SetCapture(m_window);
 }
 
 void cSetStyle::OnButtonUp() {
   if (!m_drag.Active()) return;
-  ScreenRect to = m_drag.Drawn();
+  PixelRect to = m_drag.Drawn();
   Draw(m_drag.End());
   ::MoveWindow(m_window, to.left, to.top, to.right - to.left, to.bottom - to.top, TRUE);
   m_screenDC.reset();
@@ -157,9 +157,8 @@ void cSetStyle::OnMsgCome(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND h
       if (!Raise(m_life, SettingChange)) return;
       if (!::IsIconic(m_objForm) && m_maximised) {
         double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
-        TwipBounds b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),
-                                       ::GetSystemMetrics(SM_CYSCREEN), GetTaskbarHeight(), fx,
-                                       fy);
+        TwipsRect b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),
+                                      ::GetSystemMetrics(SM_CYSCREEN), GetTaskbarHeight(), fx, fy);
         MoveFormTwips(b.left, b.top, b.width, b.height);
       }
       break;

@@ -59,7 +59,7 @@ class cSetStyle {
   bool Sizing() const { return m_drag.Active(); }
   int Zone() const { return m_zone; }
   // The outline on the screen now (meaningful while Sizing()).
-  ScreenRect Outline() const { return m_drag.Drawn(); }
+  PixelRect Outline() const { return m_drag.Drawn(); }
 
   std::function<void()> CloseClick;
   std::function<void()> SettingChange;
@@ -76,10 +76,10 @@ class cSetStyle {
   void OnButtonDown();
   void OnButtonUp();
   void CancelDrag();
-  void Draw(const std::vector<ScreenRect>& rects);
+  void Draw(const std::vector<PixelRect>& rects);
   void MoveFormTwips(int64_t left, int64_t top, int64_t width, int64_t height);
   void SetPointerForZone(int zone);
-  ScreenRect WindowBounds() const;
+  PixelRect WindowBounds() const;
 
   Liveness m_life;
   std::unique_ptr<subclass::cFormSubclass> m_objSubclass;

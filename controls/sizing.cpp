@@ -8,30 +8,35 @@ namespace qorv::controls {
 
 namespace {
 
-bool Near(int64_t a, int64_t b) { return std::llabs(a - b) <= kSizingTolerance; }
-bool Inside(int64_t v, int64_t lo, int64_t hi) {
-  return lo + kSizingTolerance < v && v < hi - kSizingTolerance;
+bool Near(int64_t a, int64_t b, int tolerance) { return std::llabs(a - b) <= tolerance; }
+bool Inside(int64_t v, int64_t lo, int64_t hi, int tolerance) {
+  return lo + tolerance < v && v < hi - tolerance;
 }
 
 }  // namespace
 
-int HitZone(const ScreenRect& w, int32_t x, int32_t y) {
-  if (Near(x, w.left) && Near(y, w.bottom)) return kZoneBottomLeft;
-  if (Near(y, w.top) && Near(x, w.left)) return kZoneTopLeft;
-  if (Near(x, w.right) && Near(y, w.bottom)) return kZoneBottomRight;
-  if (Near(x, w.right) && Near(y, w.top)) return kZoneTopRight;
-  if (Near(y, w.top) && Inside(x, w.left, w.right)) return kZoneTop;
-  if (Near(x, w.right) && Inside(y, w.top, w.bottom)) return kZoneRight;
-  if (Near(y, w.bottom) && Inside(x, w.left, w.right)) return kZoneBottom;
-  if (Near(x, w.left) && Inside(y, w.top, w.bottom)) return kZoneLeft;
+int HitZone(const PixelRect& w, int32_t x, int32_t y, int dpi) {
+  const int t = ScaleForDpi(kSizingTolerance, dpi);
+  auto near = [t](int64_t a, int64_t b) { return Near(a, b, t); };
+  auto inside = [t](int64_t v, int64_t lo, int64_t hi) { return Inside(v, lo, hi, t); };
+  if (near(x, w.left) && near(y, w.bottom)) return kZoneBottomLeft;
+  if (near(y, w.top) && near(x, w.left)) return kZoneTopLeft;
+  if (near(x, w.right) && near(y, w.bottom)) return kZoneBottomRight;
+  if (near(x, w.right) && near(y, w.top)) return kZoneTopRight;
+  if (near(y, w.top) && inside(x, w.left, w.right)) return kZoneTop;
+  if (near(x, w.right) && inside(y, w.top, w.bottom)) return kZoneRight;
+  if (near(y, w.bottom) && inside(x, w.left, w.right)) return kZoneBottom;
+  if (near(x, w.left) && inside(y, w.top, w.bottom)) return kZoneLeft;
   return kZoneNone;
 }
 
-ScreenRect UpdateOutline(ScreenRect o, int zone, int32_t x, int32_t y) {
+PixelRect UpdateOutline(PixelRect o, int zone, int32_t x, int32_t y, int dpi) {
+  const int minWidth = ScaleForDpi(kOutlineMinWidth, dpi);
+  const int minHeight = ScaleForDpi(kOutlineMinHeight, dpi);
   // 64-bit sums: an outline near the coordinate limits must not wrap into a pass.
-  auto rightOk = [&] { return int64_t{x} > int64_t{o.left} + kOutlineMinWidth; };
-  auto bottomOk = [&] { return int64_t{y} > int64_t{o.top} + kOutlineMinHeight; };
-  auto leftOk = [&] { return int64_t{o.right} - x > kOutlineMinWidth; };
+  auto rightOk = [&] { return int64_t{x} > int64_t{o.left} + minWidth; };
+  auto bottomOk = [&] { return int64_t{y} > int64_t{o.top} + minHeight; };
+  auto leftOk = [&] { return int64_t{o.right} - x > minWidth; };
   switch (zone) {
     case kZoneTop:
       o.top = y;
@@ -67,25 +72,26 @@ ScreenRect UpdateOutline(ScreenRect o, int zone, int32_t x, int32_t y) {
   return o;
 }
 
-std::vector<ScreenRect> OutlineDrag::Begin(const ScreenRect& window, int zone) {
-  std::vector<ScreenRect> draw;
+std::vector<PixelRect> OutlineDrag::Begin(const PixelRect& window, int zone, int dpi) {
+  std::vector<PixelRect> draw;
   if (m_active) draw = End();  // a drag never starts over another one's outline
   m_active = true;
   m_zone = zone;
+  m_dpi = dpi;
   m_drawn = window;
   draw.push_back(m_drawn);
   return draw;
 }
 
-std::vector<ScreenRect> OutlineDrag::Move(int32_t x, int32_t y) {
+std::vector<PixelRect> OutlineDrag::Move(int32_t x, int32_t y) {
   if (!m_active) return {};
-  ScreenRect next = UpdateOutline(m_drawn, m_zone, x, y);
-  std::vector<ScreenRect> draw{m_drawn, next};
+  PixelRect next = UpdateOutline(m_drawn, m_zone, x, y, m_dpi);
+  std::vector<PixelRect> draw{m_drawn, next};
   m_drawn = next;
   return draw;
 }
 
-std::vector<ScreenRect> OutlineDrag::End() {
+std::vector<PixelRect> OutlineDrag::End() {
   if (!m_active) return {};
   m_active = false;
   return {m_drawn};
@@ -99,9 +105,9 @@ int16_t TaskbarHeightTwips(int32_t screenHeightPx, int32_t workAreaBottomPx,
   return h < 0 ? 0 : ClampToInt16(h);
 }
 
-TwipBounds MaximisedBounds(int32_t screenWidthPx, int32_t screenHeightPx, int16_t taskbarTwips,
-                           double twipsPerPixelX, double twipsPerPixelY) {
-  TwipBounds b;
+TwipsRect MaximisedBounds(int32_t screenWidthPx, int32_t screenHeightPx, int16_t taskbarTwips,
+                          double twipsPerPixelX, double twipsPerPixelY) {
+  TwipsRect b;
   b.width = RoundHalfEven(screenWidthPx * twipsPerPixelX);
   b.height = RoundHalfEven(screenHeightPx * twipsPerPixelY) - taskbarTwips;
   return b;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/geometry.h"
+
 namespace qorv::controls {
 
 // Hit zones, clockwise from the top edge; -1 is none.
@@ -19,43 +21,38 @@ inline constexpr int kZoneBottomLeft = 5;
 inline constexpr int kZoneLeft = 6;
 inline constexpr int kZoneTopLeft = 7;
 
-inline constexpr int kSizingTolerance = 5;  // pixels
-inline constexpr int kOutlineMinWidth = 800;   // pixels; the outline stays wider than this
+// Pixels at 96 DPI; at another DPI each is as many pixels more as the DPI is (the same length on
+// the screen), so the edges are as easy to catch at 150 % as at 100 %.
+inline constexpr int kSizingTolerance = 5;
+inline constexpr int kOutlineMinWidth = 800;   // the outline stays wider than this
 inline constexpr int kOutlineMinHeight = 600;  // ... and taller than this
 
-struct ScreenRect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-  friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
-};
-
 // The zone of screen point (x, y) for a window with bounds `window`; corners win over edges.
-int HitZone(const ScreenRect& window, int32_t x, int32_t y);
+int HitZone(const PixelRect& window, int32_t x, int32_t y, int dpi = kDesignDpi);
 
 // The outline after the cursor moved to (x, y) while dragging `zone`. The right, bottom and left
 // edges stop where the outline would no longer be wider than 800 or taller than 600 pixels; the
 // top edge, and the right edge in zone 1 and the left edge in zone 7, do not stop.
-ScreenRect UpdateOutline(ScreenRect outline, int zone, int32_t x, int32_t y);
+PixelRect UpdateOutline(PixelRect outline, int zone, int32_t x, int32_t y, int dpi = kDesignDpi);
 
 // The outlines of one drag, drawn by XOR: Begin draws the window's bounds, every Move removes
 // the drawn outline and draws the new one, End removes the drawn one. Every rectangle drawn is
 // therefore drawn twice by the end, and nothing stays on the screen.
 class OutlineDrag {
  public:
-  std::vector<ScreenRect> Begin(const ScreenRect& window, int zone);
-  std::vector<ScreenRect> Move(int32_t x, int32_t y);
+  std::vector<PixelRect> Begin(const PixelRect& window, int zone, int dpi = kDesignDpi);
+  std::vector<PixelRect> Move(int32_t x, int32_t y);
   // The outline to move the window to is Drawn(), read before End.
-  std::vector<ScreenRect> End();
+  std::vector<PixelRect> End();
   bool Active() const { return m_active; }
   int Zone() const { return m_zone; }
-  const ScreenRect& Drawn() const { return m_drawn; }
+  const PixelRect& Drawn() const { return m_drawn; }
 
  private:
   bool m_active = false;
   int m_zone = kZoneNone;
-  ScreenRect m_drawn;
+  int m_dpi = kDesignDpi;
+  PixelRect m_drawn;
 };
 
 // Height in twips of a taskbar docked at the bottom: the screen's height less the work area's
@@ -66,14 +63,7 @@ int16_t TaskbarHeightTwips(int32_t screenHeightPx, int32_t workAreaBottomPx,
 
 // Bounds of a maximised window in twips: the whole screen width from (0, 0), the screen height
 // less the taskbar.
-struct TwipBounds {
-  int64_t left = 0;
-  int64_t top = 0;
-  int64_t width = 0;
-  int64_t height = 0;
-  friend bool operator==(const TwipBounds&, const TwipBounds&) = default;
-};
-TwipBounds MaximisedBounds(int32_t screenWidthPx, int32_t screenHeightPx, int16_t taskbarTwips,
-                           double twipsPerPixelX, double twipsPerPixelY);
+TwipsRect MaximisedBounds(int32_t screenWidthPx, int32_t screenHeightPx, int16_t taskbarTwips,
+                          double twipsPerPixelX, double twipsPerPixelY);
 
 }  // namespace qorv::controls

@@ -41,10 +41,12 @@ bool FontFaceExists(std::wstring_view face) {
   return found;
 }
 
-win::UniqueFont CreateFontFromDesc(const FontDesc& desc) {
+win::UniqueFont CreateFontFromDesc(const FontDesc& desc, int dpi) {
   LOGFONTW lf{};
-  int dpi = 96;
-  if (win::ScreenDC screen; screen) dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  if (dpi <= 0) {
+    dpi = 96;
+    if (win::ScreenDC screen; screen) dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  }
   double points = std::isfinite(desc.points) ? std::clamp(desc.points, 1.0, 1000.0) : 9.0;
   lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
   lf.lfWeight = desc.bold ? FW_BOLD : FW_NORMAL;
@@ -96,8 +98,14 @@ void Surface::SetForeColor(uint32_t colour) {
   ::SetTextColor(Dc(), ResolveColour(colour));
 }
 
+void Surface::SetFontDpi(int dpi) {
+  if (dpi == m_fontDpi) return;
+  m_fontDpi = dpi;
+  if (m_font) SetFont(FontDesc(m_fontDesc));
+}
+
 void Surface::SetFont(const FontDesc& desc) {
-  win::UniqueFont font = CreateFontFromDesc(desc);
+  win::UniqueFont font = CreateFontFromDesc(desc, m_fontDpi);
   if (!font) return;
   m_fontSelected.Select(font.Get());
   m_font = std::move(font);  // the one before is out of the DC now

@@ -21,7 +21,8 @@ COLORREF ResolveColour(uint32_t colour);
 FontDesc DefaultFontDesc();
 // A font from its description. A face this system does not have becomes the default GUI font's
 // face (the system's own substitution could pick one without the glyphs the caption needs).
-win::UniqueFont CreateFontFromDesc(const FontDesc& desc);
+// dpi 0: the system's. A window's text wants its window's DPI (per monitor).
+win::UniqueFont CreateFontFromDesc(const FontDesc& desc, int dpi = 0);
 bool FontFaceExists(std::wstring_view face);
 
 class Surface {
@@ -43,6 +44,8 @@ class Surface {
   void SetForeColor(uint32_t colour);
   uint32_t ForeColor() const { return m_fore; }
   void SetFont(const FontDesc& desc);
+  // The same font made again for another DPI (the window moved to another monitor).
+  void SetFontDpi(int dpi);
   const FontDesc& Font() const { return m_fontDesc; }
   void SetDrawMode(int16_t mode);
   int16_t DrawMode() const { return m_drawMode; }
@@ -69,6 +72,7 @@ class Surface {
   // After m_font: the DC's own font goes back in before m_font is deleted.
   win::SelectGuard m_fontSelected;
   FontDesc m_fontDesc;
+  int m_fontDpi = 0;
   int m_width = 0;
   int m_height = 0;
   uint32_t m_back = 0x80000005;  // window background

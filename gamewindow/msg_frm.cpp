@@ -2,15 +2,14 @@
 
 #include "base/units.h"
 #include "base/win/borderless.h"
+#include "base/win/dpi.h"
 #include "base/win/log.h"
+#include "gamewindow/msg_layout.h"
 
 namespace qorv::gamewindow {
 namespace {
 
 constexpr int kCloseButtonBitmap = 103;
-constexpr int kCloseButtonRightTwips = 730;
-constexpr int kCloseButtonTop = 1;
-constexpr int16_t kCornerEllipse = 4;
 constexpr COLORREF kFormColour = RGB(236, 233, 218);  // the title bar's own colour
 
 win::FormHolder<MsgFrm>& Holder() {
@@ -44,9 +43,47 @@ void MsgFrm::ShowModal(HWND owner, bool& bExit) {
 void MsgFrm::CreateFormWindow() {
   RegisterClassOnce(kMsgFrmClass, CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
   // Centred on the work area until the modal show centres it over its owner.
-  POINT at = win::CentredOnWorkArea(kMsgFrmWidth, kMsgFrmHeight);
+  m_dpi = win::SystemDpi();
+  const PixelRect size = PlaceMsgFrm(m_dpi).window;
+  POINT at = win::CentredOnWorkArea(size.Width(), size.Height());
   Create(kMsgFrmClass, 0, kProductCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, at.x, at.y,
-         kMsgFrmWidth, kMsgFrmHeight, nullptr);
+         size.Width(), size.Height(), nullptr);
+  m_dpi = win::DpiOf(Hwnd());
+}
+
+void MsgFrm::MakeLabelFont() {
+  // 9 points (12 pixels at 96 DPI) at the dialog's DPI.
+  m_labelFont.Reset(::CreateFontW(-ScaleForDpi(12, m_dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                  FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                  controls::kBFormCaptionFace));
+  if (Label1 && m_labelFont) {
+    ::SendMessageW(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), FALSE);
+  }
+}
+
+void MsgFrm::PlaceControls() {
+  const MsgFrmPlaces p = PlaceMsgFrm(m_dpi);
+  auto place = [](HWND h, const PixelRect& r) {
+    if (h) ::MoveWindow(h, r.left, r.top, r.Width(), r.Height(), TRUE);
+  };
+  place(Label1, p.question);
+  place(iButton1.Hwnd(), p.yes);
+  place(iButton2.Hwnd(), p.no);
+  place(closebtn.Hwnd(), p.close);
+  RECT client{};
+  ::GetClientRect(Hwnd(), &client);
+  ::MoveWindow(BForm1.hWnd(), 0, 0, client.right, p.bar.Height(), TRUE);
+}
+
+void MsgFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
+  m_dpi = newDpi;
+  Form::OnDpiChanged(newDpi, suggested);
+  MakeLabelFont();
+  for (controls::iButton* b : {&iButton1, &iButton2, &closebtn}) b->SetDpi(m_dpi);
+  PlaceControls();
+  OnResize();
+  ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 void MsgFrm::OnLoad() {
@@ -58,30 +95,26 @@ void MsgFrm::OnLoad() {
   BForm1.MouseDown = [this](int16_t&, int16_t&, float&, float&) { BForm1_MouseDown(); };
 
   m_labelBrush.Reset(::CreateSolidBrush(kFormColour));
-  // 32 pixels high, not the design's 41: a label window reaching into the buttons' row paints
-  // over their tops (a windowless label lay beneath them), and two lines of the question fit.
+  const MsgFrmPlaces p = PlaceMsgFrm(m_dpi);
+  const PixelRect& q = p.question;
   Label1 = ::CreateWindowExW(0, L"STATIC", kMsgFrmQuestion, WS_CHILD | WS_VISIBLE | SS_LEFT |
                                  SS_NOPREFIX,
-                             24, 56, 209, 32, Hwnd(), nullptr, win::ThisModule(), nullptr);
-  m_labelFont.Reset(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, controls::kBFormCaptionFace));
-  if (Label1 && m_labelFont) {
-    ::SendMessageW(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), FALSE);
-  }
+                             q.left, q.top, q.Width(), q.Height(), Hwnd(), nullptr,
+                             win::ThisModule(), nullptr);
+  MakeLabelFont();
 
-  iButton1.Create(Hwnd(), 56, 88, 65, 25);
+  iButton1.Create(Hwnd(), p.yes.left, p.yes.top, p.yes.Width(), p.yes.Height());
   iButton1.SetCaption(L"是");
   iButton1.Click = [this] { Answer(true); };
-  iButton2.Create(Hwnd(), 136, 88, 65, 25);
+  iButton2.Create(Hwnd(), p.no.left, p.no.top, p.no.Width(), p.no.Height());
   iButton2.SetCaption(L"否");
   iButton2.Click = [this] { Answer(false); };
-  closebtn.Create(Hwnd(), 192, kCloseButtonTop, 43, 18);
+  closebtn.Create(Hwnd(), p.close.left, p.close.top, p.close.Width(), p.close.Height());
   closebtn.Click = [this] { Answer(false); };
   // Over the title bar, which was made first.
   ::SetWindowPos(closebtn.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  ::MoveWindow(BForm1.hWnd(), 0, 0, client.right, 33, TRUE);
+  ::MoveWindow(BForm1.hWnd(), 0, 0, client.right, p.bar.Height(), TRUE);
   closebtn.SetBackPicture(kCloseButtonBitmap);
   BForm1.SetCaption(kProductCaption);
   OnResize();
@@ -101,15 +134,15 @@ void MsgFrm::OnResize() {
   if (!m_surface || ::IsIconic(Hwnd())) return;
   RECT client{};
   ::GetClientRect(Hwnd(), &client);
+  const MsgFrmPlaces p = PlaceMsgFrm(m_dpi);
   win::RectRgn(Hwnd(), ClampToInt16(client.right + 1), ClampToInt16(client.bottom + 1),
-               kCornerEllipse, kCornerEllipse);
+               p.cornerEllipse, p.cornerEllipse);
   if (BForm1.hWnd()) BForm1.Printform(*m_surface);
   if (closebtn.Hwnd()) {
     RECT outer{};
     ::GetWindowRect(Hwnd(), &outer);
-    int left = TwipsToPixels(PixelsToTwips(outer.right - outer.left) - kCloseButtonRightTwips);
-    ::SetWindowPos(closebtn.Hwnd(), nullptr, left, kCloseButtonTop, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(closebtn.Hwnd(), nullptr, MsgFrmCloseLeft(outer.right - outer.left, m_dpi),
+                   p.close.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

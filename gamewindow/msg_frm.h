@@ -20,8 +20,6 @@ namespace qorv::gamewindow {
 
 inline constexpr wchar_t kMsgFrmClass[] = L"Qorv.MsgFrm";
 inline constexpr wchar_t kMsgFrmQuestion[] = L"窗口即将关闭，确定要退出游戏？";
-inline constexpr int kMsgFrmWidth = 242;   // 3630 twips
-inline constexpr int kMsgFrmHeight = 140;  // 2100 twips
 
 class MsgFrm : public win::Form {
  public:
@@ -45,9 +43,12 @@ class MsgFrm : public win::Form {
   void CreateFormWindow() override;
   void OnLoad() override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged(int newDpi, const RECT& suggested) override;
 
  private:
   void OnResize();
+  void PlaceControls();  // at m_dpi
+  void MakeLabelFont();
   void CentreOver(HWND owner);
   void Answer(bool exit);
   void BForm1_MouseDown();
@@ -62,6 +63,7 @@ class MsgFrm : public win::Form {
   controls::iButton closebtn;
   win::UniqueFont m_labelFont;
   win::UniqueBrush m_labelBrush;
+  int m_dpi = 96;
 };
 
 }  // namespace qorv::gamewindow

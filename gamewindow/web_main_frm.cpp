@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "base/units.h"
+#include "base/win/dpi.h"
 #include "base/text.h"
 #include "base/web_address.h"
 #include "base/win/borderless.h"
@@ -22,8 +23,6 @@ namespace qorv::gamewindow {
 namespace {
 
 win::FormHolder<WebMainFrm> g_main;
-
-int Px(int64_t twips) { return TwipsToPixels(static_cast<double>(twips)); }
 
 void PopupFromHook(HWND) {
   if (WebMainFrm* main = g_main.IfLoaded()) main->PopupAppMenu();
@@ -69,9 +68,12 @@ void WebMainFrm::CreateFormWindow() {
   RegisterClassOnce(kWebMainFrmClass, CS_DBLCLKS,
                     ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1)),
                     ::LoadCursorW(nullptr, IDC_ARROW));
+  // Created on the primary monitor: its DPI until the window says otherwise.
+  m_dpi = win::SystemDpi();
   Create(kWebMainFrmClass, 0, L"", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0,
-         0, kDesignClientWidth, kDesignClientHeight, nullptr);
+         0, DesignClientWidth(m_dpi), DesignClientHeight(m_dpi), nullptr);
   HWND form = Hwnd();
+  m_dpi = win::DpiOf(form);
 
   m_frame.Create(form, 0, 0, Px(15495));
   m_frame.SetHasLogo(true);
@@ -168,7 +170,7 @@ void WebMainFrm::OnLoad() {
   actions.popupMenu = &PopupFromHook;
   m_hooked = HookMainWindow(form, actions);
   SetCaptions();
-  SkinCaptionButtons();
+  DressCaptionButtons();
   TakeOverFrame();
   CentreOnScreen();
 
@@ -208,19 +210,6 @@ void WebMainFrm::SetCaptions() {
   ::SetWindowTextW(Hwnd(), kProductCaption);
 }
 
-void WebMainFrm::SkinCaptionButtons() {
-  for (controls::iButton* b : {&m_otherUser, &m_gameSpace}) {
-    RECT r{};
-    ::GetClientRect(b->hWnd(), &r);
-    win::UniqueBitmap strip(CaptionStrip(m_frame.hdc(), Px(8000), r.right, r.bottom));
-    b->SetBackPicture(strip.Get());  // the button keeps a copy
-    b->SetcForeColor(0xFFFFFF);
-    controls::FontDesc font = controls::DefaultFontDesc();
-    font.charset = 134;  // GB2312: the captions are Chinese
-    b->SetcFont(font);
-  }
-}
-
 void WebMainFrm::TakeOverFrame() {
   HWND form = Hwnd();
   m_objStyle = std::make_unique<controls::cSetStyle>();
@@ -236,11 +225,11 @@ void WebMainFrm::CentreOnScreen() {
   HWND form = Hwnd();
   RECT wr{};
   ::GetWindowRect(form, &wr);
-  const double screenW = ::GetSystemMetrics(SM_CXSCREEN) * double{kTwipsPerPixel};
-  const double screenH = ::GetSystemMetrics(SM_CYSCREEN) * double{kTwipsPerPixel};
-  const int64_t left = CentredOrigin(screenW, (wr.right - wr.left) * double{kTwipsPerPixel});
-  const int64_t top = CentredOrigin(screenH, (wr.bottom - wr.top) * double{kTwipsPerPixel});
-  ::SetWindowPos(form, nullptr, Px(left), Px(top), 0, 0,
+  const double screenW = PixelsToTwips(::GetSystemMetrics(SM_CXSCREEN), m_dpi);
+  const double screenH = PixelsToTwips(::GetSystemMetrics(SM_CYSCREEN), m_dpi);
+  const int64_t left = CentredOrigin(screenW, PixelsToTwips(wr.right - wr.left, m_dpi));
+  const int64_t top = CentredOrigin(screenH, PixelsToTwips(wr.bottom - wr.top, m_dpi));
+  ::SetWindowPos(form, nullptr, Px(static_cast<double>(left)), Px(static_cast<double>(top)), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -345,45 +334,78 @@ void WebMainFrm::RunMenuCommand(UINT id) {
   }
 }
 
+int WebMainFrm::Px(double twips) const { return TwipsToPixels(twips, m_dpi); }
+
+// Again after a DPI change: the strip is cut at the buttons' size and the font made for the DPI.
+void WebMainFrm::DressCaptionButtons() {
+  for (controls::iButton* b : {&m_otherUser, &m_gameSpace}) {
+    RECT r{};
+    ::GetClientRect(b->hWnd(), &r);
+    win::UniqueBitmap strip(CaptionStrip(m_frame.hdc(), Px(8000), r.right, r.bottom));
+    b->SetBackPicture(strip.Get(), m_dpi);  // the button keeps a copy
+    b->SetcForeColor(0xFFFFFF);
+    controls::FontDesc font = controls::DefaultFontDesc();
+    font.charset = 134;  // GB2312: the captions are Chinese
+    b->SetcFont(font);
+  }
+}
+
 void WebMainFrm::Layout() {
   HWND form = Hwnd();
   if (!form || ::IsIconic(form) || !m_surface) return;
-  RECT wr{}, cr{};
+  RECT wr{}, cr{}, fr{};
   ::GetWindowRect(form, &wr);
   ::GetClientRect(form, &cr);
-  const int64_t W = int64_t{wr.right - wr.left} * kTwipsPerPixel;
-  const int64_t C = int64_t{cr.right} * kTwipsPerPixel;
-  const int64_t H = int64_t{cr.bottom} * kTwipsPerPixel;
-  const MainLayout l = LayOutMainWindow(W, C, H, int64_t{m_tab.Height()} * kTwipsPerPixel);
-
-  RECT fr{};
   ::GetWindowRect(m_frame.hWnd(), &fr);
-  ::MoveWindow(m_frame.hWnd(), 0, 0, wr.right - wr.left, fr.bottom - fr.top, TRUE);
+  const MainPlaces m = PlaceMainWindow(wr.right - wr.left, cr.right, cr.bottom, m_tab.Height(),
+                                       fr.bottom - fr.top, m_dpi);
+
+  ::MoveWindow(m_frame.hWnd(), m.frame.left, m.frame.top, m.frame.Width(), m.frame.Height(), TRUE);
   m_frame.Printform(*m_surface);
-  win::RectRgn(form, l.regionRight, l.regionBottom, 6, 6);
-  auto place = [](HWND h, int64_t leftTwips) {
-    RECT r{};
-    ::GetWindowRect(h, &r);
-    POINT p{r.left, r.top};
-    ::ScreenToClient(::GetParent(h), &p);
-    ::SetWindowPos(h, nullptr, Px(leftTwips), p.y, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  win::RectRgn(form, m.regionRight, m.regionBottom, 6, 6);
+  // Sizes too, not only places: after a DPI change every control has its size to take again.
+  auto place = [](HWND h, const PixelRect& r) {
+    ::SetWindowPos(h, nullptr, r.left, r.top, r.Width(), r.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
   };
-  place(m_close.hWnd(), l.closeLeft);
-  place(m_minmax.hWnd(), l.minmaxLeft);
-  place(m_min.hWnd(), l.minLeft);
-  place(m_tool.hWnd(), l.toolLeft);
-  if (l.tabWidth) m_tab.Move(Px(kTabLeft), Px(kTabTop), Px(*l.tabWidth));
-  place(m_gameSpace.hWnd(), l.gameSpaceLeft);
-  place(m_otherUser.hWnd(), l.otherUserLeft);
-  if (l.panel) {
-    const TwipsRect& p = *l.panel;
+  place(m_picLogo, m.logo);
+  place(m_close.hWnd(), m.close);
+  place(m_minmax.hWnd(), m.minmax);
+  place(m_min.hWnd(), m.min);
+  place(m_tool.hWnd(), m.tool);
+  if (m.tab) m_tab.Move(m.tab->left, m.tab->top, m.tab->Width());
+  place(m_gameSpace.hWnd(), m.gameSpace);
+  place(m_otherUser.hWnd(), m.otherUser);
+  if (m.panel) {
     for (HWND h : {m_picture1, m_pCnt}) {
-      ::MoveWindow(h, Px(p.left), Px(p.top), Px(p.width), Px(p.height), TRUE);
+      ::MoveWindow(h, m.panel->left, m.panel->top, m.panel->Width(), m.panel->Height(), TRUE);
     }
     // The placeholder's browser border lies outside its panel.
-    if (m_webBrowser1) m_webBrowser1->Move(-2, -2, Px(p.width) + 4, Px(p.height) + 4);
+    if (m_webBrowser1) m_webBrowser1->Move(-2, -2, m.panel->Width() + 4, m.panel->Height() + 4);
   }
+}
+
+void WebMainFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
+  m_dpi = newDpi;
+  // The buttons first: an auto-sized button would otherwise size itself back to its picture at
+  // the old DPI when the layout moves it.
+  for (controls::iButton* b : {&m_tool, &m_min, &m_minmax, &m_close, &m_otherUser, &m_gameSpace})
+    b->SetDpi(m_dpi);
+  if (m_objStyle && m_objStyle->Maximised() && !::IsIconic(Hwnd())) {
+    // Maximised stays maximised, to the work area of the monitor it now is on.
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (::GetMonitorInfoW(::MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST), &info)) {
+      const RECT& w = info.rcWork;
+      ::SetWindowPos(Hwnd(), nullptr, w.left, w.top, w.right - w.left, w.bottom - w.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  } else {
+    Form::OnDpiChanged(newDpi, suggested);
+  }
+  // A window of the same size in pixels gets no WM_SIZE from the move: lay out all the same.
+  Layout();
+  DressCaptionButtons();
 }
 
 bool WebMainFrm::OnQueryUnload() {

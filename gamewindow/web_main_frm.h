@@ -13,6 +13,7 @@
 #include <string>
 
 #include "base/texts.h"
+#include "base/units.h"
 #include "base/win/form.h"
 #include "base/win/form_icons.h"
 #include "base/win/form_registry.h"
@@ -35,8 +36,6 @@ namespace qorv::gamewindow {
 class WebUrl;
 
 inline constexpr wchar_t kWebMainFrmClass[] = L"Qorv.WebMainFrm";
-inline constexpr int kDesignClientWidth = 1036;  // 15540 twips
-inline constexpr int kDesignClientHeight = 639;  // 9585 twips
 
 class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpdateHost {
  public:
@@ -81,6 +80,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   bool OnQueryUnload() override;
   void OnUnload() override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged(int newDpi, const RECT& suggested) override;
 
  private:
   // IUpdateHost
@@ -100,12 +100,13 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   void ForgetPlayerChoices();  // the filter and the audio session go with the window
   void OnTrayBalloon(LPARAM event);
   void SaveSettings();
+  int Px(double twips) const;  // at the window's DPI
+  void DressCaptionButtons();
   void WebMinMaxClick();
   void ArrowCursor();
   void WireEvents();
   void LoadIconsAndTray();
   void SetCaptions();
-  void SkinCaptionButtons();
   void TakeOverFrame();
   void CentreOnScreen();
 
@@ -133,6 +134,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   WheelZoom m_wheel;
   std::wstring m_picturesFolder;
   std::wstring m_balloonFolder;  // what a click on the balloon showing now opens; empty: nothing
+  int m_dpi = kDesignDpi;  // what the controls are laid out at
 };
 
 WebMainFrm& MainForm();

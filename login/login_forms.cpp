@@ -24,8 +24,14 @@ HBRUSH KeyBrush() {
 }
 
 // Both windows take the same place, so the page window lies on the background's corner from the
-// start; FollowMoveProc keeps it there.
-POINT LoginScreenOrigin() { return win::CentredOnWorkArea(kLoginWidth, kLoginHeight); }
+// start; FollowMoveProc keeps it there. Laid out before either window exists: at the primary
+// monitor's DPI, where they are created.
+LoginPlaces LoginScreenPlaces() {
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return PlaceLoginScreen(PixelRect::Edges(work.left, work.top, work.right, work.bottom),
+                          win::SystemDpi());
+}
 
 void MinimizeLoginScreen() {
   // The system command, not ShowWindow: it hides the owned page window with the background.
@@ -72,11 +78,11 @@ void RegisterLoginForms() {
 void LoginBgFrm::CreateFormWindow() {
   RegisterClassOnce(kLoginBgClass, 0, ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1)),
                     ::LoadCursorW(nullptr, IDC_ARROW));
-  POINT at = LoginScreenOrigin();
+  const PixelRect at = LoginScreenPlaces().screen;
   // The design's frame and caption; the layered picture removes the frame at load.
   Create(kLoginBgClass, 0, L"Mossgate客户端",
-         WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX, at.x, at.y,
-         kLoginWidth, kLoginHeight, nullptr);
+         WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX, at.left, at.top,
+         at.Width(), at.Height(), nullptr);
 }
 
 void LoginBgFrm::OnLoad() {
@@ -108,22 +114,24 @@ LRESULT LoginBgFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // ---- LoginFrm ------------------------------------------------------------------------------
 
-bool LoginFrm::Picture::Create(HWND parent) {
+bool LoginFrm::Picture::Create(HWND parent, const PixelRect& at) {
   RegisterClassOnce(kPictureClass, 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW), KeyBrush());
   return Window::Create(kPictureClass, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
-                        WS_CLIPSIBLINGS, 399, 119, 748, 456, parent) != nullptr;
+                        WS_CLIPSIBLINGS, at.left, at.top, at.Width(), at.Height(),
+                        parent) != nullptr;
 }
 
 LoginFrm::~LoginFrm() = default;
 
 void LoginFrm::CreateFormWindow() {
   RegisterClassOnce(kLoginFrmClass, 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW), KeyBrush());
-  POINT at = LoginScreenOrigin();
-  Create(kLoginFrmClass, 0, kProductCaption, WS_POPUP | WS_CLIPCHILDREN, at.x, at.y, kLoginWidth,
-         kLoginHeight, nullptr);
-  m_picture1.Create(Hwnd());
+  const LoginPlaces p = LoginScreenPlaces();
+  Create(kLoginFrmClass, 0, kProductCaption, WS_POPUP | WS_CLIPCHILDREN, p.screen.left,
+         p.screen.top, p.screen.Width(), p.screen.Height(), nullptr);
+  m_picture1.Create(Hwnd(), p.picture);
   // Larger than its container: the control's border and the page's scroll bars fall outside.
-  m_browser = browser::CreateBrowser(m_picture1.Hwnd(), RECT{-1, -1, -1 + 767, -1 + 475});
+  m_browser = browser::CreateBrowser(m_picture1.Hwnd(), RECT{p.page.left, p.page.top,
+                                                             p.page.right, p.page.bottom});
   if (m_browser) {
     m_browser->SetContextMenuEnabled(false);
     browser::BrowserEvents& ev = m_browser->events;
@@ -141,10 +149,12 @@ void LoginFrm::CreateFormWindow() {
       OnNavigateError(url, status, topLevel);
     };
   }
-  if (m_miniBtn.Create(Hwnd(), 1130, 116, kMiniGif, kKeyColour)) {
+  if (m_miniBtn.Create(Hwnd(), static_cast<int>(p.miniButton.x), static_cast<int>(p.miniButton.y),
+                      kMiniGif, kKeyColour)) {
     m_miniBtn.Click = [] { MinimizeLoginScreen(); };
   }
-  if (m_closeBtn.Create(Hwnd(), 1146, 147, kCloseGif, kKeyColour)) {
+  if (m_closeBtn.Create(Hwnd(), static_cast<int>(p.closeButton.x),
+                       static_cast<int>(p.closeButton.y), kCloseGif, kKeyColour)) {
     m_closeBtn.Click = [] { CloseLoginScreen(); };
   }
 }

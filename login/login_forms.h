@@ -18,6 +18,7 @@
 #include "browser/new_window.h"
 #include "login/client_command.h"
 #include "login/image_control.h"
+#include "login/login_layout.h"
 #include "startup/layered_image.h"
 
 namespace qorv::login {
@@ -26,8 +27,6 @@ inline constexpr wchar_t kLoginBgClass[] = L"Qorv.LoginBgFrm";
 inline constexpr wchar_t kLoginFrmClass[] = L"Qorv.LoginFrm";
 inline constexpr wchar_t kPictureClass[] = L"Qorv.LoginPicture";
 inline constexpr COLORREF kKeyColour = RGB(254, 254, 254);
-inline constexpr int kLoginWidth = 1237;  // the background picture's size
-inline constexpr int kLoginHeight = 696;
 inline constexpr int kMiniGif = 101;
 inline constexpr int kCloseGif = 102;
 
@@ -71,7 +70,7 @@ class LoginFrm : public win::Form, public win::ILoginForm {
 
   class Picture : public win::Window {
    public:
-    bool Create(HWND parent);
+    bool Create(HWND parent, const PixelRect& at);
   };
 
   Picture m_picture1;

@@ -74,10 +74,11 @@ void ComposeSkinPieces(HDC dst, HDC src, const std::vector<SkinBlit>& plan) {
   ::SetBrushOrgEx(dst, 0, 0, nullptr);  // halftone needs its brush origin reset
   for (const SkinBlit& b : plan) {
     if (b.stretch) {
-      ::StretchBlt(dst, b.dst.x, b.dst.y, b.dst.w, b.dst.h, src, b.src.x, b.src.y, b.src.w,
-                   b.src.h, SRCCOPY);
+      ::StretchBlt(dst, b.dst.left, b.dst.top, b.dst.Width(), b.dst.Height(), src, b.src.left,
+                   b.src.top, b.src.Width(), b.src.Height(), SRCCOPY);
     } else {
-      ::BitBlt(dst, b.dst.x, b.dst.y, b.dst.w, b.dst.h, src, b.src.x, b.src.y, SRCCOPY);
+      ::BitBlt(dst, b.dst.left, b.dst.top, b.dst.Width(), b.dst.Height(), src, b.src.left,
+               b.src.top, SRCCOPY);
     }
   }
 }
@@ -99,7 +100,7 @@ void DrawCaption(HDC hdc, const std::wstring& text, int x, int y, int w, int h) 
   CaptionPlan plan = PlanCaption(x, y, w, h, size.cx, size.cy);
   if (!plan.draw) return;
   // Captions are page titles, not mnemonics: an "&" is shown as it is.
-  DrawTextBox(hdc, text, -1, plan.box.x, plan.box.y, plan.box.w, plan.box.h,
+  DrawTextBox(hdc, text, -1, plan.box.left, plan.box.top, plan.box.Width(), plan.box.Height(),
               plan.format | DT_NOPREFIX);
 }
 

@@ -19,18 +19,19 @@ int32_t ClampInt32(int64_t v) {
 
 // The frame's destination: style 0 frames start 14 pixels left of the tab and overlap their
 // left neighbour; style 1 frames cover exactly the tab.
-PxRect FrameRect(int32_t tabStyle, const TabView& t) {
+PixelRect FrameRect(int32_t tabStyle, const TabView& t) {
   const SkinMetrics& m = MetricsFor(tabStyle);
-  if (tabStyle == 0) return {t.left - kFrameBorder, 0, t.width + kFrameBorder, m.frameHeight};
-  return {t.left, 0, t.width, m.frameHeight};
+  if (tabStyle == 0)
+    return PixelRect::Sized(t.left - kFrameBorder, 0, t.width + kFrameBorder, m.frameHeight);
+  return PixelRect::Sized(t.left, 0, t.width, m.frameHeight);
 }
 
-PxRect CaptionBox(int32_t tabStyle, const TabView& t, bool selected, bool closeShown) {
+PixelRect CaptionBox(int32_t tabStyle, const TabView& t, bool selected, bool closeShown) {
   if (tabStyle == 0) {
     int32_t w = selected ? t.width - 26 : (closeShown ? t.width - 38 : t.width - 14);
-    return {t.left, 0, w, 25};
+    return PixelRect::Sized(t.left, 0, w, 25);
   }
-  return {t.left + 12, 0, closeShown ? t.width - 28 : t.width - 8, 26};
+  return PixelRect::Sized(t.left + 12, 0, closeShown ? t.width - 28 : t.width - 8, 26);
 }
 
 // Two borders that together exceed the space share it in proportion.
@@ -81,9 +82,9 @@ std::vector<TabSlot> LayoutTabs(int32_t tabStyle, int32_t tabWidth,
 bool CloseButtonShown(int32_t tabStyle, const TabView& tab) {
   if (tab.hideButton || tab.width <= 0) return false;
   const SkinMetrics& m = MetricsFor(tabStyle);
-  PxRect frame = FrameRect(tabStyle, tab);
+  PixelRect frame = FrameRect(tabStyle, tab);
   int64_t closeX = static_cast<int64_t>(tab.left) + tab.width - m.closeDx;
-  return closeX >= frame.x && closeX + kCloseSize <= static_cast<int64_t>(frame.x) + frame.w;
+  return closeX >= frame.left && closeX + kCloseSize <= static_cast<int64_t>(frame.right);
 }
 
 HitResult HitTest(int32_t tabStyle, int32_t controlWidth, int32_t leftSize, int32_t rightSize,
@@ -125,13 +126,14 @@ std::vector<TabPaint> PlanTabPaint(int32_t tabStyle, const std::vector<TabView>&
     p.index = i;
     p.selected = isSelected;
     p.frame = FrameRect(tabStyle, t);
-    if (p.frame.w <= 0) return;
+    if (p.frame.Width() <= 0) return;
     p.frameImage = isSelected ? FrameImage::Selected
                    : (i == hoverIndex ? FrameImage::Hovered : FrameImage::Normal);
-    p.frameSource = {m.frameX[static_cast<int>(p.frameImage)], 0, m.frameWidth, m.frameHeight};
+    p.frameSource =
+        PixelRect::Sized(m.frameX[static_cast<int>(p.frameImage)], 0, m.frameWidth, m.frameHeight);
     p.drawClose = CloseButtonShown(tabStyle, t);
     p.captionBox = CaptionBox(tabStyle, t, isSelected, p.drawClose);
-    p.drawCaption = p.captionBox.w > 0;
+    p.drawCaption = p.captionBox.Width() > 0;
     if (p.drawClose) {
       if (i == hoverIndex && closeState == 1) {
         p.closeImage = CloseImage::Hovered;
@@ -140,7 +142,7 @@ std::vector<TabPaint> PlanTabPaint(int32_t tabStyle, const std::vector<TabView>&
       } else {
         p.closeImage = isSelected ? CloseImage::Selected : CloseImage::Normal;
       }
-      p.close = {t.left + t.width - m.closeDx, m.closeY, kCloseSize, kCloseSize};
+      p.close = PixelRect::Sized(t.left + t.width - m.closeDx, m.closeY, kCloseSize, kCloseSize);
       p.closeSourceX = m.closeX[static_cast<int>(p.closeImage)];
     }
     out.push_back(p);
@@ -157,9 +159,9 @@ CaptionPlan PlanCaption(int32_t x, int32_t y, int32_t w, int32_t h, int32_t text
   if (w <= 0 || h <= 0) return {};
   if (w < textW) {
     auto y2 = ClampInt32(RoundHalfEven((static_cast<double>(h) - textH) / 2.0 + y));
-    return {true, {x, y2, w, h}, kCaptionEllipsis};
+    return {true, PixelRect::Sized(x, y2, w, h), kCaptionEllipsis};
   }
-  return {true, {x, y, w, h}, kCaptionCentred};
+  return {true, PixelRect::Sized(x, y, w, h), kCaptionCentred};
 }
 
 std::vector<SkinBlit> PlanSkinImage(int32_t w, int32_t h, int32_t sx, int32_t sy, int32_t sw,
@@ -172,34 +174,44 @@ std::vector<SkinBlit> PlanSkinImage(int32_t w, int32_t h, int32_t sx, int32_t sy
   top = std::max(top, 0);
   right = std::max(right, 0);
   bottom = std::max(bottom, 0);
-  auto add = [&out](bool stretch, PxRect dst, PxRect src) {
-    if (dst.w <= 0 || dst.h <= 0 || src.w <= 0 || src.h <= 0) return;
+  auto add = [&out](bool stretch, PixelRect dst, PixelRect src) {
+    if (dst.Width() <= 0 || dst.Height() <= 0 || src.Width() <= 0 || src.Height() <= 0) return;
     out.push_back({stretch, dst, src});
   };
   if (left == 0 && top == 0 && right == 0 && bottom == 0) {
-    add(true, {0, 0, w, h}, {sx, sy, sw, sh});
+    add(true, PixelRect::Sized(0, 0, w, h), PixelRect::Sized(sx, sy, sw, sh));
     return out;
   }
   // Corners are copied 1:1, so a border is cut to what both the image and the source can hold.
   FitBorders(std::min(w, sw), left, right);
   FitBorders(std::min(h, sh), top, bottom);
 
-  if (left > 0 && top > 0) add(false, {0, 0, left, top}, {sx, sy, left, top});
-  if (right > 0 && top > 0) add(false, {w - right, 0, right, top}, {sx + sw - right, sy, right, top});
+  if (left > 0 && top > 0)
+    add(false, PixelRect::Sized(0, 0, left, top), PixelRect::Sized(sx, sy, left, top));
+  if (right > 0 && top > 0)
+    add(false, PixelRect::Sized(w - right, 0, right, top),
+        PixelRect::Sized(sx + sw - right, sy, right, top));
   if (left > 0 && bottom > 0)
-    add(false, {0, h - bottom, left, bottom}, {sx, sy + sh - bottom, left, bottom});
+    add(false, PixelRect::Sized(0, h - bottom, left, bottom),
+        PixelRect::Sized(sx, sy + sh - bottom, left, bottom));
   if (right > 0 && bottom > 0)
-    add(false, {w - right, h - bottom, right, bottom},
-        {sx + sw - right, sy + sh - bottom, right, bottom});
+    add(false, PixelRect::Sized(w - right, h - bottom, right, bottom),
+        PixelRect::Sized(sx + sw - right, sy + sh - bottom, right, bottom));
 
   const int32_t midH = h - top - bottom, srcMidH = sh - top - bottom;
   const int32_t midW = w - left - right, srcMidW = sw - left - right;
-  if (left > 0) add(true, {0, top, left, midH}, {sx, sy + top, left, srcMidH});
-  if (right > 0) add(true, {w - right, top, right, midH}, {sx + sw - right, sy + top, right, srcMidH});
-  if (top > 0) add(true, {left, 0, midW, top}, {sx + left, sy, srcMidW, top});
+  if (left > 0)
+    add(true, PixelRect::Sized(0, top, left, midH), PixelRect::Sized(sx, sy + top, left, srcMidH));
+  if (right > 0)
+    add(true, PixelRect::Sized(w - right, top, right, midH),
+        PixelRect::Sized(sx + sw - right, sy + top, right, srcMidH));
+  if (top > 0)
+    add(true, PixelRect::Sized(left, 0, midW, top), PixelRect::Sized(sx + left, sy, srcMidW, top));
   if (bottom > 0)
-    add(true, {left, h - bottom, midW, bottom}, {sx + left, sy + sh - bottom, srcMidW, bottom});
-  add(true, {left, top, midW, midH}, {sx + left, sy + top, srcMidW, srcMidH});
+    add(true, PixelRect::Sized(left, h - bottom, midW, bottom),
+        PixelRect::Sized(sx + left, sy + sh - bottom, srcMidW, bottom));
+  add(true, PixelRect::Sized(left, top, midW, midH),
+      PixelRect::Sized(sx + left, sy + top, srcMidW, srcMidH));
   return out;
 }
 

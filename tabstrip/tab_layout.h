@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/geometry.h"
+
 namespace qorv::tabstrip {
 
 inline constexpr int32_t kHitNone = -1;     // inside the tab area, on no tab
@@ -70,11 +72,6 @@ HitResult HitTest(int32_t tabStyle, int32_t controlWidth, int32_t leftSize, int3
 // An event coordinate as the hit test takes it: nearest integer, halves to even.
 int32_t RoundCoordinate(float value);
 
-struct PxRect {
-  int32_t x = 0, y = 0, w = 0, h = 0;
-  friend bool operator==(const PxRect&, const PxRect&) = default;
-};
-
 enum class FrameImage { Normal = 0, Hovered = 1, Selected = 2 };
 enum class CloseImage { Selected = 0, Normal = 1, Hovered = 2, Pressed = 3 };
 
@@ -82,13 +79,13 @@ enum class CloseImage { Selected = 0, Normal = 1, Hovered = 2, Pressed = 3 };
 struct TabPaint {
   int32_t index = 0;
   bool selected = false;
-  PxRect frame;             // destination
-  PxRect frameSource;       // in the skin
+  PixelRect frame;        // destination
+  PixelRect frameSource;  // in the skin
   FrameImage frameImage = FrameImage::Normal;
   bool drawCaption = false;
-  PxRect captionBox;
+  PixelRect captionBox;
   bool drawClose = false;
-  PxRect close;             // destination, 12 x 12
+  PixelRect close;          // destination, 12 x 12
   int32_t closeSourceX = 0; // in the skin, y 0
   CloseImage closeImage = CloseImage::Normal;
   friend bool operator==(const TabPaint&, const TabPaint&) = default;
@@ -104,7 +101,7 @@ inline constexpr uint32_t kCaptionEllipsis = 0x8000;  // from the left, cut with
 
 struct CaptionPlan {
   bool draw = false;
-  PxRect box;
+  PixelRect box;
   uint32_t format = kCaptionCentred;
   friend bool operator==(const CaptionPlan&, const CaptionPlan&) = default;
 };
@@ -115,8 +112,8 @@ CaptionPlan PlanCaption(int32_t x, int32_t y, int32_t w, int32_t h, int32_t text
 // One copy into the temporary image of a skin piece: 1:1 (a corner) or stretched.
 struct SkinBlit {
   bool stretch = false;
-  PxRect dst;
-  PxRect src;
+  PixelRect dst;
+  PixelRect src;
   friend bool operator==(const SkinBlit&, const SkinBlit&) = default;
 };
 // The copies that draw the source rectangle into a w x h image with its borders kept at their

@@ -261,7 +261,7 @@ bool CTabItems::ReleaseForm(const TabIndex& Index) {
   m_ops.SetParentNone(h);
   int32_t screenW = m_ops.ScreenWidth();
   int32_t screenH = m_ops.ScreenHeight();
-  WindowRectPx rc = m_ops.GetWindowRect(h);
+  PixelRect rc = m_ops.GetWindowRect(h);
   m_ops.SetStyle(h, style);
   double pageW = static_cast<double>(rc.right) - rc.left;
   double pageH = static_cast<double>(rc.bottom) - rc.top;

@@ -24,6 +24,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/geometry.h"
+
 namespace qorv::tabstrip {
 
 using WindowHandle = std::uintptr_t;
@@ -53,10 +55,6 @@ class uTab;
 using TabIndex = std::variant<std::monostate, std::wstring, int32_t, double, const ITabForm*,
                               const CTabItem*>;
 
-struct WindowRectPx {
-  int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
-
 // The window calls the model makes; the strip supplies the Win32 version.
 class ITabWindowOps {
  public:
@@ -66,7 +64,7 @@ class ITabWindowOps {
   virtual void SetParentNone(WindowHandle h) = 0;
   virtual int32_t ScreenWidth() = 0;
   virtual int32_t ScreenHeight() = 0;
-  virtual WindowRectPx GetWindowRect(WindowHandle h) = 0;
+  virtual PixelRect GetWindowRect(WindowHandle h) = 0;
   // Top of the z-order at (x, y), size kept, frame recomputed, shown.
   virtual void ShowTopAt(WindowHandle h, int32_t x, int32_t y) = 0;
   // The whole window invalidated, with a paint message even when nothing is invalid.

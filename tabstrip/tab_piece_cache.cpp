@@ -36,11 +36,11 @@ win::BackBuffer MakeDibDC(int32_t w, int32_t h, PixelView& view) {
 }
 
 void HashIn(size_t& h, int64_t v) { h = h * 1000003u ^ std::hash<int64_t>{}(v); }
-void HashIn(size_t& h, const PxRect& r) {
-  HashIn(h, r.x);
-  HashIn(h, r.y);
-  HashIn(h, r.w);
-  HashIn(h, r.h);
+void HashIn(size_t& h, const PixelRect& r) {
+  HashIn(h, r.left);
+  HashIn(h, r.top);
+  HashIn(h, r.Width());
+  HashIn(h, r.Height());
 }
 
 }  // namespace
@@ -78,9 +78,9 @@ void TabPieceCache::DrawTab(int32_t tabStyle, HDC skin, const Fonts& fonts, cons
   m_setting.style = tabStyle;
   m_setting.fonts = fonts;
   PlannedTab planned{tab, caption, parts, INT32_MAX, INT32_MIN};
-  auto span = [&](const PxRect& r) {
-    planned.left = std::min(planned.left, r.x);
-    planned.right = std::max(planned.right, r.x + r.w);
+  auto span = [&](const PixelRect& r) {
+    planned.left = std::min(planned.left, r.left);
+    planned.right = std::max(planned.right, r.right);
   };
   if (parts & kFrame) span(tab.frame);
   if (parts & kCaption) span(tab.captionBox);
@@ -232,15 +232,15 @@ TabPieceCache::Look TabPieceCache::LookOf(const Source& src, const TabPaint& tab
                                           const std::wstring& caption, unsigned parts,
                                           int32_t& x) {
   int32_t left = INT32_MAX, right = INT32_MIN;
-  auto span = [&](const PxRect& r) {
-    left = std::min(left, r.x);
-    right = std::max(right, r.x + r.w);
+  auto span = [&](const PixelRect& r) {
+    left = std::min(left, r.left);
+    right = std::max(right, r.right);
   };
   if (parts & kFrame) span(tab.frame);
   if (parts & kCaption) span(tab.captionBox);
   if (parts & kClose) span(tab.close);
-  auto relative = [left](PxRect r) {
-    r.x -= left;
+  auto relative = [left](PixelRect r) {
+    r = r.Moved(-left, 0);
     return r;
   };
   Look look;
@@ -280,7 +280,7 @@ bool TabPieceCache::Replay(const Source& src, const TabPaint& tab, const std::ws
   auto it = m_looks.find(wanted);
   if (it == m_looks.end()) {
     if (wanted.width <= 0 || wanted.width > kLookWidthAtMost || wanted.height > kBand) return false;
-    if (!MakeScratch(wanted.width + wanted.frameRect.w + kCloseSize)) return false;
+    if (!MakeScratch(wanted.width + wanted.frameRect.Width() + kCloseSize)) return false;
     Piece piece = Compose(wanted, src);
     // Over budget: forget every look, once a frame, so that the looks of one frame fit again.
     if ((m_lookWords + piece.Words() > kLookWordsAtMost || m_looks.size() >= kLooksAtMost) &&
@@ -338,25 +338,27 @@ std::vector<uint32_t> TabPieceCache::ComposeOver(const Look& look, const Source&
 void TabPieceCache::DrawLook(const Look& look, const Source& src,
                              std::initializer_list<int32_t> bands) {
   const int32_t w = look.width, h = look.height;
-  const PxRect& f = look.frameRect;
-  const int32_t closeAt = look.frame ? f.w : 0;  // in band 0, beside the frame
+  const PixelRect& f = look.frameRect;
+  const int32_t closeAt = look.frame ? f.Width() : 0;  // in band 0, beside the frame
   HDC scratch = m_scratch.Get();
   HDC pixels = m_scratchPixels.Get();
   const PixelView& all = m_scratchView;
   if (look.frame) {
     // The temporary image of a direct drawing starts as a new bitmap does: black.
-    ::PatBlt(scratch, 0, 0, f.w, f.h, BLACKNESS);
-    const PxRect& s = look.frameSource;
+    ::PatBlt(scratch, 0, 0, f.Width(), f.Height(), BLACKNESS);
+    const PixelRect& s = look.frameSource;
     ComposeSkinPieces(scratch, src.skin,
-                      PlanSkinImage(f.w, f.h, s.x, s.y, s.w, s.h, kFrameBorder, 0, kFrameBorder, 0));
-    ::BitBlt(pixels, 0, 0, f.w, f.h, scratch, 0, 0, SRCCOPY);
+                      PlanSkinImage(f.Width(), f.Height(), s.left, s.top, s.Width(), s.Height(),
+                                    kFrameBorder, 0, kFrameBorder, 0));
+    ::BitBlt(pixels, 0, 0, f.Width(), f.Height(), scratch, 0, 0, SRCCOPY);
   }
   if (look.close) {
     ::BitBlt(pixels, closeAt, 0, kCloseSize, kCloseSize, src.skin, look.closeSourceX, 0, SRCCOPY);
   }
   ::GdiFlush();
   if (look.frame) {
-    for (int32_t band : bands) KeyedCopy(all.Sub(0, band, w, h), f.x, f.y, all.Sub(0, 0, f.w, f.h), kKey);
+    for (int32_t band : bands)
+      KeyedCopy(all.Sub(0, band, w, h), f.left, f.top, all.Sub(0, 0, f.Width(), f.Height()), kKey);
   }
   if (look.caption) {
     // Text goes onto a screen-compatible bitmap, as in the tab area.
@@ -366,7 +368,8 @@ void TabPieceCache::DrawLook(const Look& look, const Source& src,
     for (int32_t band : bands) {
       ::BitBlt(scratch, 0, band, w, h, pixels, 0, band, SRCCOPY);
       ::IntersectClipRect(scratch, 0, band, w, band + h);  // the strip's own bottom edge
-      DrawCaption(scratch, look.text, look.box.x, band + look.box.y, look.box.w, look.box.h);
+      DrawCaption(scratch, look.text, look.box.left, band + look.box.top, look.box.Width(),
+                  look.box.Height());
       ::SelectClipRgn(scratch, nullptr);
       ::BitBlt(pixels, 0, band, w, h, scratch, 0, band, SRCCOPY);
     }
@@ -375,7 +378,7 @@ void TabPieceCache::DrawLook(const Look& look, const Source& src,
   if (look.close) {
     const PixelView image = all.Sub(closeAt, 0, kCloseSize, kCloseSize);
     for (int32_t band : bands) {
-      KeyedCopy(all.Sub(0, band, w, h), look.closeRect.x, look.closeRect.y, image, kKey);
+      KeyedCopy(all.Sub(0, band, w, h), look.closeRect.left, look.closeRect.top, image, kKey);
     }
   }
 }
@@ -432,20 +435,20 @@ void TabPieceCache::DrawDirectly(const Source& src, const TabPaint& tab,
   HDC area = m_area;
   switch (part) {
     case kFrame:
-      DrawSkinImage(area, tab.frame.x, tab.frame.y, tab.frame.w, tab.frame.h, src.skin,
-                    tab.frameSource.x, tab.frameSource.y, tab.frameSource.w, tab.frameSource.h,
-                    kFrameBorder, 0, kFrameBorder, 0, kSkinTransparent);
+      DrawSkinImage(area, tab.frame.left, tab.frame.top, tab.frame.Width(), tab.frame.Height(),
+                    src.skin, tab.frameSource.left, tab.frameSource.top, tab.frameSource.Width(),
+                    tab.frameSource.Height(), kFrameBorder, 0, kFrameBorder, 0, kSkinTransparent);
       break;
     case kCaption: {
       win::SelectGuard font(area, tab.selected ? src.fonts.bold : src.fonts.normal);
       ::SetTextColor(area, tab.selected ? src.fonts.boldColour : src.fonts.normalColour);
       ::SetBkMode(area, TRANSPARENT);
-      const PxRect& b = tab.captionBox;
-      DrawCaption(area, caption, b.x, b.y, b.w, b.h);
+      const PixelRect& b = tab.captionBox;
+      DrawCaption(area, caption, b.left, b.top, b.Width(), b.Height());
       break;
     }
     case kClose:
-      TransparentCopy(area, tab.close.x, tab.close.y, kCloseSize, kCloseSize, src.skin,
+      TransparentCopy(area, tab.close.left, tab.close.top, kCloseSize, kCloseSize, src.skin,
                       tab.closeSourceX, 0, kSkinTransparent);
       break;
   }

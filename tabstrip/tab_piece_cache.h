@@ -83,13 +83,13 @@ class TabPieceCache {
     int32_t style = 0;
     int32_t width = 0, height = 0;
     bool frame = false;
-    PxRect frameRect, frameSource;
+    PixelRect frameRect, frameSource;
     bool caption = false;
     bool selected = false;
-    PxRect box;
+    PixelRect box;
     std::wstring text;
     bool close = false;
-    PxRect closeRect;
+    PixelRect closeRect;
     int32_t closeSourceX = 0;
     bool operator==(const Look&) const = default;
   };

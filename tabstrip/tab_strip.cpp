@@ -32,10 +32,10 @@ class Win32TabWindowOps final : public ITabWindowOps {
   void SetParentNone(WindowHandle h) override { ::SetParent(AsHwnd(h), nullptr); }
   int32_t ScreenWidth() override { return ::GetSystemMetrics(SM_CXSCREEN); }
   int32_t ScreenHeight() override { return ::GetSystemMetrics(SM_CYSCREEN); }
-  WindowRectPx GetWindowRect(WindowHandle h) override {
+  PixelRect GetWindowRect(WindowHandle h) override {
     RECT rc{};
     ::GetWindowRect(AsHwnd(h), &rc);
-    return {rc.left, rc.top, rc.right, rc.bottom};
+    return PixelRect::Edges(rc.left, rc.top, rc.right, rc.bottom);
   }
   void ShowTopAt(WindowHandle h, int32_t x, int32_t y) override {
     ::SetWindowPos(AsHwnd(h), HWND_TOP, x, y, 0, 0,

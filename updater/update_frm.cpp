@@ -10,6 +10,7 @@
 #include "base/units.h"
 #include "base/version.h"
 #include "base/win/borderless.h"
+#include "base/win/dpi.h"
 #include "base/win/log.h"
 #include "startup/command_line.h"
 #include "startup/manifest_policy.h"
@@ -17,18 +18,12 @@
 #include "startup/update_check.h"
 #include "startup/update_signature.h"
 #include "updater/install_files.h"
+#include "updater/update_layout.h"
 
 namespace qorv::updater {
 namespace {
 
 constexpr COLORREF kFormColour = RGB(236, 233, 218);  // the title bar's own colour
-constexpr int kMargin = 16;
-constexpr int kLabelTop = 46;
-constexpr int kLabelHeight = 18;
-constexpr int kBarTop = 76;
-constexpr int kCloseButtonTop = 6;
-constexpr int kCloseButtonRightTwips = 730;
-constexpr int16_t kCornerEllipse = 6;
 
 const wchar_t* KindName(FileLineKind kind) {
   switch (kind) {
@@ -128,11 +123,47 @@ void UpdateFrm::CreateFormWindow() {
   m_background.Reset(::CreateSolidBrush(kFormColour));
   HICON icon = ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1));
   RegisterClassOnce(kUpdateFrmClass, 0, icon, ::LoadCursorW(nullptr, IDC_ARROW), nullptr, icon);
-  POINT at = win::CentredOnWorkArea(kUpdateFrmWidth, kUpdateFrmHeight);
+  m_dpi = win::SystemDpi();
+  const PixelRect size = PlaceUpdateFrm(m_dpi).window;
+  POINT at = win::CentredOnWorkArea(size.Width(), size.Height());
   // Borderless: the title bar is drawn by BForm1; the taskbar still shows the program.
   Create(kUpdateFrmClass, WS_EX_APPWINDOW, kUpdateFrmCaption,
-         WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, at.x, at.y, kUpdateFrmWidth,
-         kUpdateFrmHeight, nullptr);
+         WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, at.x, at.y, size.Width(),
+         size.Height(), nullptr);
+  m_dpi = win::DpiOf(Hwnd());
+}
+
+void UpdateFrm::MakeLabelFont() {
+  // 9 points (12 pixels at 96 DPI) at the window's DPI.
+  m_labelFont.Reset(::CreateFontW(-ScaleForDpi(12, m_dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                  FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
+  if (Label1 && m_labelFont) {
+    ::SendMessageW(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), TRUE);
+  }
+}
+
+void UpdateFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
+  m_dpi = newDpi;
+  Form::OnDpiChanged(newDpi, suggested);
+  const UpdateFrmPlaces p = PlaceUpdateFrm(m_dpi);
+  if (Label1) {
+    ::MoveWindow(Label1, p.label.left, p.label.top, p.label.Width(), p.label.Height(), TRUE);
+  }
+  MakeLabelFont();
+  closebtn.SetDpi(m_dpi);
+  if (closebtn.Hwnd()) {
+    ::MoveWindow(closebtn.Hwnd(), p.close.left, p.close.top, p.close.Width(), p.close.Height(),
+                 TRUE);
+  }
+  if (KpProgressBar1.Hwnd()) {
+    ::SetWindowPos(KpProgressBar1.Hwnd(), nullptr, p.barLeft, p.barTop, p.barWidth, 0,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RECT r{};
+  ::GetWindowRect(Hwnd(), &r);
+  if (BForm1.hWnd()) ::MoveWindow(BForm1.hWnd(), 0, 0, r.right - r.left, 0, TRUE);
+  OnSize(r.right - r.left, r.bottom - r.top);
 }
 
 void UpdateFrm::CreateControls() {
@@ -144,23 +175,20 @@ void UpdateFrm::CreateControls() {
   BForm1.SetCaption(kUpdateFrmCaption);
   BForm1.SetfrmHwnd(Hwnd());
 
-  closebtn.Create(Hwnd(), width - TwipsToPixels(kCloseButtonRightTwips), kCloseButtonTop, 43, 18);
+  const UpdateFrmPlaces p = PlaceUpdateFrm(m_dpi);
+  closebtn.Create(Hwnd(), UpdateFrmCloseLeft(width, m_dpi), p.close.top, p.close.Width(),
+                  p.close.Height());
   closebtn.Click = [this] { AskToQuit(); };
   // Over the title bar, which was made first.
   ::SetWindowPos(closebtn.Hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   Label1 = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX |
                                  SS_ENDELLIPSIS,
-                             kMargin, kLabelTop, width - 2 * kMargin, kLabelHeight, Hwnd(),
-                             nullptr, win::ThisModule(), nullptr);
-  m_labelFont.Reset(::CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
-  if (Label1 && m_labelFont) {
-    ::SendMessageW(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.Get()), FALSE);
-  }
+                             p.label.left, p.label.top, width - 2 * p.label.left,
+                             p.label.Height(), Hwnd(), nullptr, win::ThisModule(), nullptr);
+  MakeLabelFont();
 
-  KpProgressBar1.CreateBar(Hwnd(), kMargin, kBarTop, width - 2 * kMargin);
+  KpProgressBar1.CreateBar(Hwnd(), p.barLeft, p.barTop, width - 2 * p.barLeft);
 }
 
 void UpdateFrm::OnLoad() {
@@ -262,11 +290,11 @@ bool UpdateFrm::OnQueryUnload() {
 }
 
 void UpdateFrm::OnSize(int width, int height) {
-  win::RectRgn(Hwnd(), ClampToInt16(width), ClampToInt16(height), kCornerEllipse,
-               kCornerEllipse);
+  const int16_t corner = ClampToInt16(PlaceUpdateFrm(m_dpi).cornerEllipse);
+  win::RectRgn(Hwnd(), ClampToInt16(width), ClampToInt16(height), corner, corner);
   if (closebtn.Hwnd()) {
-    int left = TwipsToPixels(PixelsToTwips(width) - kCloseButtonRightTwips);
-    ::SetWindowPos(closebtn.Hwnd(), nullptr, left, kCloseButtonTop, 0, 0,
+    ::SetWindowPos(closebtn.Hwnd(), nullptr, UpdateFrmCloseLeft(width, m_dpi),
+                   PlaceUpdateFrm(m_dpi).close.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }

@@ -26,8 +26,6 @@ namespace qorv::updater {
 
 inline constexpr wchar_t kUpdateFrmClass[] = L"Qorv.UpdateFrm";
 inline constexpr wchar_t kUpdateFrmCaption[] = L"BrindleQorvane更新";
-inline constexpr int kUpdateFrmWidth = 400;   // 6000 twips
-inline constexpr int kUpdateFrmHeight = 110;  // 1650 twips
 inline constexpr int kCloseButtonBitmap = 103;
 
 class UpdateFrm : public win::Form, private IUpdateActions {
@@ -40,6 +38,7 @@ class UpdateFrm : public win::Form, private IUpdateActions {
   void OnLoad() override;
   bool OnQueryUnload() override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged(int newDpi, const RECT& suggested) override;
 
  private:
   // IUpdateActions
@@ -53,6 +52,7 @@ class UpdateFrm : public win::Form, private IUpdateActions {
   void RunUpdate();
   void AskToQuit();
   void OnSize(int width, int height);
+  void MakeLabelFont();
   void m_downfile_QueryFileInfo(uint32_t dwFileTotalLen);
   void m_downfile_Loading(uint32_t dwRecivedLen);
 
@@ -64,6 +64,7 @@ class UpdateFrm : public win::Form, private IUpdateActions {
   HWND Label1 = nullptr;
   KpProgressBar KpProgressBar1;
   win::UniqueFont m_labelFont;
+  int m_dpi = 96;
   win::UniqueBrush m_background;
   bool m_exit = false;
   bool m_asking = false;

@@ -1,5 +1,6 @@
 #include "base/win/form.h"
 
+#include "base/units.h"
 #include "base/win/log.h"
 
 namespace qorv::win {
@@ -171,10 +172,25 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         FinishUnload();
       }
       break;
+    case WM_DPICHANGED: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      if (!suggested || m_unloading) return 0;
+      OnDpiChanged(ClampDpi(HIWORD(wParam)), *suggested);
+      return 0;
+    }
     default:
       break;
   }
   return Window::HandleMessage(msg, wParam, lParam);
+}
+
+void Form::OnDpiChanged(int, const RECT& suggested) {
+  // The rectangle Windows suggests keeps the window's size in physical terms on the new monitor
+  // and keeps the point under the cursor over it while it is dragged across. A minimised window
+  // stays where it is: it is laid out again at the new DPI when it is restored.
+  if (::IsIconic(Hwnd())) return;
+  ::SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace qorv::win

@@ -81,6 +81,9 @@ class Form : public Window {
   virtual void OnLoad() {}
   virtual bool OnQueryUnload() { return true; }  // false cancels the close
   virtual void OnUnload() {}
+  // WM_DPICHANGED, the DPI already clamped: by default the window takes the suggested rectangle;
+  // a form that lays itself out in design units lays itself out again at newDpi.
+  virtual void OnDpiChanged(int newDpi, const RECT& suggested);
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

@@ -45,7 +45,9 @@ TEST(ButtonFrames, FrameSourcesStayInsideTheStrip) {
   FrameSize s{25, 18};
   struct Case {
     int index, stripW, stripH;
-    SourceRect r;
+    struct {
+      int x, y, w, h;
+    } r;
   } cases[] = {
       {0, 150, 18, {0, 0, 25, 18}},
       {5, 150, 18, {125, 0, 25, 18}},
@@ -57,13 +59,13 @@ TEST(ButtonFrames, FrameSourcesStayInsideTheStrip) {
       {1, 0, 18, {0, 0, 0, 0}},
   };
   for (const auto& c : cases) {
-    SourceRect r = FrameSource(c.index, s, c.stripW, c.stripH);
-    EXPECT_EQ(r.x, c.r.x) << c.index << "/" << c.stripW;
-    EXPECT_EQ(r.w, c.r.w) << c.index << "/" << c.stripW;
-    EXPECT_EQ(r.h, c.r.h) << c.index << "/" << c.stripW;
+    PixelRect r = FrameSource(c.index, s, c.stripW, c.stripH);
+    EXPECT_EQ(r.left, c.r.x) << c.index << "/" << c.stripW;
+    EXPECT_EQ(r.Width(), c.r.w) << c.index << "/" << c.stripW;
+    EXPECT_EQ(r.Height(), c.r.h) << c.index << "/" << c.stripW;
   }
   // A huge index must not overflow into a frame.
-  EXPECT_EQ(FrameSource(INT32_MAX, s, 150, 18).w, 0);
+  EXPECT_EQ(FrameSource(INT32_MAX, s, 150, 18).Width(), 0);
 }
 
 TEST(ButtonFrames, FrameForEachLook) {
@@ -96,7 +98,7 @@ TEST(ButtonFrames, FrameForEachLook) {
 TEST(ButtonFrames, CaptionAndIconPlacement) {
   // A 100 x 30 pixel button with a 40 x 13 pixel caption.
   const double w = 1500, h = 450, tw = 600, th = 195;
-  TwipPoint p = CaptionPosition(w, h, tw, th, 0, kLookNormal);
+  Point p = CaptionPosition(w, h, tw, th, 0, kLookNormal);
   EXPECT_EQ(p.x, 450);
   EXPECT_EQ(p.y, 128);  // 127.5 to the even 128
   p = CaptionPosition(w, h, tw, th, 0, kLookPressed);

@@ -28,7 +28,7 @@ std::vector<int64_t> Steps(int64_t from, int64_t to) {
 TEST(FrameSkin, PieceSourcesInTheSkin) {
   struct Case {
     FramePiece piece;
-    TwipRect r;
+    TwipsRect r;
   } cases[] = {
       {FramePiece::TitleLeft, {0, 0, 545, 545}},
       {FramePiece::TitleMiddle, {300, 0, 300, 545}},

@@ -9,7 +9,7 @@
 namespace qorv::controls {
 namespace {
 
-const ScreenRect kWin{100, 100, 1100, 800};
+const PixelRect kWin = PixelRect::Edges(100, 100, 1100, 800);
 
 TEST(Sizing, HitZonesCornersBeforeEdges) {
   struct Case {
@@ -34,34 +34,72 @@ TEST(Sizing, HitZonesCornersBeforeEdges) {
 
 TEST(Sizing, HitZoneOrderDecidesOnATinyWindow) {
   // Every corner matches here; the first in the order wins.
-  ScreenRect tiny{0, 0, 8, 8};
+  PixelRect tiny = PixelRect::Edges(0, 0, 8, 8);
   EXPECT_EQ(HitZone(tiny, 0, 4), kZoneBottomLeft);
   EXPECT_EQ(HitZone(tiny, 8, 4), kZoneBottomRight);
-  EXPECT_EQ(HitZone(ScreenRect{0, 0, 8, 100}, 4, 0), kZoneTopLeft);
+  EXPECT_EQ(HitZone(PixelRect::Edges(0, 0, 8, 100), 4, 0), kZoneTopLeft);
   // An edge starts 6 pixels from each corner.
-  EXPECT_EQ(HitZone(ScreenRect{0, 0, 12, 100}, 6, 0), kZoneTop);
-  EXPECT_EQ(HitZone(ScreenRect{0, 0, 12, 100}, 6, 50), kZoneNone);
+  EXPECT_EQ(HitZone(PixelRect::Edges(0, 0, 12, 100), 6, 0), kZoneTop);
+  EXPECT_EQ(HitZone(PixelRect::Edges(0, 0, 12, 100), 6, 50), kZoneNone);
+}
+
+// The zones are as wide on the screen at every DPI: 5 pixels at 96, 6 at 120 (6.25), 8 at 144
+// (7.5 to the even 8), 10 at 192; a DPI out of range counts as the nearest in range.
+TEST(Sizing, HitZonesScaleWithTheDpi) {
+  const PixelRect w = PixelRect::Edges(100, 100, 2100, 1600);
+  struct Case {
+    int dpi, tolerance;
+  } cases[] = {{96, 5}, {120, 6}, {144, 8}, {192, 10}, {0, 5}, {1000, 25}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    EXPECT_EQ(HitZone(w, 1000, 100 - c.tolerance, c.dpi), kZoneTop);
+    EXPECT_EQ(HitZone(w, 1000, 100 - c.tolerance - 1, c.dpi), kZoneNone);
+    EXPECT_EQ(HitZone(w, 2100 + c.tolerance, 800, c.dpi), kZoneRight);
+    EXPECT_EQ(HitZone(w, 2100 + c.tolerance + 1, 800, c.dpi), kZoneNone);
+    EXPECT_EQ(HitZone(w, 100 + c.tolerance, 1600 + c.tolerance, c.dpi), kZoneBottomLeft);
+    // Just past the corner's reach along the edge: the edge, not the corner.
+    EXPECT_EQ(HitZone(w, 100 + c.tolerance + 1, 1600, c.dpi), kZoneBottom);
+  }
+}
+
+TEST(Sizing, OutlineLimitsScaleWithTheDpi) {
+  const PixelRect o = PixelRect::Edges(0, 0, 2000, 1500);
+  struct Case {
+    int dpi, minWidth, minHeight;
+  } cases[] = {{96, 800, 600}, {120, 1000, 750}, {144, 1200, 900}, {192, 1600, 1200}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    EXPECT_EQ(UpdateOutline(o, kZoneRight, c.minWidth + 1, 0, c.dpi).right, c.minWidth + 1);
+    EXPECT_EQ(UpdateOutline(o, kZoneRight, c.minWidth, 0, c.dpi).right, 2000);
+    EXPECT_EQ(UpdateOutline(o, kZoneBottom, 0, c.minHeight, c.dpi).bottom, 1500);
+    OutlineDrag drag;
+    drag.Begin(o, kZoneLeft, c.dpi);
+    drag.Move(2000 - c.minWidth, 0);
+    EXPECT_EQ(drag.Drawn().left, 0) << "the drag keeps the DPI it began at";
+  }
 }
 
 TEST(Sizing, OutlineUpdateByZoneWithLimits) {
-  const ScreenRect o{100, 100, 1100, 800};
+  const PixelRect o = PixelRect::Edges(100, 100, 1100, 800);
   struct Case {
     int zone, x, y;
-    ScreenRect r;
+    PixelRect r;
   } cases[] = {
-      {kZoneTop, 50, 900, {100, 900, 1100, 800}},  // the top edge has no limit
-      {kZoneTopRight, 20, 30, {100, 30, 20, 800}},  // nor the right edge of the top-right corner
-      {kZoneRight, 901, 0, {100, 100, 901, 800}},
+      {kZoneTop, 50, 900, PixelRect::Edges(100, 900, 1100, 800)},  // the top edge has no limit
+      {kZoneTopRight, 20, 30,
+       PixelRect::Edges(100, 30, 20, 800)},  // nor the right edge of the top-right corner
+      {kZoneRight, 901, 0, PixelRect::Edges(100, 100, 901, 800)},
       {kZoneRight, 900, 0, o},  // the width would not exceed 800
-      {kZoneBottomRight, 900, 701, {100, 100, 1100, 701}},
-      {kZoneBottomRight, 1200, 700, {100, 100, 1200, 800}},
-      {kZoneBottom, 0, 701, {100, 100, 1100, 701}},
+      {kZoneBottomRight, 900, 701, PixelRect::Edges(100, 100, 1100, 701)},
+      {kZoneBottomRight, 1200, 700, PixelRect::Edges(100, 100, 1200, 800)},
+      {kZoneBottom, 0, 701, PixelRect::Edges(100, 100, 1100, 701)},
       {kZoneBottom, 0, 700, o},
-      {kZoneBottomLeft, 299, 900, {299, 100, 1100, 900}},
+      {kZoneBottomLeft, 299, 900, PixelRect::Edges(299, 100, 1100, 900)},
       {kZoneBottomLeft, 300, 650, o},
-      {kZoneLeft, 299, 0, {299, 100, 1100, 800}},
+      {kZoneLeft, 299, 0, PixelRect::Edges(299, 100, 1100, 800)},
       {kZoneLeft, 300, 0, o},
-      {kZoneTopLeft, 2000, 2000, {2000, 2000, 1100, 800}},  // nor the top-left corner
+      {kZoneTopLeft, 2000, 2000,
+       PixelRect::Edges(2000, 2000, 1100, 800)},  // nor the top-left corner
       {kZoneNone, 0, 0, o},
       {42, 0, 0, o},
   };
@@ -80,7 +118,8 @@ TEST(Sizing, DraggingTheRightEdgeLeftStopsAbove800) {
   top.Move(500, 790);
   EXPECT_EQ(top.Drawn().top, 790);
   // Limits near the coordinate range do not wrap.
-  EXPECT_EQ(UpdateOutline(ScreenRect{INT32_MAX - 10, 0, 0, 0}, kZoneRight, INT32_MIN, 0).right, 0);
+  EXPECT_EQ(
+      UpdateOutline(PixelRect::Edges(INT32_MAX - 10, 0, 0, 0), kZoneRight, INT32_MIN, 0).right, 0);
 }
 
 TEST(Sizing, EveryOutlineDrawnIsDrawnTwice) {
@@ -89,7 +128,7 @@ TEST(Sizing, EveryOutlineDrawnIsDrawnTwice) {
   for (int round = 0; round < 200; ++round) {
     OutlineDrag drag;
     std::map<std::tuple<int, int, int, int>, int> count;
-    auto record = [&](const std::vector<ScreenRect>& rects) {
+    auto record = [&](const std::vector<PixelRect>& rects) {
       for (const auto& r : rects) ++count[{r.left, r.top, r.right, r.bottom}];
     };
     record(drag.Begin(kWin, static_cast<int>(rng() % 8)));
@@ -98,7 +137,7 @@ TEST(Sizing, EveryOutlineDrawnIsDrawnTwice) {
       if (rng() % 10 == 0) record(drag.Begin(kWin, static_cast<int>(rng() % 8)));  // restarted
       record(drag.Move(static_cast<int>(rng() % 2000) - 200, static_cast<int>(rng() % 1500) - 200));
     }
-    ScreenRect final = drag.Drawn();
+    PixelRect final = drag.Drawn();
     record(drag.End());
     record(drag.End());  // a second end draws nothing
     record(drag.Move(1, 1));  // nor does a move after it
@@ -110,13 +149,13 @@ TEST(Sizing, EveryOutlineDrawnIsDrawnTwice) {
 
 TEST(Sizing, EndReportsTheOutlineToMoveTo) {
   OutlineDrag drag;
-  EXPECT_EQ(drag.Begin(kWin, kZoneBottomRight), std::vector<ScreenRect>{kWin});
+  EXPECT_EQ(drag.Begin(kWin, kZoneBottomRight), std::vector<PixelRect>{kWin});
   auto drawn = drag.Move(1300, 950);
   ASSERT_EQ(drawn.size(), 2u);
   EXPECT_EQ(drawn[0], kWin);  // the old outline removed first
-  EXPECT_EQ(drawn[1], (ScreenRect{100, 100, 1300, 950}));
-  EXPECT_EQ(drag.Drawn(), (ScreenRect{100, 100, 1300, 950}));
-  EXPECT_EQ(drag.End(), std::vector<ScreenRect>{(ScreenRect{100, 100, 1300, 950})});
+  EXPECT_EQ(drawn[1], (PixelRect::Edges(100, 100, 1300, 950)));
+  EXPECT_EQ(drag.Drawn(), (PixelRect::Edges(100, 100, 1300, 950)));
+  EXPECT_EQ(drag.End(), std::vector<PixelRect>{(PixelRect::Edges(100, 100, 1300, 950))});
 }
 
 TEST(Sizing, TaskbarHeight) {
@@ -131,8 +170,8 @@ TEST(Sizing, TaskbarHeight) {
 }
 
 TEST(Sizing, MaximisedBoundsAboveTheTaskbar) {
-  EXPECT_EQ(MaximisedBounds(1280, 1024, 450, 15, 15), (TwipBounds{0, 0, 19200, 14910}));
-  EXPECT_EQ(MaximisedBounds(1280, 1024, 0, 15, 15), (TwipBounds{0, 0, 19200, 15360}));
+  EXPECT_EQ(MaximisedBounds(1280, 1024, 450, 15, 15), (TwipsRect{0, 0, 19200, 14910}));
+  EXPECT_EQ(MaximisedBounds(1280, 1024, 0, 15, 15), (TwipsRect{0, 0, 19200, 15360}));
 }
 
 }  // namespace

@@ -199,34 +199,68 @@ TEST(TabPaintPlan, OrderFramesAndCloseImagesByState) {
         << c.name;
 }
 
+PixelRect Px(int32_t x, int32_t y, int32_t w, int32_t h) { return PixelRect::Sized(x, y, w, h); }
+
 TEST(TabPaintPlan, GeometryPerStyle) {
   struct Case {
     const char* name;
     int style;
     bool selected, hide;
-    PxRect frame, source, caption;
+    PixelRect frame, source, caption;
     bool close;
-    PxRect closeRect;
+    PixelRect closeRect;
     int32_t closeSourceX;
   } cases[] = {
       // Style 0 tab at Left 122, Width 108.
-      {"s0 normal", 0, false, false, {108, 0, 122, 25}, {1, 0, 122, 25}, {122, 0, 70, 25}, true,
-       {206, 6, 12, 12}, 379},
-      {"s0 normal, no button", 0, false, true, {108, 0, 122, 25}, {1, 0, 122, 25},
-       {122, 0, 94, 25}, false, {}, 0},
-      {"s0 selected", 0, true, false, {108, 0, 122, 25}, {245, 0, 122, 25}, {122, 0, 82, 25},
-       true, {206, 6, 12, 12}, 367},
-      {"s0 selected, no button", 0, true, true, {108, 0, 122, 25}, {245, 0, 122, 25},
-       {122, 0, 82, 25}, false, {}, 0},
+      {"s0 normal", 0, false, false, Px(108, 0, 122, 25), Px(1, 0, 122, 25), Px(122, 0, 70, 25),
+       true, Px(206, 6, 12, 12), 379},
+      {"s0 normal, no button",
+       0,
+       false,
+       true,
+       Px(108, 0, 122, 25),
+       Px(1, 0, 122, 25),
+       Px(122, 0, 94, 25),
+       false,
+       {},
+       0},
+      {"s0 selected", 0, true, false, Px(108, 0, 122, 25), Px(245, 0, 122, 25), Px(122, 0, 82, 25),
+       true, Px(206, 6, 12, 12), 367},
+      {"s0 selected, no button",
+       0,
+       true,
+       true,
+       Px(108, 0, 122, 25),
+       Px(245, 0, 122, 25),
+       Px(122, 0, 82, 25),
+       false,
+       {},
+       0},
       // Style 1 tab at Left 75, Width 70.
-      {"s1 normal", 1, false, false, {75, 0, 70, 26}, {1, 0, 124, 26}, {87, 0, 42, 26}, true,
-       {125, 7, 12, 12}, 385},
-      {"s1 normal, no button", 1, false, true, {75, 0, 70, 26}, {1, 0, 124, 26},
-       {87, 0, 62, 26}, false, {}, 0},
-      {"s1 selected", 1, true, false, {75, 0, 70, 26}, {249, 0, 124, 26}, {87, 0, 42, 26}, true,
-       {125, 7, 12, 12}, 373},
-      {"s1 selected, no button", 1, true, true, {75, 0, 70, 26}, {249, 0, 124, 26},
-       {87, 0, 62, 26}, false, {}, 0},
+      {"s1 normal", 1, false, false, Px(75, 0, 70, 26), Px(1, 0, 124, 26), Px(87, 0, 42, 26), true,
+       Px(125, 7, 12, 12), 385},
+      {"s1 normal, no button",
+       1,
+       false,
+       true,
+       Px(75, 0, 70, 26),
+       Px(1, 0, 124, 26),
+       Px(87, 0, 62, 26),
+       false,
+       {},
+       0},
+      {"s1 selected", 1, true, false, Px(75, 0, 70, 26), Px(249, 0, 124, 26), Px(87, 0, 42, 26),
+       true, Px(125, 7, 12, 12), 373},
+      {"s1 selected, no button",
+       1,
+       true,
+       true,
+       Px(75, 0, 70, 26),
+       Px(249, 0, 124, 26),
+       Px(87, 0, 62, 26),
+       false,
+       {},
+       0},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -247,10 +281,10 @@ TEST(TabPaintPlan, GeometryPerStyle) {
   }
   // Hovered frames come from x 123 / 125; pressed and hovered close images from 391 / 403.
   auto plan = PlanTabPaint(0, Views(0, 108, 1), -1, 0, 2);
-  EXPECT_EQ(plan[0].frameSource.x, 123);
+  EXPECT_EQ(plan[0].frameSource.left, 123);
   EXPECT_EQ(plan[0].closeSourceX, 403);
   plan = PlanTabPaint(1, Views(1, 70, 1), -1, 0, 1);
-  EXPECT_EQ(plan[0].frameSource.x, 125);
+  EXPECT_EQ(plan[0].frameSource.left, 125);
   EXPECT_EQ(plan[0].closeSourceX, 397);
 }
 
@@ -263,12 +297,12 @@ TEST(TabPaintPlan, TabsThatNoLongerFitDrawNothingMisplaced) {
   EXPECT_EQ(plan[0].index, 1);
   EXPECT_FALSE(plan[0].drawCaption);
   EXPECT_TRUE(plan[0].drawClose);
-  EXPECT_GE(plan[0].close.x, plan[0].frame.x);
+  EXPECT_GE(plan[0].close.left, plan[0].frame.left);
   std::vector<TabView> tabs1{{0, 15, false}};
   plan = PlanTabPaint(1, tabs1, 0, 0, 1);
   ASSERT_EQ(plan.size(), 1u);
   EXPECT_TRUE(plan[0].drawCaption);
-  EXPECT_EQ(plan[0].captionBox.w, 7);
+  EXPECT_EQ(plan[0].captionBox.Width(), 7);
   EXPECT_FALSE(plan[0].drawClose);
   EXPECT_TRUE(PlanTabPaint(1, {{0, -5, false}}, 0, -1, 0).empty());
 }
@@ -279,15 +313,15 @@ TEST(TabCaption, CentredWhenItFitsElseLeftWithEllipsis) {
     int32_t x, y, w, h, cx, cy;
     CaptionPlan expected;
   } cases[] = {
-      {"fits", 122, 0, 70, 25, 60, 13, {true, {122, 0, 70, 25}, kCaptionCentred}},
-      {"exactly fits", 122, 0, 70, 25, 70, 13, {true, {122, 0, 70, 25}, kCaptionCentred}},
+      {"fits", 122, 0, 70, 25, 60, 13, {true, Px(122, 0, 70, 25), kCaptionCentred}},
+      {"exactly fits", 122, 0, 70, 25, 70, 13, {true, Px(122, 0, 70, 25), kCaptionCentred}},
       // (25 - 14) / 2 = 5.5 -> 6; (25 - 13) / 2 = 6; (26 - 15) / 2 = 5.5 -> 6; (26 - 13) / 2
       // = 6.5 -> 6.
-      {"too wide, 5.5 up", 122, 0, 70, 25, 71, 14, {true, {122, 6, 70, 25}, kCaptionEllipsis}},
-      {"too wide, even", 122, 0, 70, 25, 200, 13, {true, {122, 6, 70, 25}, kCaptionEllipsis}},
-      {"too wide, s1", 87, 0, 42, 26, 80, 15, {true, {87, 6, 42, 26}, kCaptionEllipsis}},
-      {"too wide, 6.5 down", 87, 0, 42, 26, 80, 13, {true, {87, 6, 42, 26}, kCaptionEllipsis}},
-      {"offset box", 10, 3, 20, 25, 80, 16, {true, {10, 8, 20, 25}, kCaptionEllipsis}},
+      {"too wide, 5.5 up", 122, 0, 70, 25, 71, 14, {true, Px(122, 6, 70, 25), kCaptionEllipsis}},
+      {"too wide, even", 122, 0, 70, 25, 200, 13, {true, Px(122, 6, 70, 25), kCaptionEllipsis}},
+      {"too wide, s1", 87, 0, 42, 26, 80, 15, {true, Px(87, 6, 42, 26), kCaptionEllipsis}},
+      {"too wide, 6.5 down", 87, 0, 42, 26, 80, 13, {true, Px(87, 6, 42, 26), kCaptionEllipsis}},
+      {"offset box", 10, 3, 20, 25, 80, 16, {true, Px(10, 8, 20, 25), kCaptionEllipsis}},
       {"zero-width box", 10, 0, 0, 25, 80, 16, {}},
       {"negative box", 10, 0, -5, 25, 80, 16, {}},
   };
@@ -299,28 +333,24 @@ TEST(TabSkinImage, KeptBordersAndStretchedMiddle) {
   // A style 0 frame 122 wide drawn 136 wide with borders 14, 0, 14, 0.
   auto plan = PlanSkinImage(136, 25, 245, 0, 122, 25, 14, 0, 14, 0);
   std::vector<SkinBlit> expected{
-      {true, {0, 0, 14, 25}, {245, 0, 14, 25}},
-      {true, {122, 0, 14, 25}, {353, 0, 14, 25}},
-      {true, {14, 0, 108, 25}, {259, 0, 94, 25}},
+      {true, Px(0, 0, 14, 25), Px(245, 0, 14, 25)},
+      {true, Px(122, 0, 14, 25), Px(353, 0, 14, 25)},
+      {true, Px(14, 0, 108, 25), Px(259, 0, 94, 25)},
   };
   EXPECT_EQ(plan, expected);
   // All four borders: four 1:1 corners, four edges, the centre.
   plan = PlanSkinImage(50, 40, 10, 20, 30, 30, 4, 5, 6, 7);
   std::vector<SkinBlit> all{
-      {false, {0, 0, 4, 5}, {10, 20, 4, 5}},
-      {false, {44, 0, 6, 5}, {34, 20, 6, 5}},
-      {false, {0, 33, 4, 7}, {10, 43, 4, 7}},
-      {false, {44, 33, 6, 7}, {34, 43, 6, 7}},
-      {true, {0, 5, 4, 28}, {10, 25, 4, 18}},
-      {true, {44, 5, 6, 28}, {34, 25, 6, 18}},
-      {true, {4, 0, 40, 5}, {14, 20, 20, 5}},
-      {true, {4, 33, 40, 7}, {14, 43, 20, 7}},
-      {true, {4, 5, 40, 28}, {14, 25, 20, 18}},
+      {false, Px(0, 0, 4, 5), Px(10, 20, 4, 5)},    {false, Px(44, 0, 6, 5), Px(34, 20, 6, 5)},
+      {false, Px(0, 33, 4, 7), Px(10, 43, 4, 7)},   {false, Px(44, 33, 6, 7), Px(34, 43, 6, 7)},
+      {true, Px(0, 5, 4, 28), Px(10, 25, 4, 18)},   {true, Px(44, 5, 6, 28), Px(34, 25, 6, 18)},
+      {true, Px(4, 0, 40, 5), Px(14, 20, 20, 5)},   {true, Px(4, 33, 40, 7), Px(14, 43, 20, 7)},
+      {true, Px(4, 5, 40, 28), Px(14, 25, 20, 18)},
   };
   EXPECT_EQ(plan, all);
   // No borders: one stretch of the whole source.
   plan = PlanSkinImage(300, 32, 0, 0, 1, 28, 0, 0, 0, 0);
-  EXPECT_EQ(plan, (std::vector<SkinBlit>{{true, {0, 0, 300, 32}, {0, 0, 1, 28}}}));
+  EXPECT_EQ(plan, (std::vector<SkinBlit>{{true, Px(0, 0, 300, 32), Px(0, 0, 1, 28)}}));
 }
 
 TEST(TabSkinImage, EmptyOrNarrowTargetsNeverMirror) {
@@ -334,19 +364,19 @@ TEST(TabSkinImage, EmptyOrNarrowTargetsNeverMirror) {
     auto plan = PlanSkinImage(w, 25, 1, 0, 122, 25, 14, 0, 14, 0);
     int32_t covered = 0;
     for (auto& b : plan) {
-      EXPECT_GT(b.dst.w, 0);
-      EXPECT_GT(b.src.w, 0);
-      EXPECT_GE(b.dst.x, 0);
-      EXPECT_LE(b.dst.x + b.dst.w, w);
-      EXPECT_GE(b.src.x, 1);
-      EXPECT_LE(b.src.x + b.src.w, 123);
-      covered += b.dst.w;
+      EXPECT_GT(b.dst.Width(), 0);
+      EXPECT_GT(b.src.Width(), 0);
+      EXPECT_GE(b.dst.left, 0);
+      EXPECT_LE(b.dst.right, w);
+      EXPECT_GE(b.src.left, 1);
+      EXPECT_LE(b.src.right, 123);
+      covered += b.dst.Width();
     }
     EXPECT_EQ(covered, w) << w;
   }
   auto plan = PlanSkinImage(10, 25, 1, 0, 122, 25, 14, 0, 14, 0);
-  EXPECT_EQ(plan, (std::vector<SkinBlit>{{true, {0, 0, 5, 25}, {1, 0, 5, 25}},
-                                         {true, {5, 0, 5, 25}, {118, 0, 5, 25}}}));
+  EXPECT_EQ(plan, (std::vector<SkinBlit>{{true, Px(0, 0, 5, 25), Px(1, 0, 5, 25)},
+                                         {true, Px(5, 0, 5, 25), Px(118, 0, 5, 25)}}));
 }
 
 }  // namespace

@@ -38,7 +38,9 @@ struct FakeOps : ITabWindowOps {
   void SetParentNone(WindowHandle h) override { j->Log("SetParentNone " + std::to_string(h)); }
   int32_t ScreenWidth() override { return 1280; }
   int32_t ScreenHeight() override { return 1024; }
-  WindowRectPx GetWindowRect(WindowHandle) override { return {10, 10, 10 + 301, 10 + 200}; }
+  PixelRect GetWindowRect(WindowHandle) override {
+    return PixelRect::Edges(10, 10, 10 + 301, 10 + 200);
+  }
   void ShowTopAt(WindowHandle h, int32_t x, int32_t y) override {
     j->Log("ShowTopAt " + std::to_string(h) + " " + std::to_string(x) + "," + std::to_string(y));
   }

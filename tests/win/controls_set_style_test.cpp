@@ -172,7 +172,7 @@ TEST_F(SetStyleTest, DragMovesOnceAtTheReleaseAndLeavesNoOutline) {
   ASSERT_TRUE(m_style->Sizing());
   EXPECT_EQ(::GetCapture(), m_form);
   MoveTo(1050, 850, MK_LBUTTON);
-  EXPECT_EQ(m_style->Outline(), (ScreenRect{100, 100, 1050, 850}));
+  EXPECT_EQ(m_style->Outline(), (PixelRect::Edges(100, 100, 1050, 850)));
   PumpFor(50);
   EXPECT_NE(column(), colBefore);  // the dotted outline is on the screen now
   MoveTo(1100, 900, MK_LBUTTON);

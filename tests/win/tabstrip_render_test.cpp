@@ -388,15 +388,15 @@ std::vector<uint32_t> DirectlyDrawnTabArea(uTab& strip, const Skin& skin) {
         ::SelectObject(area.Get(), bold.Get());
         ::SetTextColor(area.Get(), uTab::kSelectedTextColour);
       }
-      DrawSkinImage(area.Get(), p.frame.x, p.frame.y, p.frame.w, p.frame.h, skin.dc,
-                    p.frameSource.x, p.frameSource.y, p.frameSource.w, p.frameSource.h,
-                    kFrameBorder, 0, kFrameBorder, 0, kMagenta);
+      DrawSkinImage(area.Get(), p.frame.left, p.frame.top, p.frame.Width(), p.frame.Height(),
+                    skin.dc, p.frameSource.left, p.frameSource.top, p.frameSource.Width(),
+                    p.frameSource.Height(), kFrameBorder, 0, kFrameBorder, 0, kMagenta);
       if (p.drawCaption) {
-        DrawCaption(area.Get(), items.Item(p.index)->Caption(), p.captionBox.x, p.captionBox.y,
-                    p.captionBox.w, p.captionBox.h);
+        DrawCaption(area.Get(), items.Item(p.index)->Caption(), p.captionBox.left, p.captionBox.top,
+                    p.captionBox.Width(), p.captionBox.Height());
       }
       if (p.drawClose) {
-        TransparentCopy(area.Get(), p.close.x, p.close.y, kCloseSize, kCloseSize, skin.dc,
+        TransparentCopy(area.Get(), p.close.left, p.close.top, kCloseSize, kCloseSize, skin.dc,
                         p.closeSourceX, 0, kMagenta);
       }
     }
