@@ -1,6 +1,6 @@
 #include "gamewindow/msg_layout.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 namespace {
 
@@ -35,4 +35,4 @@ int MsgFrmCloseLeft(int outerWidthPx, int dpi) {
   return LeftFromRightEdge(outerWidthPx, kCloseRightTwips, dpi);
 }
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

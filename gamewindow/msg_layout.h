@@ -6,7 +6,7 @@
 
 #include "base/geometry.h"
 
-namespace qorv {
+namespace qorv::gamewindow {
 
 struct MsgFrmPlaces {
   PixelRect window;  // at (0, 0)
@@ -18,4 +18,4 @@ MsgFrmPlaces PlaceMsgFrm(int dpi);
 // The close button's left edge: 730 twips in from the right edge of a window outerWidthPx wide.
 int MsgFrmCloseLeft(int outerWidthPx, int dpi);
 
-}  // namespace qorv
+}  // namespace qorv::gamewindow

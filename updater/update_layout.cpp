@@ -1,6 +1,6 @@
 #include "updater/update_layout.h"
 
-namespace qorv {
+namespace qorv::updater {
 
 namespace {
 
@@ -32,4 +32,4 @@ int UpdateFrmCloseLeft(int widthPx, int dpi) {
   return LeftFromRightEdge(widthPx, kCloseRightTwips, dpi);
 }
 
-}  // namespace qorv
+}  // namespace qorv::updater

@@ -3,7 +3,7 @@
 
 #include "base/geometry.h"
 
-namespace qorv {
+namespace qorv::updater {
 
 struct UpdateFrmPlaces {
   PixelRect window;  // at (0, 0)
@@ -16,4 +16,4 @@ UpdateFrmPlaces PlaceUpdateFrm(int dpi);
 // The close button's left edge: 730 twips in from the right edge of a window widthPx wide.
 int UpdateFrmCloseLeft(int widthPx, int dpi);
 
-}  // namespace qorv
+}  // namespace qorv::updater

@@ -8,6 +8,12 @@
 namespace qorv {
 namespace {
 
+using gamewindow::MsgFrmPlaces;
+using gamewindow::PlaceMsgFrm;
+using updater::PlaceUpdateFrm;
+using updater::UpdateFrmCloseLeft;
+using updater::UpdateFrmPlaces;
+
 struct R {
   int x, y, w, h;
 };

@@ -107,8 +107,9 @@ TEST(UpdateFrm, LaysOutItsControlsAndAsksNothingOnceThePassIsOver) {
   EXPECT_FALSE(holder.IsLoaded());
   EXPECT_EQ(::FindWindowW(kUpdateFrmClass, nullptr), nullptr);
 
-  EXPECT_EQ(seen.window.right - seen.window.left, kUpdateFrmWidth);
-  EXPECT_EQ(seen.window.bottom - seen.window.top, kUpdateFrmHeight);
+  constexpr int kWidth = 400, kHeight = 110;  // 6000 x 1650 twips at 96 DPI
+  EXPECT_EQ(seen.window.right - seen.window.left, kWidth);
+  EXPECT_EQ(seen.window.bottom - seen.window.top, kHeight);
   EXPECT_TRUE(seen.cornerCut) << "the window is not rounded";
   EXPECT_TRUE(seen.edgeIn);
   struct Expected {
@@ -116,11 +117,11 @@ TEST(UpdateFrm, LaysOutItsControlsAndAsksNothingOnceThePassIsOver) {
     const RECT& got;
     RECT want;  // left, top, width, height
   } cases[] = {
-      {"BForm1", seen.frame, {0, 0, kUpdateFrmWidth, 33}},
+      {"BForm1", seen.frame, {0, 0, kWidth, 33}},
       // 730 twips from the right edge.
-      {"closebtn", seen.close, {kUpdateFrmWidth - 49, 6, 43, 18}},
-      {"Label1", seen.label, {16, 46, kUpdateFrmWidth - 32, 18}},
-      {"KpProgressBar1", seen.bar, {16, 76, kUpdateFrmWidth - 32, kProgressBarHeight}},
+      {"closebtn", seen.close, {kWidth - 49, 6, 43, 18}},
+      {"Label1", seen.label, {16, 46, kWidth - 32, 18}},
+      {"KpProgressBar1", seen.bar, {16, 76, kWidth - 32, kProgressBarHeight}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.got.left, c.want.left) << c.name;
