@@ -8,6 +8,7 @@
 namespace qorv {
 namespace {
 
+using gamewindow::MsgFrmCloseLeft;
 using gamewindow::MsgFrmPlaces;
 using gamewindow::PlaceMsgFrm;
 using updater::PlaceUpdateFrm;
