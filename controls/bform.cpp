@@ -116,6 +116,7 @@ void BForm::LoadSkin(int dpi) {
 // of its edges goes to the target's DPI on its own, in the target and in the skin made at that
 // DPI, so that tiles still meet edge to edge and the borders keep their width on the screen.
 void BForm::PaintPiece(Surface& target, const Placement& placement, int dpi) {
+  if (!m_skin) return;  // not created yet, or no skin to be had
   if (dpi != m_skinDpi) LoadSkin(dpi);
   if (!m_skin) return;
   const int skinWidth = kFrameSkinWidth / kTwipsPerPixel, skinHeight = kFrameSkinHeight / kTwipsPerPixel;
