@@ -396,11 +396,11 @@ void WebMainFrm::ShowLogo() {
                 LR_CREATEDIBSECTION)))
           : win::PictureForDpi(kLogoBitmap, m_dpi);
   if (!logo) return;
-  auto previous = reinterpret_cast<HBITMAP>(
-      ::SendMessageW(m_picLogo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo.Get())));
   // A static control keeps a copy of a 32-bit picture and hands that copy back here: ours to
-  // delete, where it is not the picture we gave it.
-  if (previous && previous != m_logo.Get()) ::DeleteObject(previous);
+  // delete, where it is not the picture we gave it (which m_logo holds).
+  win::UniqueBitmap previous(reinterpret_cast<HBITMAP>(
+      ::SendMessageW(m_picLogo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo.Get()))));
+  if (previous.Get() == m_logo.Get()) previous.Release();
   m_logo = std::move(logo);  // the control no longer shows the old one
 }
 
