@@ -177,6 +177,39 @@ PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int p
   return scaled;
 }
 
+PixelImage ScaleFrameStrip(const PixelImage& source, int pictureScale, int dpi, int frames,
+                           const uint32_t* keyColour) {
+  if (!WellFormed(source) || pictureScale <= 0 || frames <= 0 ||
+      source.width % (pictureScale * frames) || source.height % pictureScale) {
+    return {};
+  }
+  const int frameWidth = source.width / frames;
+  PixelImage frame;
+  frame.width = frameWidth;
+  frame.height = source.height;
+  PixelImage strip;
+  for (int i = 0; i < frames; ++i) {
+    frame.pixels.clear();
+    for (int y = 0; y < source.height; ++y) {
+      const auto row = source.pixels.begin() + static_cast<ptrdiff_t>(y) * source.width;
+      frame.pixels.insert(frame.pixels.end(), row + i * frameWidth, row + (i + 1) * frameWidth);
+    }
+    const PixelImage scaled = keyColour ? ScaleKeyedPicture(frame, *keyColour, pictureScale, dpi)
+                                        : ScalePicture(frame, pictureScale, dpi);
+    if (scaled.pixels.empty()) return {};
+    if (i == 0) {
+      strip.width = scaled.width * frames;
+      strip.height = scaled.height;
+      strip.pixels.resize(static_cast<size_t>(strip.width) * strip.height);
+    }
+    for (int y = 0; y < scaled.height; ++y) {
+      std::copy_n(scaled.pixels.begin() + static_cast<ptrdiff_t>(y) * scaled.width, scaled.width,
+                  strip.pixels.begin() + static_cast<ptrdiff_t>(y) * strip.width + i * scaled.width);
+    }
+  }
+  return strip;
+}
+
 PixelSize FitWithin(int width, int height, int maxWidth, int maxHeight) {
   if (width <= 0 || height <= 0 || maxWidth <= 0 || maxHeight <= 0) return {};
   if (width <= maxWidth && height <= maxHeight) return {width, height};

@@ -42,6 +42,15 @@ PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int p
                              int dpi, std::span<const int> xEdges = {},
                              std::span<const int> yEdges = {});
 
+// A strip of `frames` equal frames side by side (a skin button's looks), each frame scaled on its
+// own to ScaleForDpi(the design frame's width): every frame at the DPI is equally wide, so a cut
+// at a multiple of that width takes one look whole. Where ScalePicture's edges would round a
+// 25-pixel frame to 38, 37, 38, ... at 150 %, this gives 38 each. keyColour (0x00RRGGBB) when the
+// art is colour-keyed (see ScaleKeyedPicture); pixels then come out 0x00RRGGBB. Empty when the
+// design width is no multiple of `frames`.
+PixelImage ScaleFrameStrip(const PixelImage& source, int pictureScale, int dpi, int frames,
+                           const uint32_t* keyColour = nullptr);
+
 // The largest size of the picture's proportions (each side rounded down) that fits in
 // maxWidth x maxHeight, or the picture's own size when it fits already. 0 x 0 for no room.
 struct PixelSize {

@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "base/units.h"
 #include "base/win/borderless.h"
 #include "base/win/dpi.h"
 #include "base/win/mouse_args.h"
+#include "base/win/picture.h"
 #include "controls/frame_skin.h"
 
 namespace qorv::controls {
@@ -41,7 +45,7 @@ BForm::~BForm() {
 
 bool BForm::Create(HWND parent, int x, int y, int width, PropertyBag* bag, int controlId) {
   RegisterClassOnce(kBFormClass, CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
-  m_skin.Reset(::LoadBitmapW(win::ThisModule(), MAKEINTRESOURCEW(kFrameSkinResource)));
+  LoadSkin(win::DpiOf(parent));
   HWND hwnd = win::Window::Create(kBFormClass, 0, L"", WS_CHILD | WS_CLIPSIBLINGS, x, y,
                                   std::max(width, 0), BarHeightPx(parent), parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
@@ -94,24 +98,44 @@ void BForm::SetHasLogo(bool hasLogo) {
 
 // ---- painting ----
 
-// The skin is drawn for 96 DPI: a piece is cut and clipped in the skin's pixels against the
-// target's extent at 96, then each of its edges goes to the target's DPI on its own, so that
-// tiles still meet edge to edge and the borders keep their width on the screen.
+// The skin at the window's DPI, made again when the window has moved to another: every piece's
+// edges are cuts (see ScalePicture), so a piece cut out at its scaled edges is whole, with
+// nothing of its neighbour in the skin blended in.
+void BForm::LoadSkin(int dpi) {
+  std::vector<int> xs, ys;
+  for (int i = 0; i <= static_cast<int>(FramePiece::BottomRight); ++i) {
+    const TwipsRect r = PieceSource(static_cast<FramePiece>(i));
+    for (int64_t x : {r.left, r.left + r.width}) xs.push_back(static_cast<int>(RoundHalfEven(x / double{kTwipsPerPixel})));
+    for (int64_t y : {r.top, r.top + r.height}) ys.push_back(static_cast<int>(RoundHalfEven(y / double{kTwipsPerPixel})));
+  }
+  m_skin = win::PictureForDpi(kFrameSkinResource, dpi, win::PictureCuts{xs, ys, std::nullopt});
+  m_skinDpi = dpi;
+}
+
+// A piece is cut and clipped in the design's pixels against the target's extent at 96, then each
+// of its edges goes to the target's DPI on its own, in the target and in the skin made at that
+// DPI, so that tiles still meet edge to edge and the borders keep their width on the screen.
 void BForm::PaintPiece(Surface& target, const Placement& placement, int dpi) {
+  if (!m_skin) return;  // not created yet, or no skin to be had
+  if (dpi != m_skinDpi) LoadSkin(dpi);
   if (!m_skin) return;
-  SIZE skin = BitmapSize(m_skin.Get());
-  TwipsRect source = PieceSource(placement.piece, int64_t{skin.cx} * kTwipsPerPixel,
-                                 int64_t{skin.cy} * kTwipsPerPixel);
+  const int skinWidth = kFrameSkinWidth / kTwipsPerPixel, skinHeight = kFrameSkinHeight / kTwipsPerPixel;
+  TwipsRect source = PieceSource(placement.piece);
   auto at96 = [dpi](int px) {
     return static_cast<int>(std::ceil(PixelsToTwips(px, dpi) / kTwipsPerPixel));
   };
-  auto blit = ClipPiece(source, placement.x, placement.y, skin.cx, skin.cy, at96(target.Width()),
-                        at96(target.Height()));
+  auto blit = ClipPiece(source, placement.x, placement.y, skinWidth, skinHeight,
+                        at96(target.Width()), at96(target.Height()));
   if (!blit) return;
-  const int x0 = ScaleForDpi(blit->dstX, dpi), x1 = ScaleForDpi(blit->dstX + blit->w, dpi);
-  const int y0 = ScaleForDpi(blit->dstY, dpi), y1 = ScaleForDpi(blit->dstY + blit->h, dpi);
-  target.PaintBitmap(m_skin.Get(), x0, y0, x1 - x0, y1 - y0, blit->srcX, blit->srcY, blit->w,
-                     blit->h);
+  auto scaled = [dpi](int from, int length) {
+    const int a = ScaleForDpi(from, dpi);
+    return std::pair{a, ScaleForDpi(from + length, dpi) - a};
+  };
+  const auto [x0, w] = scaled(blit->dstX, blit->w);
+  const auto [y0, h] = scaled(blit->dstY, blit->h);
+  const auto [sx, sw] = scaled(blit->srcX, blit->w);
+  const auto [sy, sh] = scaled(blit->srcY, blit->h);
+  target.PaintBitmap(m_skin.Get(), x0, y0, w, h, sx, sy, sw, sh);
 }
 
 void BForm::PaintTitle() {

@@ -81,13 +81,15 @@ class BForm : public win::Window {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  void LoadSkin(int dpi);
   void PaintPiece(Surface& target, const Placement& placement, int dpi);
   void OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam);
   void ApplyBackColor(uint32_t colour);
 
   Liveness m_life;
   Surface m_image;
-  win::UniqueBitmap m_skin;  // the hidden picture holder's picture
+  win::UniqueBitmap m_skin;  // the hidden picture holder's picture, at m_skinDpi
+  int m_skinDpi = 0;
   std::wstring m_caption;
   HWND m_frmHwnd = nullptr;
   bool m_hasLogo = false;

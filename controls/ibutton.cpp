@@ -9,6 +9,7 @@
 #include "base/units.h"
 #include "base/win/dpi.h"
 #include "base/win/mouse_args.h"
+#include "base/win/picture.h"
 
 namespace qorv::controls {
 
@@ -64,12 +65,17 @@ bool iButton::Create(HWND parent, int x, int y, int width, int height, PropertyB
 // ---- properties ----
 
 void iButton::SetBackPicture(int resourceId) {
-  m_backPicture.Reset(::LoadBitmapW(win::ThisModule(), MAKEINTRESOURCEW(resourceId)));
-  if (BitmapSize(m_backPicture.Get()).cx <= 0) m_backPicture.Reset();
-  m_backPictureId = m_backPicture ? resourceId : 0;
-  m_pictureDpi = kDesignDpi;  // the artwork is drawn for 96 DPI
+  LoadBackPicture(resourceId);
   m_changed.Mark(L"BackPicture");
   BuildFrames();
+}
+
+void iButton::LoadBackPicture(int resourceId) {
+  // The strip is made at the button's DPI from the finer art, so its looks are copied 1:1.
+  m_backPicture = win::StripForDpi(resourceId, m_dpi, FramesInStrip(Style()), m_maskColour);
+  if (BitmapSize(m_backPicture.Get()).cx <= 0) m_backPicture.Reset();
+  m_backPictureId = m_backPicture ? resourceId : 0;
+  m_pictureDpi = m_dpi;
 }
 
 void iButton::SetBackPicture(HBITMAP bitmap, int pictureDpi) {
@@ -115,6 +121,8 @@ void iButton::SetCaption(std::wstring caption) {
 void iButton::SetStyle(int32_t style) {
   m_state.SetStyle(style);
   m_changed.Mark(L"Style");
+  // The strip's looks are scaled one by one, so their count is part of the picture.
+  if (m_backPictureId && m_dpi != kDesignDpi) LoadBackPicture(m_backPictureId);
   BuildFrames();
 }
 
@@ -153,6 +161,10 @@ void iButton::FitToPicture() {
 void iButton::SetDpi(int dpi) {
   m_dpi = ClampDpi(dpi);
   m_image.SetFontDpi(m_dpi);
+  if (m_backPictureId && m_pictureDpi != m_dpi) {
+    LoadBackPicture(m_backPictureId);
+    BuildFrames();
+  }
   FitToPicture();
   PaintLook(CurrentLook());
 }
@@ -194,8 +206,7 @@ void iButton::ReadProperties(PropertyBag& bag) {
   m_backPictureId = 0;
   if (auto* ref = std::get_if<PictureRef>(&picture)) {
     if (ref->resourceId) {
-      m_backPicture.Reset(::LoadBitmapW(win::ThisModule(), MAKEINTRESOURCEW(ref->resourceId)));
-      if (m_backPicture) m_backPictureId = ref->resourceId;
+      LoadBackPicture(ref->resourceId);
     } else if (ref->handle) {
       m_backPicture = CopyBitmap(reinterpret_cast<HBITMAP>(static_cast<uintptr_t>(ref->handle)));
     }

@@ -183,6 +183,7 @@ class iButton : public win::Window {
   int m_dpi = kDesignDpi;
   int m_pictureDpi = kDesignDpi;
   int AtDpi(int picturePixels) const;
+  void LoadBackPicture(int resourceId);
   void FitToPicture();
   FrameChoice m_lastFrame{-1, false};
   HCURSOR m_cursor = nullptr;

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "base/units.h"
 #include "base/win/dpi.h"
 #include "base/text.h"
@@ -10,6 +12,7 @@
 #include "base/win/dpi.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
+#include "base/win/picture.h"
 #include "build_config.h"
 #include "controls/property_bag.h"
 #include "gamewindow/cache_main.h"
@@ -183,9 +186,7 @@ void WebMainFrm::OnLoad() {
   m_tab.SethContainerWnd(m_pCnt);
   m_tab.LockReDraw(false);
 
-  m_logo.Reset(static_cast<HBITMAP>(::LoadImageW(win::ThisModule(), MAKEINTRESOURCEW(105),
-                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  ::SendMessageW(m_picLogo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_logo.Get()));
+  ShowLogo();
 
   WebMinMaxClick();
 
@@ -385,6 +386,24 @@ void WebMainFrm::Layout() {
   }
 }
 
+void WebMainFrm::ShowLogo() {
+  // At another DPI the logo is made from the finer art at the window's DPI: the static control
+  // would otherwise show the 96 DPI picture at its own size or stretched.
+  win::UniqueBitmap logo =
+      m_dpi == kDesignDpi
+          ? win::UniqueBitmap(static_cast<HBITMAP>(::LoadImageW(
+                win::ThisModule(), MAKEINTRESOURCEW(kLogoBitmap), IMAGE_BITMAP, 0, 0,
+                LR_CREATEDIBSECTION)))
+          : win::PictureForDpi(kLogoBitmap, m_dpi);
+  if (!logo) return;
+  // A static control keeps a copy of a 32-bit picture and hands that copy back here: ours to
+  // delete, where it is not the picture we gave it (which m_logo holds).
+  win::UniqueBitmap previous(reinterpret_cast<HBITMAP>(
+      ::SendMessageW(m_picLogo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo.Get()))));
+  if (previous.Get() == m_logo.Get()) previous.Release();
+  m_logo = std::move(logo);  // the control no longer shows the old one
+}
+
 void WebMainFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
   m_dpi = newDpi;
   // The buttons first: an auto-sized button would otherwise size itself back to its picture at
@@ -403,6 +422,7 @@ void WebMainFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
   } else {
     Form::OnDpiChanged(newDpi, suggested);
   }
+  ShowLogo();
   // A window of the same size in pixels gets no WM_SIZE from the move: lay out all the same.
   Layout();
   DressCaptionButtons();

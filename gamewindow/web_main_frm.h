@@ -36,6 +36,7 @@ namespace qorv::gamewindow {
 class WebUrl;
 
 inline constexpr wchar_t kWebMainFrmClass[] = L"Qorv.WebMainFrm";
+inline constexpr int kLogoBitmap = 105;
 
 class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpdateHost {
  public:
@@ -102,6 +103,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   void SaveSettings();
   int Px(double twips) const;  // at the window's DPI
   void DressCaptionButtons();
+  void ShowLogo();
   void WebMinMaxClick();
   void ArrowCursor();
   void WireEvents();

@@ -1,35 +1,53 @@
 #include "login/login_layout.h"
 
+#include <algorithm>
+
+#include "base/picture_scale.h"
+#include "base/units.h"
+#include "base/work_area.h"
+
 namespace qorv::login {
 
 namespace {
 
-PixelRect Scaled(int x, int y, int w, int h, int dpi) {
-  return PixelRect::Sized(ScaleForDpi(x, dpi), ScaleForDpi(y, dpi), ScaleForDpi(w, dpi),
-                          ScaleForDpi(h, dpi));
-}
+// A length in the background's pixels at 96 DPI, at the DPI and then shrunk as the background is.
+class Scaler {
+ public:
+  Scaler(int dpi, double shrink) : m_dpi(dpi), m_shrink(shrink) {}
+  int operator()(int at96) const {
+    const int scaled = ScaleForDpi(at96, m_dpi);
+    return m_shrink < 1.0 ? static_cast<int>(RoundHalfEven(scaled * m_shrink)) : scaled;
+  }
 
-// The origin along one axis: the whole extent centred if it fits, else the part that must be
-// seen (from `from`, `size` long) centred.
-int Origin(int workLo, int workHi, int extent, int from, int size) {
-  const int work = workHi - workLo;
-  if (extent <= work) return workLo + (work - extent) / 2;
-  return workLo + (work - size) / 2 - from;
-}
+ private:
+  int m_dpi;
+  double m_shrink;
+};
 
 }  // namespace
 
+PixelSize LoginBackgroundSize(const PixelRect& work, int dpi) {
+  return FitWithin(ScaleForDpi(kLoginWidth, dpi), ScaleForDpi(kLoginHeight, dpi), work.Width(),
+                   work.Height());
+}
+
 LoginPlaces PlaceLoginScreen(const PixelRect& work, int dpi) {
+  const int fullWidth = ScaleForDpi(kLoginWidth, dpi);
+  const int fullHeight = ScaleForDpi(kLoginHeight, dpi);
+  PixelSize size = LoginBackgroundSize(work, dpi);
+  if (size.width <= 0 || size.height <= 0) size = {fullWidth, fullHeight};  // no work area read
+  // The tighter side's factor: the other side was rounded down from it.
+  const double shrink = std::min(static_cast<double>(size.width) / fullWidth,
+                                 static_cast<double>(size.height) / fullHeight);
+  const Scaler at(dpi, shrink);
   LoginPlaces p;
-  const int width = ScaleForDpi(kLoginWidth, dpi);
-  const int height = ScaleForDpi(kLoginHeight, dpi);
-  p.picture = Scaled(399, 119, 748, 456, dpi);
-  p.page = Scaled(-1, -1, 767, 475, dpi);
-  p.miniButton = Point{ScaleForDpi(1130, dpi), ScaleForDpi(116, dpi)};
-  p.closeButton = Point{ScaleForDpi(1146, dpi), ScaleForDpi(147, dpi)};
-  const int x = Origin(work.left, work.right, width, p.picture.left, p.picture.Width());
-  const int y = Origin(work.top, work.bottom, height, p.picture.top, p.picture.Height());
-  p.screen = PixelRect::Sized(x, y, width, height);
+  p.picture = PixelRect::Sized(at(399), at(119), at(748), at(456));
+  p.page = PixelRect::Sized(at(-1), at(-1), at(767), at(475));
+  p.miniButton = Point{at(1130), at(116)};
+  p.closeButton = Point{at(1146), at(147)};
+  p.screen = PixelRect::Sized(CentredOnArea(work.left, work.Width(), size.width),
+                              CentredOnArea(work.top, work.Height(), size.height), size.width,
+                              size.height);
   return p;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "base/geometry.h"
+#include "base/picture_scale.h"
 
 namespace qorv::login {
 
@@ -17,9 +18,12 @@ struct LoginPlaces {
   Point miniButton, closeButton;
 };
 
-// Centred on the work area. Where the background is larger than the work area (a small monitor
-// at a high DPI), the page's box is what must be seen whole: it is centred instead, and the
-// background's edges fall off the work area.
+// The background's size at the DPI, shrunk in its proportions where the work area is smaller:
+// the layered picture is shrunk by this same rule (FitWithin), so the places below stay on it.
+PixelSize LoginBackgroundSize(const PixelRect& work, int dpi);
+
+// Centred on the work area at LoginBackgroundSize; on a background shrunk to fit, every place
+// on it shrinks by the same factor, so the whole page is seen on any work area.
 LoginPlaces PlaceLoginScreen(const PixelRect& work, int dpi);
 
 }  // namespace qorv::login

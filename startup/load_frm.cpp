@@ -4,7 +4,9 @@
 #include <shellapi.h>
 #include <wininet.h>
 
+#include "base/units.h"
 #include "base/win/borderless.h"
+#include "base/win/dpi.h"
 #include "base/win/environment.h"
 #include "base/win/log.h"
 #include "startup/command_line.h"
@@ -42,11 +44,19 @@ LoadFrm::LoadFrm() {
 void LoadFrm::CreateFormWindow() {
   RegisterClassOnce(kLoadFrmClass, 0, ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1)),
                     ::LoadCursorW(nullptr, IDC_ARROW));
-  // The splash's design position: centred on the primary monitor's work area.
-  POINT at = win::CentredOnWorkArea(kSplashWidth, kSplashHeight);
+  const RECT place = SplashPlacement(win::SystemDpi());
   // A tool window: a splash has no taskbar button of its own.
-  Create(kLoadFrmClass, WS_EX_TOOLWINDOW, kProductCaption, WS_POPUP, at.x, at.y,
-         kSplashWidth, kSplashHeight, nullptr);
+  Create(kLoadFrmClass, WS_EX_TOOLWINDOW, kProductCaption, WS_POPUP, place.left, place.top,
+         place.right - place.left, place.bottom - place.top, nullptr);
+}
+
+RECT SplashPlacement(int dpi) {
+  // Centred at the size the picture takes at the DPI: the layered picture keeps the window's
+  // top-left corner, so a window centred at the design's size would sit off-centre once scaled.
+  const int width = ScaleForDpi(kSplashWidth, dpi);
+  const int height = ScaleForDpi(kSplashHeight, dpi);
+  const POINT at = win::CentredOnWorkArea(width, height);
+  return {at.x, at.y, at.x + width, at.y + height};
 }
 
 void LoadFrm::OnLoad() {

@@ -14,6 +14,10 @@ inline constexpr wchar_t kLoadFrmClass[] = L"Qorv.LoadFrm";
 inline constexpr int kSplashWidth = 356;   // 5340 twips
 inline constexpr int kSplashHeight = 122;  // 1830 twips
 
+// The splash window's rectangle at the primary monitor's DPI: the design's size at that DPI,
+// centred on the work area.
+RECT SplashPlacement(int dpi);
+
 class LoadFrm : public win::Form, public win::ISplashForm {
  public:
   LoadFrm();

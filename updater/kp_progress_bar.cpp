@@ -1,6 +1,12 @@
 #include "updater/kp_progress_bar.h"
 
+#include <algorithm>
+#include <optional>
 #include <utility>
+
+#include "base/units.h"
+#include "base/win/dpi.h"
+#include "base/win/picture.h"
 
 namespace qorv::updater {
 
@@ -9,14 +15,17 @@ KpProgressBar::~KpProgressBar() { Destroy(); }
 bool KpProgressBar::CreateBar(HWND parent, int x, int y, int width, HBITMAP skin,
                               const ProgressBarModel::PropertyLookup& stored) {
   RegisterClassOnce(kKpProgressBarClass, 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
-  win::UniqueBitmap bitmap(skin ? skin
-                                : static_cast<HBITMAP>(::LoadImageW(
-                                      win::ThisModule(), MAKEINTRESOURCEW(kProgressSkinBitmap),
-                                      IMAGE_BITMAP, 0, 0, 0)));
-  m_skin = win::BackBuffer::Holding(nullptr, std::move(bitmap));
+  m_dpi = win::DpiOf(parent);
+  m_ownSkin = !skin;
+  if (skin) {
+    m_skin = win::BackBuffer::Holding(nullptr, win::UniqueBitmap(skin));
+    m_skinDpi = kDesignDpi;  // a given skin is the design's 10 x 10
+  } else {
+    LoadSkin();
+  }
   m_model.ReadProperties(stored);
   if (!Create(kKpProgressBarClass, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, width,
-              kProgressBarHeight, parent)) {
+              Height(), parent)) {
     return false;
   }
   if (!m_image.Bitmap()) {  // no WM_SIZE came with the creation
@@ -26,6 +35,31 @@ bool KpProgressBar::CreateBar(HWND parent, int x, int y, int width, HBITMAP skin
   }
   m_model.ClearChanged();
   return true;
+}
+
+void KpProgressBar::LoadSkin() {
+  // Made at the bar's DPI from the finer art, its parts cut apart, so the ends copy 1:1.
+  m_skin = win::BackBuffer::Holding(
+      nullptr, m_dpi == kDesignDpi
+                   ? win::UniqueBitmap(static_cast<HBITMAP>(::LoadImageW(
+                         win::ThisModule(), MAKEINTRESOURCEW(kProgressSkinBitmap), IMAGE_BITMAP,
+                         0, 0, 0)))
+                   : win::PictureForDpi(kProgressSkinBitmap, m_dpi,
+                                        win::PictureCuts{kProgressSkinColumns, {}, std::nullopt}));
+  m_skinDpi = m_dpi;
+}
+
+int KpProgressBar::Height() const { return ScaleForDpi(kProgressBarHeight, m_dpi); }
+
+void KpProgressBar::SetDpi(int dpi) {
+  m_dpi = ClampDpi(dpi);
+  if (m_ownSkin && m_skinDpi != m_dpi) LoadSkin();
+  if (!Hwnd()) return;
+  RECT client{};
+  ::GetClientRect(Hwnd(), &client);
+  ::SetWindowPos(Hwnd(), nullptr, 0, 0, client.right, Height(),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  OnSize(client.right);  // a new height, or the same size with a new skin: drawn again
 }
 
 bool KpProgressBar::SetMin(int32_t v) {
@@ -53,7 +87,7 @@ void KpProgressBar::MakeImage(int width) {
   win::WindowDC window(Hwnd());
   if (!m_image) m_image = win::BackBuffer::Holding(window.Get(), {});
   m_image.PutBitmap(win::UniqueBitmap(
-      ::CreateCompatibleBitmap(window.Get(), width > 0 ? width : 1, kProgressBarHeight)));
+      ::CreateCompatibleBitmap(window.Get(), width > 0 ? width : 1, Height())));
 }
 
 void KpProgressBar::DrawBar() {
@@ -61,12 +95,14 @@ void KpProgressBar::DrawBar() {
   // A download sets Value for every 8 KB; the picture changes only when the fill's end moves a
   // pixel, so the same copies are not drawn (and the window not repainted) again.
   std::vector<SkinCopy> copies =
-      ProgressBarCopies(m_width, m_model.Min(), m_model.Max(), m_model.Value());
+      ProgressBarCopies(m_width, m_model.Min(), m_model.Max(), m_model.Value(), m_dpi);
   if (m_imageCurrent && copies == m_drawn) return;
   ::SetStretchBltMode(m_image.Get(), COLORONCOLOR);
   for (const SkinCopy& c : copies) {
-    ::StretchBlt(m_image.Get(), c.dstX, 0, c.dstWidth, kProgressBarHeight, m_skin.Get(),
-                 c.srcX, 0, c.srcWidth, kProgressSkinSize, SRCCOPY);
+    // A skin given at the design's size: its columns are found at the design's pixels.
+    const int srcX = MulDiv(c.srcX, m_skinDpi, m_dpi), srcWidth = MulDiv(c.srcWidth, m_skinDpi, m_dpi);
+    ::StretchBlt(m_image.Get(), c.dstX, 0, c.dstWidth, Height(), m_skin.Get(), srcX, 0,
+                 std::max(srcWidth, 1), ScaleForDpi(kProgressSkinSize, m_skinDpi), SRCCOPY);
   }
   m_drawn = std::move(copies);
   m_imageCurrent = true;
@@ -74,7 +110,7 @@ void KpProgressBar::DrawBar() {
 }
 
 void KpProgressBar::OnWindowPosChanging(WINDOWPOS& pos) {
-  if (!(pos.flags & SWP_NOSIZE)) pos.cy = kProgressBarHeight;
+  if (!(pos.flags & SWP_NOSIZE)) pos.cy = Height();
 }
 
 void KpProgressBar::OnSize(int width) {

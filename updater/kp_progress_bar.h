@@ -2,7 +2,7 @@
 // 101 of the updater) into an off-screen image of its size, which WM_PAINT copies.
 //
 // It owns the skin bitmap and its memory DC, and the image's DC and bitmap. Its height is always
-// 10 pixels (150 twips). It raises no events.
+// 150 twips: 10 pixels at 96 DPI. It raises no events.
 #pragma once
 
 #include <windows.h>
@@ -36,6 +36,8 @@ class KpProgressBar : public win::Window {
   bool SetMax(int32_t v);
   bool SetValue(int32_t v);
   const ProgressBarModel& Model() const { return m_model; }
+  // The window's DPI changed: the skin is made again at it and the bar's height follows.
+  void SetDpi(int dpi);
 
   // The off-screen image (what the bar shows), for reading pixels back.
   HDC ImageDC() const { return m_image.Get(); }
@@ -44,6 +46,8 @@ class KpProgressBar : public win::Window {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  void LoadSkin();
+  int Height() const;
   void MakeImage(int width);
   void DrawBar();
   void OnWindowPosChanging(WINDOWPOS& pos);
@@ -54,6 +58,9 @@ class KpProgressBar : public win::Window {
   win::BackBuffer m_skin;
   win::BackBuffer m_image;  // one DC for the bar's life; a new bitmap at each size
   int m_width = 0;
+  int m_dpi = kDesignDpi;
+  int m_skinDpi = kDesignDpi;  // the DPI the skin's pixels are made for
+  bool m_ownSkin = true;       // made here from the resource, so it can be made again
   std::vector<SkinCopy> m_drawn;  // what the image shows
   bool m_imageCurrent = false;    // false: the image is new and shows nothing yet
 };

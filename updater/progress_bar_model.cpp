@@ -46,28 +46,34 @@ void ProgressBarModel::WriteProperties(const PropertyWriter& write) const {
   write(L"Value", m_value);
 }
 
-int ProgressFillEnd(int width, int32_t min, int32_t max, int32_t value) {
+int ProgressFillEnd(int width, int32_t min, int32_t max, int32_t value, int dpi) {
+  // The track's border, which the fill starts after and stops before.
+  const int border = ScaleForDpi(1, dpi);
   int64_t span = static_cast<int64_t>(max) - min;
-  if (span == 0) return 1;
-  double x = static_cast<double>(width - 2) / static_cast<double>(span) *
+  if (span == 0) return border;
+  double x = static_cast<double>(width - 2 * border) / static_cast<double>(span) *
                  static_cast<double>(static_cast<int64_t>(value) - min) +
-             1.0;
+             border;
   int64_t rounded = RoundHalfEven(x);
   // Stored properties may hold a Value outside Min..Max; the fill never leaves the track.
-  int64_t last = std::max(1, width - 1);
-  return static_cast<int>(std::clamp<int64_t>(rounded, 1, last));
+  int64_t last = std::max(border, width - border);
+  return static_cast<int>(std::clamp<int64_t>(rounded, border, last));
 }
 
-std::vector<SkinCopy> ProgressBarCopies(int width, int32_t min, int32_t max, int32_t value) {
+std::vector<SkinCopy> ProgressBarCopies(int width, int32_t min, int32_t max, int32_t value,
+                                        int dpi) {
   std::vector<SkinCopy> copies;
   auto add = [&](int srcX, int srcWidth, int dstX, int dstWidth) {
     if (dstWidth > 0) copies.push_back({srcX, srcWidth, dstX, dstWidth});
   };
-  add(0, 3, 0, 3);
-  add(3, 2, 3, width - 6);
-  add(5, 3, width - 3, 3);
-  int x = ProgressFillEnd(width, min, max, value);
-  add(8, 2, x, width - x - 1);
+  // The skin's columns at the DPI, as the skin made at that DPI is cut (kProgressSkinColumns).
+  auto at = [dpi](int column) { return ScaleForDpi(column, dpi); };
+  const int left = at(3), right = at(8) - at(5);
+  add(0, left, 0, left);
+  add(at(3), at(5) - at(3), left, width - left - right);
+  add(at(5), right, width - right, right);
+  int x = ProgressFillEnd(width, min, max, value, dpi);
+  add(at(8), at(10) - at(8), x, width - x - ScaleForDpi(1, dpi));
   return copies;
 }
 

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/units.h"
+
 namespace qorv::updater {
 
 class ProgressBarModel {
@@ -46,7 +48,9 @@ class ProgressBarModel {
 // The skin is 10 x 10 pixels: columns 0-2 the left end, 3-4 the filled middle, 5-7 the right end,
 // 8-9 the empty middle.
 inline constexpr int kProgressSkinSize = 10;
-inline constexpr int kProgressBarHeight = 10;  // pixels (150 twips)
+inline constexpr int kProgressBarHeight = 10;  // pixels at 96 DPI (150 twips)
+// Where the skin is cut into its parts (design pixels), so each part is scaled on its own.
+inline constexpr int kProgressSkinColumns[] = {3, 5, 8};
 
 struct SkinCopy {
   int srcX, srcWidth;  // in the skin, full height
@@ -56,10 +60,14 @@ struct SkinCopy {
 
 // Where the filled part ends: (W - 2) / (Max - Min) x (Value - Min) + 1, rounded halves to even.
 // With Max equal to Min (possible only from stored properties) the bar is empty: X = 1.
-int ProgressFillEnd(int width, int32_t min, int32_t max, int32_t value);
+// At another DPI the border of 1 is ScaleForDpi(1, dpi).
+int ProgressFillEnd(int width, int32_t min, int32_t max, int32_t value, int dpi = kDesignDpi);
 
 // The copies that draw the bar, in drawing order: left end, filled middle, right end, then the
 // empty part of the track over them. Copies of no width are left out.
-std::vector<SkinCopy> ProgressBarCopies(int width, int32_t min, int32_t max, int32_t value);
+// At another DPI every column and the border are at ScaleForDpi of their design pixels, in the
+// skin made at that DPI and in the bar alike, so each copy is 1:1 but the middles'.
+std::vector<SkinCopy> ProgressBarCopies(int width, int32_t min, int32_t max, int32_t value,
+                                        int dpi = kDesignDpi);
 
 }  // namespace qorv::updater

@@ -156,6 +156,7 @@ void UpdateFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
     ::MoveWindow(closebtn.Hwnd(), p.close.left, p.close.top, p.close.Width(), p.close.Height(),
                  TRUE);
   }
+  KpProgressBar1.SetDpi(m_dpi);
   if (KpProgressBar1.Hwnd()) {
     ::SetWindowPos(KpProgressBar1.Hwnd(), nullptr, p.barLeft, p.barTop, p.barWidth, 0,
                    SWP_NOZORDER | SWP_NOACTIVATE);

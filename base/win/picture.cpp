@@ -173,4 +173,16 @@ UniqueBitmap PictureForDpi(int bitmapId, int dpi, const PictureCuts& cuts) {
   return BitmapFromPixels(PictureAtDpi(L"BITMAP", bitmapId, dpi, cuts));
 }
 
+UniqueBitmap StripForDpi(int bitmapId, int dpi, int frames, std::optional<COLORREF> keyColour) {
+  if (PictureScaleFor(ClampDpi(dpi)) == 1) return PictureForDpi(bitmapId, dpi);
+  PixelImage twice = DecodePicture(LoadCustomResource(bitmapId, L"BITMAP2X"));
+  if (twice.pixels.empty()) return {};
+  if (!keyColour) return BitmapFromPixels(ScaleFrameStrip(twice, 2, ClampDpi(dpi), frames));
+  // The strip's pixels are 0x00RRGGBB; a COLORREF has red in its low byte.
+  const uint32_t key = (GetRValue(*keyColour) << 16) | (GetGValue(*keyColour) << 8) |
+                       GetBValue(*keyColour);
+  return BitmapFromPixels(
+      ScaleFrameStrip(WithKey(std::move(twice), key), 2, ClampDpi(dpi), frames, &key));
+}
+
 }  // namespace qorv::win

@@ -42,6 +42,11 @@ PixelImage LoadPictureAtDpi(const wchar_t* type, int id, int dpi, const PictureC
 // 32-bit DIB section of the 2x copy scaled. The caller owns it. Null when missing.
 UniqueBitmap PictureForDpi(int bitmapId, int dpi, const PictureCuts& cuts = {});
 
+// A skin button's state strip of `frames` looks at dpi, each look scaled on its own so that all
+// are one width (see ScaleFrameStrip); keyColour (a COLORREF) stays exact along the looks' edges.
+// At 96 DPI exactly what LoadBitmap gives. Null when missing.
+UniqueBitmap StripForDpi(int bitmapId, int dpi, int frames, std::optional<COLORREF> keyColour);
+
 // A 32-bit top-down DIB section holding the pixels. Null on failure.
 UniqueBitmap BitmapFromPixels(const PixelImage& image);
 

@@ -66,6 +66,30 @@ TEST(PictureScale, FramesOfAStripStayWholeAtEveryDpi) {
   }
 }
 
+// A button's state strip: at 150 % a 25-pixel look is 37.5 pixels, and every look must still be
+// one width, so that the button's equal cuts take each look whole and none of its neighbour.
+TEST(PictureScale, EveryLookOfAButtonStripIsOneWidthAtEveryDpi) {
+  const PixelImage strip = Stripes({0, 25, 50, 75}, {kRed, kGreen, kBlue}, 18, 2);
+  for (int dpi : {96, 120, 144, 168, 192, 240}) {
+    const PixelImage scaled = ScaleFrameStrip(strip, 2, dpi, 3);
+    const int look = ScaleForDpi(25, dpi);
+    ASSERT_EQ(scaled.width, 3 * look) << dpi;
+    ASSERT_EQ(scaled.height, ScaleForDpi(18, dpi)) << dpi;
+    const uint32_t colour[] = {kRed, kGreen, kBlue};
+    for (int x = 0; x < scaled.width; ++x) {
+      ASSERT_EQ(At(scaled, x, scaled.height / 2), colour[x / look]) << "dpi " << dpi << " x " << x;
+    }
+  }
+  // Keyed art stays key or art along each look's edge.
+  const uint32_t key = 0xFF00FF;
+  const PixelImage keyed = Stripes({0, 3, 25, 28, 50}, {key, 0xFF0000, key, 0x00FF00}, 4, 2);
+  const PixelImage scaled = ScaleFrameStrip(keyed, 2, 144, 2, &key);
+  ASSERT_EQ(scaled.width, 2 * 38);
+  for (uint32_t p : scaled.pixels) ASSERT_TRUE(p == key || p == 0xFF0000 || p == 0x00FF00) << std::hex << p;
+  // A strip that is not whole looks gives nothing rather than looks cut in the wrong places.
+  EXPECT_TRUE(ScaleFrameStrip(strip, 2, 144, 4).pixels.empty());
+}
+
 // A skin's 4-pixel border around its middle keeps its width in scaled pixels on every side, with
 // no blend across the inner edge.
 TEST(PictureScale, BordersKeepTheirScaledWidth) {

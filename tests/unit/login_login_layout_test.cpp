@@ -35,20 +35,48 @@ TEST(LoginLayout, PageBoxAndButtonsAtEachDpi) {
   }
 }
 
-TEST(LoginLayout, TheWholePageIsSeenOnAWorkAreaSmallerThanTheBackground) {
+// On a work area smaller than the background at the DPI, the background shrinks to fit in its
+// proportions (as its layered picture does) and the page's box and buttons shrink with it: each
+// place is its 96 DPI pixels at the DPI times the tighter side's factor, halves to even.
+TEST(LoginLayout, OnASmallWorkAreaThePlacesShrinkWithTheBackground) {
   struct Case {
     const char* name;
     PixelRect work;
     int dpi;
+    PixelRect screen, box;
+    int pageW, pageH, miniX, closeY;
   } cases[] = {
-      {"1280 x 984 at 150 %", PixelRect::Edges(0, 0, 1280, 984), 144},
-      {"1366 x 728 at 125 %", PixelRect::Edges(0, 0, 1366, 728), 120},
-      {"1024 x 728 at 100 %", PixelRect::Edges(0, 0, 1024, 728), 96},
-      {"a second monitor left of the first", PixelRect::Edges(-1280, 40, 0, 1024), 144},
+      // 1856 x 1044 into 1280 wide: x 0.6897; box 598 x 0.6897 = 412.4, 1122 -> 773.8
+      {"1280 x 984 at 150 %", PixelRect::Edges(0, 0, 1280, 984), 144,
+       PixelRect::Sized(0, 132, 1280, 720), PixelRect::Sized(412, 123, 774, 472), 793, 491, 1169,
+       152},
+      // 1546 x 870 into 728 high: width 1546 x 728 / 870 = 1293.7 -> 1293
+      {"1366 x 728 at 125 %", PixelRect::Edges(0, 0, 1366, 728), 120,
+       PixelRect::Sized(36, 0, 1293, 728), PixelRect::Sized(417, 125, 782, 477), 802, 497, 1181,
+       154},
+      {"1024 x 728 at 100 %", PixelRect::Edges(0, 0, 1024, 728), 96,
+       PixelRect::Sized(0, 76, 1024, 576), PixelRect::Sized(330, 98, 619, 377), 635, 393, 935, 122},
+      {"a second monitor left of the first", PixelRect::Edges(-1280, 40, 0, 1024), 144,
+       PixelRect::Sized(-1280, 172, 1280, 720), PixelRect::Sized(412, 123, 774, 472), 793, 491,
+       1169, 152},
+      // Only 4 pixels short in height: the shrink is slight, and still applied to every place.
+      {"1920 x 1040 at 150 %", PixelRect::Edges(0, 0, 1920, 1040), 144,
+       PixelRect::Sized(36, 0, 1848, 1040), PixelRect::Sized(595, 177, 1117, 681), 1145, 709, 1688,
+       219},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     LoginPlaces p = PlaceLoginScreen(c.work, c.dpi);
+    EXPECT_EQ(p.screen, c.screen);
+    EXPECT_EQ(p.picture, c.box);
+    EXPECT_EQ(p.page.Width(), c.pageW);
+    EXPECT_EQ(p.page.Height(), c.pageH);
+    EXPECT_EQ(p.miniButton.x, c.miniX);
+    EXPECT_EQ(p.closeButton.y, c.closeY);
+    // The size the layered picture is shrunk to, by the same rule.
+    const PixelSize picture = LoginBackgroundSize(c.work, c.dpi);
+    EXPECT_EQ(picture.width, p.screen.Width());
+    EXPECT_EQ(picture.height, p.screen.Height());
     const PixelRect box = p.picture.Moved(p.screen.left, p.screen.top);
     EXPECT_GE(box.left, c.work.left);
     EXPECT_GE(box.top, c.work.top);

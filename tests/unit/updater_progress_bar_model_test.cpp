@@ -121,5 +121,28 @@ TEST(ProgressBarDrawing, CopiesInOrder) {
   EXPECT_EQ(ProgressBarCopies(0, 0, 1, 0), (V{{0, 3, 0, 3}, {5, 3, -3, 3}}));
 }
 
+// At another DPI the skin's columns 3, 5, 8 and 10 and the border of 1 are at ScaleForDpi of
+// their design pixels (at 150 %: 4, 8, 12, 15 and 2), in the skin and in the bar alike, so the
+// ends are copied 1:1 and the fill stops inside the border at its scaled width.
+TEST(ProgressBarDrawing, CopiesAtTheDpiKeepTheEndsWhole) {
+  using V = std::vector<SkinCopy>;
+  struct Case {
+    int width, value, dpi;
+    V copies;
+  } cases[] = {
+      // X = (200 - 4) / 100 * 50 + 2 = 100; the empty track 200 - 100 - 2 wide.
+      {200, 50, 144, V{{0, 4, 0, 4}, {4, 4, 4, 192}, {8, 4, 196, 4}, {12, 3, 100, 98}}},
+      {200, 100, 144, V{{0, 4, 0, 4}, {4, 4, 4, 192}, {8, 4, 196, 4}}},
+      {200, 0, 144, V{{0, 4, 0, 4}, {4, 4, 4, 192}, {8, 4, 196, 4}, {12, 3, 2, 196}}},
+      // 125 %: 3.75 -> 4, 6.25 -> 6, 10, 12.5 -> 12; the border 1.25 -> 1.
+      {200, 50, 120, V{{0, 4, 0, 4}, {4, 2, 4, 192}, {6, 4, 196, 4}, {10, 2, 100, 99}}},
+      {200, 50, 192, V{{0, 6, 0, 6}, {6, 4, 6, 188}, {10, 6, 194, 6}, {16, 4, 100, 98}}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ProgressBarCopies(c.width, 0, 100, c.value, c.dpi), c.copies)
+        << c.width << " " << c.value << " at " << c.dpi;
+  }
+}
+
 }  // namespace
 }  // namespace qorv::updater

@@ -14,6 +14,7 @@
 #include "base/win/dpi.h"
 #include "base/win/resource.h"
 #include "startup/layered_image.h"
+#include "startup/load_frm.h"
 #include "win/support/test_window.h"
 
 namespace qorv {
@@ -139,6 +140,20 @@ TEST_F(LayeredAtDpi, TheSplashIsItsDesignAtTheDpiAndSharperThanAStretch) {
   const double blurred = Sharpness(stretched, 534, 183, 12);
   std::printf("sharpness shown %.1f, 1x stretched %.1f\n", crisp, blurred);
   EXPECT_GT(crisp, blurred * 1.2) << "shown " << crisp << ", 1x stretched " << blurred;
+}
+
+TEST_F(LayeredAtDpi, TheSplashIsCentredOnTheWorkAreaAtItsScaledSize) {
+  const RECT place = SplashPlacement(kDpi);
+  ::SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(image.SetUp(window, kSplashPicture, false));
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  // Twice the centres, so that an odd leftover pixel is not lost to integer halves.
+  EXPECT_NEAR(r.left + r.right, work.left + work.right, 2) << r.left << ", " << r.right;
+  EXPECT_NEAR(r.top + r.bottom, work.top + work.bottom, 2) << r.top << ", " << r.bottom;
 }
 
 TEST_F(LayeredAtDpi, TheLoginBackgroundFitsTheWorkAreaInItsProportions) {
