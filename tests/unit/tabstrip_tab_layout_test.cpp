@@ -474,24 +474,5 @@ TEST(TabStripAtDpi, APressLandsOnWhatIsDrawnThere) {
   }
 }
 
-TEST(TabStripAtDpi, SkinCutsNameEveryPieceEdge) {
-  // Scaling the skin at these lines puts each frame and close image at its scaled edges.
-  for (int style : {0, 1}) {
-    const SkinMetrics& m = MetricsFor(style);
-    const SkinCuts cuts = SkinCutsFor(style);
-    auto cut = [&](int x) { return std::count(cuts.x.begin(), cuts.x.end(), x) > 0; };
-    for (int32_t x : m.frameX) {
-      EXPECT_TRUE(cut(x)) << x;
-      EXPECT_TRUE(cut(x + m.frameWidth)) << x;
-    }
-    for (int32_t x : m.closeX) {
-      EXPECT_TRUE(cut(x)) << x;
-      EXPECT_TRUE(cut(x + kCloseSize)) << x;
-    }
-    EXPECT_TRUE(cut(1)) << "the background column";
-    EXPECT_NE(std::find(cuts.y.begin(), cuts.y.end(), kCloseSize), cuts.y.end());
-  }
-}
-
 }  // namespace
 }  // namespace qorv::tabstrip
