@@ -410,6 +410,7 @@ void WebMainFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
   // the old DPI when the layout moves it.
   for (controls::iButton* b : {&m_tool, &m_min, &m_minmax, &m_close, &m_otherUser, &m_gameSpace})
     b->SetDpi(m_dpi);
+  m_tab.SetDpi(m_dpi);  // its new height is what the layout puts the page area below
   if (m_objStyle && m_objStyle->Maximised() && !::IsIconic(Hwnd())) {
     // Maximised stays maximised, to the work area of the monitor it now is on.
     MONITORINFO info{};

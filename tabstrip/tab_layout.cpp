@@ -17,21 +17,27 @@ int32_t ClampInt32(int64_t v) {
                                                   std::numeric_limits<int32_t>::max()));
 }
 
-// The frame's destination: style 0 frames start 14 pixels left of the tab and overlap their
-// left neighbour; style 1 frames cover exactly the tab.
-PixelRect FrameRect(int32_t tabStyle, const TabView& t) {
+// The frame's destination: style 0 frames start a border's width left of the tab and overlap
+// their left neighbour; style 1 frames cover exactly the tab.
+PixelRect FrameRect(int32_t tabStyle, const TabView& t, int dpi) {
   const SkinMetrics& m = MetricsFor(tabStyle);
-  if (tabStyle == 0)
-    return PixelRect::Sized(t.left - kFrameBorder, 0, t.width + kFrameBorder, m.frameHeight);
-  return PixelRect::Sized(t.left, 0, t.width, m.frameHeight);
+  const int32_t h = TabPx(m.frameHeight, dpi);
+  if (tabStyle == 0) {
+    const int32_t border = TabPx(kFrameBorder, dpi);
+    return PixelRect::Sized(t.left - border, 0, t.width + border, h);
+  }
+  return PixelRect::Sized(t.left, 0, t.width, h);
 }
 
-PixelRect CaptionBox(int32_t tabStyle, const TabView& t, bool selected, bool closeShown) {
+PixelRect CaptionBox(int32_t tabStyle, const TabView& t, bool selected, bool closeShown,
+                     int dpi) {
+  auto px = [dpi](int32_t v) { return TabPx(v, dpi); };
   if (tabStyle == 0) {
-    int32_t w = selected ? t.width - 26 : (closeShown ? t.width - 38 : t.width - 14);
-    return PixelRect::Sized(t.left, 0, w, 25);
+    int32_t w = selected ? t.width - px(26) : (closeShown ? t.width - px(38) : t.width - px(14));
+    return PixelRect::Sized(t.left, 0, w, px(25));
   }
-  return PixelRect::Sized(t.left + 12, 0, closeShown ? t.width - 28 : t.width - 8, 26);
+  return PixelRect::Sized(t.left + px(12), 0, closeShown ? t.width - px(28) : t.width - px(8),
+                          px(26));
 }
 
 // Two borders that together exceed the space share it in proportion.
@@ -46,18 +52,28 @@ void FitBorders(int32_t total, int32_t& a, int32_t& b) {
 
 const SkinMetrics& MetricsFor(int32_t tabStyle) { return tabStyle == 0 ? kStyle0 : kStyle1; }
 
+SkinCuts SkinCutsFor(int32_t tabStyle) {
+  const SkinMetrics& m = MetricsFor(tabStyle);
+  SkinCuts cuts;
+  cuts.x.push_back(1);  // the background column
+  for (int32_t x : m.frameX) cuts.x.push_back(x);
+  cuts.x.push_back(m.frameX[2] + m.frameWidth);
+  for (int32_t x : m.closeX) cuts.x.push_back(x);
+  cuts.x.push_back(m.closeX[3] + kCloseSize);
+  cuts.y = {kCloseSize, m.frameHeight};
+  return cuts;
+}
+
 int32_t ComputeTabWidth(int32_t tabStyle, int32_t controlWidth, int32_t leftSize,
-                        int32_t rightSize, int32_t count, int32_t lockedCount) {
+                        int32_t rightSize, int32_t count, int32_t lockedCount, int dpi) {
   const int64_t area = static_cast<int64_t>(controlWidth) - leftSize - rightSize;
   const int64_t unlocked = static_cast<int64_t>(count) - lockedCount;
+  const int64_t full = TabPx(MetricsFor(tabStyle).lockedWidth, dpi);
   int64_t free;
-  int64_t full;
   if (tabStyle == 0) {
-    full = kStyle0.lockedWidth;
-    free = area - full * lockedCount - 14;
+    free = area - full * lockedCount - TabPx(kFirstTabLeft, dpi);
   } else {
-    full = kStyle1.lockedWidth;
-    free = area - full * lockedCount - 5 * static_cast<int64_t>(count);
+    free = area - full * lockedCount - TabPx(kTabGap, dpi) * static_cast<int64_t>(count);
   }
   int64_t w = full;
   if (unlocked > 0) w = RoundHalfEven(static_cast<double>(free) / static_cast<double>(unlocked));
@@ -65,46 +81,49 @@ int32_t ComputeTabWidth(int32_t tabStyle, int32_t controlWidth, int32_t leftSize
 }
 
 std::vector<TabSlot> LayoutTabs(int32_t tabStyle, int32_t tabWidth,
-                                const std::vector<bool>& lockSize) {
-  const SkinMetrics& m = MetricsFor(tabStyle);
+                                const std::vector<bool>& lockSize, int dpi) {
+  const int32_t lockedWidth = TabPx(MetricsFor(tabStyle).lockedWidth, dpi);
   std::vector<TabSlot> slots;
   slots.reserve(lockSize.size());
-  int64_t x = tabStyle == 0 ? 14 : 0;
-  const int64_t gap = tabStyle == 0 ? 0 : 5;
+  int64_t x = tabStyle == 0 ? TabPx(kFirstTabLeft, dpi) : 0;
+  const int64_t gap = tabStyle == 0 ? 0 : TabPx(kTabGap, dpi);
   for (bool locked : lockSize) {
-    int32_t width = locked ? m.lockedWidth : std::max(tabWidth, 0);
+    int32_t width = locked ? lockedWidth : std::max(tabWidth, 0);
     slots.push_back({ClampInt32(x), width});
     x += width + gap;
   }
   return slots;
 }
 
-bool CloseButtonShown(int32_t tabStyle, const TabView& tab) {
+bool CloseButtonShown(int32_t tabStyle, const TabView& tab, int dpi) {
   if (tab.hideButton || tab.width <= 0) return false;
   const SkinMetrics& m = MetricsFor(tabStyle);
-  PixelRect frame = FrameRect(tabStyle, tab);
-  int64_t closeX = static_cast<int64_t>(tab.left) + tab.width - m.closeDx;
-  return closeX >= frame.left && closeX + kCloseSize <= static_cast<int64_t>(frame.right);
+  PixelRect frame = FrameRect(tabStyle, tab, dpi);
+  int64_t closeX = static_cast<int64_t>(tab.left) + tab.width - TabPx(m.closeDx, dpi);
+  return closeX >= frame.left &&
+         closeX + TabPx(kCloseSize, dpi) <= static_cast<int64_t>(frame.right);
 }
 
 HitResult HitTest(int32_t tabStyle, int32_t controlWidth, int32_t leftSize, int32_t rightSize,
-                  const std::vector<TabView>& tabs, int32_t x, int32_t y) {
+                  const std::vector<TabView>& tabs, int32_t x, int32_t y, int dpi) {
   const int64_t W = controlWidth;
-  if (x < 0 || x > W || y < 0 || y > kHitRowBottom) return {kHitOutside, false};
+  if (x < 0 || x > W || y < 0 || y > TabPx(kHitRowBottom, dpi)) return {kHitOutside, false};
   if (x > W - rightSize || x < leftSize) return {kHitMargin, false};
   if (tabs.empty()) return {kHitNone, false};
   const int64_t r = static_cast<int64_t>(x) - leftSize;
-  if (r <= 14) return {0, false};
+  if (r <= TabPx(kFirstTabLeft, dpi)) return {0, false};
   const SkinMetrics& m = MetricsFor(tabStyle);
+  const int32_t closeDx = TabPx(m.closeDx, dpi), closeY = TabPx(m.closeY, dpi);
+  const int32_t closeSize = TabPx(kCloseSize, dpi);
   for (size_t i = 0; i < tabs.size(); ++i) {
     const TabView& t = tabs[i];
     if (t.width <= 0) continue;  // not drawn, so not there to hit
     const int64_t right = static_cast<int64_t>(t.left) + t.width;
     if (t.left <= r && r <= right) {
       bool close = false;
-      if (CloseButtonShown(tabStyle, t)) {
-        const int64_t cx = right - m.closeDx;
-        close = cx <= r && r <= cx + kCloseSize && m.closeY <= y && y <= m.closeY + kCloseSize;
+      if (CloseButtonShown(tabStyle, t, dpi)) {
+        const int64_t cx = right - closeDx;
+        close = cx <= r && r <= cx + closeSize && closeY <= y && y <= closeY + closeSize;
       }
       return {static_cast<int32_t>(i), close};
     }
@@ -115,8 +134,10 @@ HitResult HitTest(int32_t tabStyle, int32_t controlWidth, int32_t leftSize, int3
 int32_t RoundCoordinate(float value) { return ClampInt32(RoundHalfEven(value)); }
 
 std::vector<TabPaint> PlanTabPaint(int32_t tabStyle, const std::vector<TabView>& tabs,
-                                   int32_t selected, int32_t hoverIndex, int32_t closeState) {
+                                   int32_t selected, int32_t hoverIndex, int32_t closeState,
+                                   int dpi) {
   const SkinMetrics& m = MetricsFor(tabStyle);
+  auto px = [dpi](int32_t v) { return TabPx(v, dpi); };
   const auto count = static_cast<int32_t>(tabs.size());
   std::vector<TabPaint> out;
   auto paint = [&](int32_t i, bool isSelected) {
@@ -125,14 +146,16 @@ std::vector<TabPaint> PlanTabPaint(int32_t tabStyle, const std::vector<TabView>&
     TabPaint p;
     p.index = i;
     p.selected = isSelected;
-    p.frame = FrameRect(tabStyle, t);
+    p.frame = FrameRect(tabStyle, t, dpi);
     if (p.frame.Width() <= 0) return;
     p.frameImage = isSelected ? FrameImage::Selected
                    : (i == hoverIndex ? FrameImage::Hovered : FrameImage::Normal);
-    p.frameSource =
-        PixelRect::Sized(m.frameX[static_cast<int>(p.frameImage)], 0, m.frameWidth, m.frameHeight);
-    p.drawClose = CloseButtonShown(tabStyle, t);
-    p.captionBox = CaptionBox(tabStyle, t, isSelected, p.drawClose);
+    // The skin is scaled at its cut lines: a frame is where its 96-DPI edges land.
+    const int32_t fx = m.frameX[static_cast<int>(p.frameImage)];
+    p.frameSource = PixelRect::Edges(px(fx), 0, px(fx + m.frameWidth), px(m.frameHeight));
+    p.frameBorder = px(kFrameBorder);
+    p.drawClose = CloseButtonShown(tabStyle, t, dpi);
+    p.captionBox = CaptionBox(tabStyle, t, isSelected, p.drawClose, dpi);
     p.drawCaption = p.captionBox.Width() > 0;
     if (p.drawClose) {
       if (i == hoverIndex && closeState == 1) {
@@ -142,8 +165,9 @@ std::vector<TabPaint> PlanTabPaint(int32_t tabStyle, const std::vector<TabView>&
       } else {
         p.closeImage = isSelected ? CloseImage::Selected : CloseImage::Normal;
       }
-      p.close = PixelRect::Sized(t.left + t.width - m.closeDx, m.closeY, kCloseSize, kCloseSize);
-      p.closeSourceX = m.closeX[static_cast<int>(p.closeImage)];
+      p.close = PixelRect::Sized(t.left + t.width - px(m.closeDx), px(m.closeY), px(kCloseSize),
+                                 px(kCloseSize));
+      p.closeSourceX = px(m.closeX[static_cast<int>(p.closeImage)]);
     }
     out.push_back(p);
   };

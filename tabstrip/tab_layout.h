@@ -2,7 +2,10 @@
 // where (frames, captions, close images, the skin's kept borders). Numbers in, numbers out; the
 // control applies the results with GDI.
 //
-// Coordinates are pixels. Tab positions (Left, Width) are relative to the tab area, which starts
+// Coordinates are pixels at the strip's DPI: every size of the design (96 DPI) below, the
+// margins and the skin's coordinates are scaled by dpi/96 (ScaleForDpi), each on its own, so at
+// 96 DPI nothing moves and elsewhere drawing and hit testing agree pixel for pixel.
+// Tab positions (Left, Width) are relative to the tab area, which starts
 // TabLeftSize pixels into the control; hit tests take control coordinates.
 //
 // When tabs no longer fit, the strip degrades without drawing anything misplaced: a tab whose
@@ -15,17 +18,23 @@
 #include <vector>
 
 #include "base/geometry.h"
+#include "base/units.h"
 
 namespace qorv::tabstrip {
 
 inline constexpr int32_t kHitNone = -1;     // inside the tab area, on no tab
 inline constexpr int32_t kHitMargin = -2;   // in the left or right margin
 inline constexpr int32_t kHitOutside = -3;  // outside the control or below the tab row
-inline constexpr int32_t kHitRowBottom = 25;  // in both styles
+inline constexpr int32_t kHitRowBottom = 25;  // in both styles, at 96 DPI
 
 inline constexpr int32_t kTabWidthStart = 108;
 inline constexpr int32_t kCloseSize = 12;
 inline constexpr int32_t kFrameBorder = 14;  // kept left and right ends of a frame
+inline constexpr int32_t kFirstTabLeft = 14;  // style 0: the first frame's border fits before it
+inline constexpr int32_t kTabGap = 5;         // style 1: between tabs
+
+// A design size (pixels at 96 DPI) at the strip's DPI.
+inline int32_t TabPx(int32_t at96, int dpi) { return ScaleForDpi(at96, dpi); }
 
 struct SkinMetrics {
   int bitmapId;
@@ -37,12 +46,26 @@ struct SkinMetrics {
   int32_t closeX[4];          // selected tab's, normal, hovered, pressed
   int32_t closeDx, closeY;    // close image at (Left + Width - closeDx, closeY)
 };
+// At 96 DPI, as the skin bitmaps are drawn.
 const SkinMetrics& MetricsFor(int32_t tabStyle);  // 0: style 0; anything else: style 1
-inline int32_t StripHeight(int32_t tabStyle) { return MetricsFor(tabStyle).stripHeight; }
+inline int32_t StripHeight(int32_t tabStyle, int dpi = kDesignDpi) {
+  return TabPx(MetricsFor(tabStyle).stripHeight, dpi);
+}
+
+// The skin's cut lines (96-DPI pixels): frames, close images, the background column and the
+// close images' bottom. The skin at another DPI is scaled cell by cell at them, so each frame
+// and close image starts at TabPx of its 96-DPI place and none blends into its neighbour.
+struct SkinCuts {
+  std::vector<int> x;
+  std::vector<int> y;
+};
+SkinCuts SkinCutsFor(int32_t tabStyle);
 
 // The width of every unlocked tab. No lower bound: many tabs make it small, 0 or negative.
+// leftSize and rightSize are pixels at the DPI already.
 int32_t ComputeTabWidth(int32_t tabStyle, int32_t controlWidth, int32_t leftSize,
-                        int32_t rightSize, int32_t count, int32_t lockedCount);
+                        int32_t rightSize, int32_t count, int32_t lockedCount,
+                        int dpi = kDesignDpi);
 
 struct TabSlot {
   int32_t left = 0;
@@ -50,7 +73,7 @@ struct TabSlot {
   friend bool operator==(const TabSlot&, const TabSlot&) = default;
 };
 std::vector<TabSlot> LayoutTabs(int32_t tabStyle, int32_t tabWidth,
-                                const std::vector<bool>& lockSize);
+                                const std::vector<bool>& lockSize, int dpi = kDesignDpi);
 
 // What hit testing and painting read of one item.
 struct TabView {
@@ -59,7 +82,7 @@ struct TabView {
   bool hideButton = false;
 };
 
-bool CloseButtonShown(int32_t tabStyle, const TabView& tab);
+bool CloseButtonShown(int32_t tabStyle, const TabView& tab, int dpi = kDesignDpi);
 
 struct HitResult {
   int32_t index = kHitNone;
@@ -67,7 +90,7 @@ struct HitResult {
   friend bool operator==(const HitResult&, const HitResult&) = default;
 };
 HitResult HitTest(int32_t tabStyle, int32_t controlWidth, int32_t leftSize, int32_t rightSize,
-                  const std::vector<TabView>& tabs, int32_t x, int32_t y);
+                  const std::vector<TabView>& tabs, int32_t x, int32_t y, int dpi = kDesignDpi);
 
 // An event coordinate as the hit test takes it: nearest integer, halves to even.
 int32_t RoundCoordinate(float value);
@@ -85,16 +108,18 @@ struct TabPaint {
   bool drawCaption = false;
   PixelRect captionBox;
   bool drawClose = false;
-  PixelRect close;          // destination, 12 x 12
+  PixelRect close;          // destination, 12 x 12 at 96 DPI
   int32_t closeSourceX = 0; // in the skin, y 0
   CloseImage closeImage = CloseImage::Normal;
+  int32_t frameBorder = kFrameBorder;  // kept at each end of the frame, in both frame and skin
   friend bool operator==(const TabPaint&, const TabPaint&) = default;
 };
 
 // Unselected tabs from last to first (each over its right neighbour), then the selected tab over
 // both of its neighbours. closeState: 0 none, 1 hovered close button, 2 pressed.
 std::vector<TabPaint> PlanTabPaint(int32_t tabStyle, const std::vector<TabView>& tabs,
-                                   int32_t selected, int32_t hoverIndex, int32_t closeState);
+                                   int32_t selected, int32_t hoverIndex, int32_t closeState,
+                                   int dpi = kDesignDpi);
 
 inline constexpr uint32_t kCaptionCentred = 0x25;     // centred, vertically centred, one line
 inline constexpr uint32_t kCaptionEllipsis = 0x8000;  // from the left, cut with an ellipsis

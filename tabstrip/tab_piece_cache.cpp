@@ -13,10 +13,11 @@ namespace {
 // Scratch layout, one band of rows each: the skin's pieces as a direct drawing copies them, the
 // look over black, the look over white. The band height is even, so a caption's vertical
 // centring, which rounds halves to even, lands on the same row in every band as in the strip.
-constexpr int32_t kBand = 32;
+constexpr int32_t kBand = 32;  // the scratch bands' least height; taller strips get taller ones
 static_assert(kBand % 2 == 0);
 constexpr int32_t kScratchWidthAtFirst = 256;
 constexpr int32_t kLookWidthAtMost = 4096;
+constexpr int32_t kLookHeightAtMost = 5 * kBand;  // the tallest strip, at 480 DPI
 // What the kept looks may hold (4 MB) in pixel words; a strip's frame needs about one per pixel
 // of its tab area.
 constexpr size_t kLookWordsAtMost = size_t{1} << 20;
@@ -124,7 +125,7 @@ void TabPieceCache::DrawWhole() {
 }
 
 void TabPieceCache::DrawPlanned(const PlannedTab& planned, Under& under) {
-  const Source src{m_setting.style, m_setting.skin, m_setting.fonts};
+  const Source src{m_setting.style, m_setting.skin, m_setting.fonts, m_setting.height};
   if (Replay(src, planned.tab, planned.caption, planned.parts, &under)) return;
   // Part by part, in the order of a direct drawing: what can be replayed is, the rest is drawn.
   for (Part part : {kFrame, kCaption, kClose}) {
@@ -157,7 +158,7 @@ bool TabPieceCache::RedrawChangedColumns() {
   ::BitBlt(m_layer.Get(), from, 0, w, h, m_setting.background, m_setting.left + from, 0, SRCCOPY);
   ::GdiFlush();
   m_latest = Latest::Layer;
-  const Source src{m_setting.style, m_setting.skin, m_setting.fonts};
+  const Source src{m_setting.style, m_setting.skin, m_setting.fonts, m_setting.height};
   size_t drawn = 0;
   for (size_t i = 0; i < m_planned.size(); ++i) {
     const PlannedTab& p = m_planned[i];
@@ -223,6 +224,7 @@ void TabPieceCache::Clear() {
   m_scratch.Reset();
   m_scratchPixels.Reset();
   m_scratchView = {};
+  m_band = 0;
   m_previousReusable = false;
   m_previousPlanned.clear();
   m_previousUnders.clear();
@@ -246,11 +248,12 @@ TabPieceCache::Look TabPieceCache::LookOf(const Source& src, const TabPaint& tab
   Look look;
   look.style = src.style;
   look.width = right - left;
-  look.height = StripHeight(src.style);
+  look.height = src.height;
   if (parts & kFrame) {
     look.frame = true;
     look.frameRect = relative(tab.frame);
     look.frameSource = tab.frameSource;
+    look.frameBorder = tab.frameBorder;
   }
   if (parts & kCaption) {
     look.caption = true;
@@ -279,8 +282,12 @@ bool TabPieceCache::Replay(const Source& src, const TabPaint& tab, const std::ws
   Look wanted = LookOf(src, tab, caption, parts, x);
   auto it = m_looks.find(wanted);
   if (it == m_looks.end()) {
-    if (wanted.width <= 0 || wanted.width > kLookWidthAtMost || wanted.height > kBand) return false;
-    if (!MakeScratch(wanted.width + wanted.frameRect.Width() + kCloseSize)) return false;
+    if (wanted.width <= 0 || wanted.width > kLookWidthAtMost || wanted.height > kLookHeightAtMost)
+      return false;
+    if (!MakeScratch(wanted.width + wanted.frameRect.Width() + wanted.closeRect.Width(),
+                     wanted.height)) {
+      return false;
+    }
     Piece piece = Compose(wanted, src);
     // Over budget: forget every look, once a frame, so that the looks of one frame fit again.
     if ((m_lookWords + piece.Words() > kLookWordsAtMost || m_looks.size() >= kLooksAtMost) &&
@@ -317,19 +324,19 @@ bool TabPieceCache::Replay(const Source& src, const TabPaint& tab, const std::ws
 }
 
 TabPieceCache::Piece TabPieceCache::Compose(const Look& look, const Source& src) {
-  const PixelView black = m_scratchView.Sub(0, kBand, look.width, look.height);
-  const PixelView white = m_scratchView.Sub(0, 2 * kBand, look.width, look.height);
+  const PixelView black = m_scratchView.Sub(0, m_band, look.width, look.height);
+  const PixelView white = m_scratchView.Sub(0, 2 * m_band, look.width, look.height);
   Fill(black, kPixelBlack);
   Fill(white, kPixelWhite);
-  DrawLook(look, src, {kBand, 2 * kBand});
+  DrawLook(look, src, {m_band, 2 * m_band});
   return Piece{CoverOf(black, white), {}, {}};
 }
 
 std::vector<uint32_t> TabPieceCache::ComposeOver(const Look& look, const Source& src,
                                                  const PixelView& below) {
-  const PixelView band = m_scratchView.Sub(0, kBand, look.width, look.height);
+  const PixelView band = m_scratchView.Sub(0, m_band, look.width, look.height);
   PutPixels(band, PixelsOf(below));
-  DrawLook(look, src, {kBand});
+  DrawLook(look, src, {m_band});
   return PixelsOf(band);
 }
 
@@ -349,11 +356,12 @@ void TabPieceCache::DrawLook(const Look& look, const Source& src,
     const PixelRect& s = look.frameSource;
     ComposeSkinPieces(scratch, src.skin,
                       PlanSkinImage(f.Width(), f.Height(), s.left, s.top, s.Width(), s.Height(),
-                                    kFrameBorder, 0, kFrameBorder, 0));
+                                    look.frameBorder, 0, look.frameBorder, 0));
     ::BitBlt(pixels, 0, 0, f.Width(), f.Height(), scratch, 0, 0, SRCCOPY);
   }
   if (look.close) {
-    ::BitBlt(pixels, closeAt, 0, kCloseSize, kCloseSize, src.skin, look.closeSourceX, 0, SRCCOPY);
+    ::BitBlt(pixels, closeAt, 0, look.closeRect.Width(), look.closeRect.Height(), src.skin,
+             look.closeSourceX, 0, SRCCOPY);
   }
   ::GdiFlush();
   if (look.frame) {
@@ -376,7 +384,7 @@ void TabPieceCache::DrawLook(const Look& look, const Source& src,
     ::GdiFlush();
   }
   if (look.close) {
-    const PixelView image = all.Sub(closeAt, 0, kCloseSize, kCloseSize);
+    const PixelView image = all.Sub(closeAt, 0, look.closeRect.Width(), look.closeRect.Height());
     for (int32_t band : bands) {
       KeyedCopy(all.Sub(0, band, w, h), look.closeRect.left, look.closeRect.top, image, kKey);
     }
@@ -400,17 +408,19 @@ bool TabPieceCache::MakeLayer(int32_t width, int32_t height) {
   return static_cast<bool>(m_layer);
 }
 
-bool TabPieceCache::MakeScratch(int32_t width) {
-  if (m_scratch && m_scratchView.width >= width) return true;
-  width = std::max(width, kScratchWidthAtFirst);
+bool TabPieceCache::MakeScratch(int32_t width, int32_t height) {
+  if (m_scratch && m_scratchView.width >= width && m_band >= height) return true;
+  width = std::max({width, kScratchWidthAtFirst, m_scratch ? m_scratchView.width : 0});
+  const int32_t band = std::max(kBand, height + height % 2);
   try {
-    win::BackBuffer scratch(CreateMemoryDC(width, 3 * kBand));
+    win::BackBuffer scratch(CreateMemoryDC(width, 3 * band));
     PixelView view;
-    win::BackBuffer pixels = MakeDibDC(width, 3 * kBand, view);
+    win::BackBuffer pixels = MakeDibDC(width, 3 * band, view);
     if (!pixels) return false;
     m_scratch = std::move(scratch);
     m_scratchPixels = std::move(pixels);
     m_scratchView = view;
+    m_band = band;
   } catch (const TabApiError&) {
     return false;  // the direct drawing meets the same refusal and reports it
   }
@@ -437,7 +447,8 @@ void TabPieceCache::DrawDirectly(const Source& src, const TabPaint& tab,
     case kFrame:
       DrawSkinImage(area, tab.frame.left, tab.frame.top, tab.frame.Width(), tab.frame.Height(),
                     src.skin, tab.frameSource.left, tab.frameSource.top, tab.frameSource.Width(),
-                    tab.frameSource.Height(), kFrameBorder, 0, kFrameBorder, 0, kSkinTransparent);
+                    tab.frameSource.Height(), tab.frameBorder, 0, tab.frameBorder, 0,
+                    kSkinTransparent);
       break;
     case kCaption: {
       win::SelectGuard font(area, tab.selected ? src.fonts.bold : src.fonts.normal);
@@ -448,7 +459,8 @@ void TabPieceCache::DrawDirectly(const Source& src, const TabPaint& tab,
       break;
     }
     case kClose:
-      TransparentCopy(area, tab.close.left, tab.close.top, kCloseSize, kCloseSize, src.skin,
+      TransparentCopy(area, tab.close.left, tab.close.top, tab.close.Width(), tab.close.Height(),
+                      src.skin,
                       tab.closeSourceX, 0, kSkinTransparent);
       break;
   }

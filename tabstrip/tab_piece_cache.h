@@ -84,6 +84,7 @@ class TabPieceCache {
     int32_t width = 0, height = 0;
     bool frame = false;
     PixelRect frameRect, frameSource;
+    int32_t frameBorder = 0;
     bool caption = false;
     bool selected = false;
     PixelRect box;
@@ -108,6 +109,7 @@ class TabPieceCache {
     int32_t style;
     HDC skin;
     const Fonts& fonts;
+    int32_t height;  // the strip's
   };
   // Where the frame's latest pixels are.
   enum class Latest { Area, Layer };
@@ -143,7 +145,7 @@ class TabPieceCache {
   std::vector<uint32_t> ComposeOver(const Look& look, const Source& src, const PixelView& below);
   void DrawLook(const Look& look, const Source& src, std::initializer_list<int32_t> bands);
   bool MakeLayer(int32_t width, int32_t height);
-  bool MakeScratch(int32_t width);
+  bool MakeScratch(int32_t width, int32_t height);
   void DrawDirectly(const Source& src, const TabPaint& tab, const std::wstring& caption,
                     Part part);
   void Latest(enum Latest where);
@@ -172,6 +174,7 @@ class TabPieceCache {
   win::BackBuffer m_scratch;
   win::BackBuffer m_scratchPixels;
   PixelView m_scratchView;
+  int32_t m_band = 0;  // height of each of the scratch's three bands
 };
 
 }  // namespace qorv::tabstrip

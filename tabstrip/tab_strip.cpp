@@ -7,6 +7,9 @@
 #include <string>
 
 #include "base/text.h"
+#include "base/units.h"
+#include "base/win/dpi.h"
+#include "base/win/picture.h"
 #include "base/win/log.h"
 #include "base/win/mouse_args.h"
 #include "controls/property_bag.h"
@@ -52,10 +55,19 @@ Win32TabWindowOps& WindowOps() {
 }
 
 // The skin bitmaps come from the program's own resources; a missing one leaves its skin out.
-UniqueMemoryDC LoadSkin(int id) {
-  win::UniqueBitmap bitmap(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
-                                                             MAKEINTRESOURCEW(id), IMAGE_BITMAP,
-                                                             0, 0, LR_CREATEDIBSECTION)));
+// Away from 96 DPI the skin is the 2x art scaled to the DPI at its cut lines, with the magenta
+// key kept sharp so the colour-keyed copies still find it.
+UniqueMemoryDC LoadSkin(int32_t tabStyle, int dpi) {
+  const int id = MetricsFor(tabStyle).bitmapId;
+  win::UniqueBitmap bitmap;
+  if (ClampDpi(dpi) == kDesignDpi) {
+    bitmap.Reset(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                                   MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
+                                                   LR_CREATEDIBSECTION)));
+  } else {
+    const SkinCuts cuts = SkinCutsFor(tabStyle);
+    bitmap = win::PictureForDpi(id, dpi, {cuts.x, cuts.y, uint32_t{0xFF00FF}});
+  }
   if (!bitmap) {
     win::LogError(L"tab strip: bitmap resource " + std::to_wstring(id) + L" is missing");
     return {};
@@ -70,9 +82,12 @@ UniqueMemoryDC LoadSkin(int id) {
   }
 }
 
-win::UniqueFont MakeGuiFont(LONG weight) {
+// The stock font is made for the system DPI; the strip's monitor may have another.
+win::UniqueFont MakeGuiFont(LONG weight, int dpi) {
   LOGFONTW lf{};
   ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+  const int systemDpi = win::SystemDpi();
+  if (dpi != systemDpi) lf.lfHeight = ::MulDiv(lf.lfHeight, dpi, systemDpi);
   lf.lfWeight = weight;
   return win::UniqueFont(::CreateFontIndirectW(&lf));
 }
@@ -89,8 +104,8 @@ void LogFailure(const wchar_t* where, const std::exception& e) {
 }  // namespace
 
 uTab::uTab() {
-  m_skin0 = LoadSkin(MetricsFor(0).bitmapId);
-  m_skin1 = LoadSkin(MetricsFor(1).bitmapId);
+  m_skin0 = LoadSkin(0, m_dpi);
+  m_skin1 = LoadSkin(1, m_dpi);
   m_items = std::make_shared<CTabItems>(WindowOps());
   m_items->BindOwner(this);
   c_Subclass = std::make_unique<subclass::CSubclass>();
@@ -101,8 +116,8 @@ uTab::uTab() {
   m_tabWidth = kTabWidthStart;
   m_tabLeftSize = 40;
   m_tabRightSize = 0;
-  m_fontNormal = MakeGuiFont(100);
-  m_fontBold = MakeGuiFont(700);
+  m_fontNormal = MakeGuiFont(100, m_dpi);
+  m_fontBold = MakeGuiFont(700, m_dpi);
   m_selected = -1;
 }
 
@@ -126,8 +141,9 @@ uTab::~uTab() {
 
 bool uTab::Create(HWND parent, int x, int y, int width, controls::PropertyBag* bag) {
   RegisterClassOnce(kClassName, CS_DBLCLKS);
+  TakeDpi(win::DpiOf(parent));
   HWND hwnd = Window::Create(kClassName, 0, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
-                             width, StripHeight(m_tabStyle), parent);
+                             width, StripHeight(m_tabStyle, m_dpi), parent);
   if (!hwnd) return false;
   ReadProperties(bag);
   // The host runs (there is no designer here): hook the own window for every message.
@@ -215,9 +231,31 @@ void uTab::RelayToolTip(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void uTab::Move(int x, int y, int width) {
   if (!Hwnd()) return;
-  ::SetWindowPos(Hwnd(), nullptr, x, y, width, StripHeight(m_tabStyle),
+  ::SetWindowPos(Hwnd(), nullptr, x, y, width, StripHeight(m_tabStyle, m_dpi),
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+bool uTab::TakeDpi(int dpi) {
+  dpi = ClampDpi(dpi);
+  if (dpi == m_dpi) return false;
+  m_dpi = dpi;
+  m_skin0 = LoadSkin(0, m_dpi);
+  m_skin1 = LoadSkin(1, m_dpi);
+  m_fontNormal = MakeGuiFont(100, m_dpi);
+  m_fontBold = MakeGuiFont(700, m_dpi);
+  return true;
+}
+
+void uTab::SetDpi(int dpi) {
+  if (!TakeDpi(dpi) || !Hwnd()) return;
+  // Looks composed with the old skin and fonts must not be replayed; OnResize makes the
+  // buffers, the layout and the drawing again at the new height.
+  FreeBuffers();
+  OnResize();
+}
+
+int32_t uTab::LeftPx() const { return TabPx(m_tabLeftSize, m_dpi); }
+int32_t uTab::RightPx() const { return TabPx(m_tabRightSize, m_dpi); }
 
 int uTab::Height() const {
   RECT rc{};
@@ -319,15 +357,15 @@ void uTab::ComputeTabWidth() {
   const int32_t n = m_items->Count();
   int32_t locked = 0;
   for (int32_t i = 0; i < n; ++i) locked += m_items->Item(i)->LockSize() ? 1 : 0;
-  m_tabWidth = tabstrip::ComputeTabWidth(m_tabStyle, ControlWidth(), m_tabLeftSize,
-                                         m_tabRightSize, n, locked);
+  m_tabWidth = tabstrip::ComputeTabWidth(m_tabStyle, ControlWidth(), LeftPx(), RightPx(), n,
+                                         locked, m_dpi);
 }
 
 void uTab::LayoutTabs() {
   if (!m_redrawEnabled || m_items->Count() == 0) return;
   std::vector<bool> locks;
   for (int32_t i = 0; i < m_items->Count(); ++i) locks.push_back(m_items->Item(i)->LockSize());
-  auto slots = tabstrip::LayoutTabs(m_tabStyle, m_tabWidth, locks);
+  auto slots = tabstrip::LayoutTabs(m_tabStyle, m_tabWidth, locks, m_dpi);
   for (size_t i = 0; i < slots.size(); ++i) {
     auto item = m_items->Item(static_cast<int32_t>(i));
     item->SetLeft(slots[i].left);
@@ -359,8 +397,8 @@ void uTab::ShowSelectedPage() {
 }
 
 HitResult uTab::HitTestAt(float x, float y) const {
-  return HitTest(m_tabStyle, ControlWidth(), m_tabLeftSize, m_tabRightSize, Views(),
-                 RoundCoordinate(x), RoundCoordinate(y));
+  return HitTest(m_tabStyle, ControlWidth(), LeftPx(), RightPx(), Views(), RoundCoordinate(x),
+                 RoundCoordinate(y), m_dpi);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -381,8 +419,8 @@ void uTab::FreeBuffers() {
 void uTab::CreateBuffers() {
   FreeBuffers();
   const int32_t W = ControlWidth();
-  const int32_t H = StripHeight(m_tabStyle);
-  const int32_t A = W - m_tabLeftSize - m_tabRightSize;
+  const int32_t H = StripHeight(m_tabStyle, m_dpi);
+  const int32_t A = W - LeftPx() - RightPx();
   // A control without width, or margins that leave no tab area, gets no buffer rather than a
   // failed one.
   if (W <= 0) return;
@@ -402,7 +440,7 @@ bool uTab::DrawBackground() {
   if (!m_redrawEnabled || !m_background) return true;
   const SkinMetrics& m = MetricsFor(m_tabStyle);
   const int32_t W = m_bufferWidth;
-  const int32_t H = m.stripHeight;
+  const int32_t H = StripHeight(m_tabStyle, m_dpi);
   HDC dc = m_background.Get();
   // The tabs' background, and so the composition's margins, may be other pixels from now on.
   m_tabLooks.ForgetFrame();
@@ -411,7 +449,8 @@ bool uTab::DrawBackground() {
   if (!Raise(m_life, OnDrawBackground, dc, W, H, bSkipDefault)) return false;
   if (!bSkipDefault && SkinDC()) {
     ::SetStretchBltMode(dc, COLORONCOLOR);
-    ::StretchBlt(dc, 0, 0, W, H, SkinDC(), 0, 0, 1, m.backgroundHeight, SRCCOPY);
+    ::StretchBlt(dc, 0, 0, W, H, SkinDC(), 0, 0, TabPx(1, m_dpi), TabPx(m.backgroundHeight, m_dpi),
+                 SRCCOPY);
   }
   return true;
 }
@@ -419,9 +458,10 @@ bool uTab::DrawBackground() {
 void uTab::DrawTabs(bool update) {
   if (!m_redrawEnabled || !m_composition || !m_background) return;
   const int32_t W = m_bufferWidth;
-  const int32_t H = StripHeight(m_tabStyle);
-  const int32_t L = m_tabLeftSize;
-  const int32_t A = W - L - m_tabRightSize;
+  const int32_t H = StripHeight(m_tabStyle, m_dpi);
+  const int32_t L = LeftPx();
+  const int32_t R = RightPx();
+  const int32_t A = W - L - R;
   HDC area = m_tabArea.Get();
   const bool withTabs = area && A > 0;
   if (withTabs) {
@@ -429,7 +469,7 @@ void uTab::DrawTabs(bool update) {
                                      kSelectedTextColour};
     m_tabLooks.BeginFrame(area, m_background.Get(), L, A, H);
     for (const TabPaint& p : PlanTabPaint(m_tabStyle, Views(), m_selected, m_mouse.Hover(),
-                                          m_mouse.CloseState())) {
+                                          m_mouse.CloseState(), m_dpi)) {
       m_tabLooks.DrawTab(m_tabStyle, SkinDC(), fonts, p, m_items->Item(p.index)->Caption());
     }
     m_tabLooks.EndFrame();
@@ -444,11 +484,11 @@ void uTab::DrawTabs(bool update) {
     from = L + changed.from;
     to = L + changed.to;
     if (to > from) ::BitBlt(composition, from, 0, to - from, H, area, changed.from, 0, SRCCOPY);
-  } else if (withTabs && L >= 0 && m_tabRightSize >= 0) {
+  } else if (withTabs && L >= 0 && R >= 0) {
     // The margins from the background, the rest from the tab area: the same pixels as the whole
     // background overdrawn by the tab area, with less copied.
     ::BitBlt(composition, 0, 0, L, H, m_background.Get(), 0, 0, SRCCOPY);
-    ::BitBlt(composition, L + A, 0, m_tabRightSize, H, m_background.Get(), L + A, 0, SRCCOPY);
+    ::BitBlt(composition, L + A, 0, R, H, m_background.Get(), L + A, 0, SRCCOPY);
     ::BitBlt(composition, L, 0, A, H, area, 0, 0, SRCCOPY);
   } else {
     ::BitBlt(composition, 0, 0, W, H, m_background.Get(), 0, 0, SRCCOPY);
@@ -475,15 +515,15 @@ void uTab::DrawTabs(bool update) {
 void uTab::PaintCopy() {
   win::PaintGuard paint(Hwnd());
   if (m_composition) {
-    ::BitBlt(paint.Dc(), 0, 0, ControlWidth(), StripHeight(m_tabStyle), m_composition.Get(), 0, 0,
-             SRCCOPY);
+    ::BitBlt(paint.Dc(), 0, 0, ControlWidth(), StripHeight(m_tabStyle, m_dpi), m_composition.Get(),
+             0, 0, SRCCOPY);
   }
 }
 
 void uTab::OnResize() {
   HWND self = Hwnd();
   if (!self) return;
-  const int32_t H = StripHeight(m_tabStyle);
+  const int32_t H = StripHeight(m_tabStyle, m_dpi);
   RECT rc{};
   ::GetClientRect(self, &rc);
   if (rc.bottom != H) {

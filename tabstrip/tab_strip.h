@@ -82,7 +82,11 @@ class uTab final : public win::Window, public IuTab {
   // What the host form provides to every control placed on it.
   const std::wstring& ToolTipText() const { return m_toolTipText; }
   void SetToolTipText(const std::wstring& text);
-  void Move(int x, int y, int width);  // pixels; the height follows the style
+  void Move(int x, int y, int width);  // pixels; the height follows the style and the DPI
+  // The DPI the strip is drawn and hit-tested at (that of its parent when created); a change
+  // rebuilds skins, fonts and buffers and lays the tabs out again. Clamped to 96..480.
+  void SetDpi(int dpi);
+  int Dpi() const { return m_dpi; }
   int Height() const;                  // pixels
 
   // IuTab
@@ -150,6 +154,11 @@ class uTab final : public win::Window, public IuTab {
   HitResult HitTestAt(float x, float y) const;
   bool IsTabIndex(int32_t i) const { return i >= 0 && i < m_items->Count(); }
   HDC SkinDC() const;
+  // TabLeftSize and TabRightSize are design pixels; these are them at the DPI.
+  int32_t LeftPx() const;
+  int32_t RightPx() const;
+  // Skins and fonts at dpi; false when it is the DPI already.
+  bool TakeDpi(int dpi);
 
   // Applies the mouse state's effects in order; false when one destroyed the strip.
   bool Apply(const TabMouseEffects& effects, MouseState& args);
@@ -168,6 +177,7 @@ class uTab final : public win::Window, public IuTab {
                              UINT uMsg, WPARAM wParam, LPARAM lParam, LONG_PTR& lParamUser);
   void RelayToolTip(UINT msg, WPARAM wParam, LPARAM lParam);
 
+  int32_t m_dpi = kDesignDpi;
   int32_t m_tabStyle = 0;
   int32_t m_tabLeftSize = 40;
   int32_t m_tabRightSize = 0;

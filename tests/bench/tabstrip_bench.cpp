@@ -5,7 +5,11 @@
 // hit testing) is timed too and taken off. The real cursor rests on the strip, as it does while
 // a user hovers, so the leave tracking is already in place.
 //
-// Prints: tabstrip_drawtabs_ratio_5=<x> tabstrip_drawtabs_ratio_50=<y>, then the raw times.
+// At 96 DPI and again at 144 (the strip told its DPI, the strip 1.5 times as wide and tall, and the
+// BitBlt it is measured against too).
+//
+// Prints per DPI: tabstrip_drawtabs_ratio_5=<x> tabstrip_drawtabs_ratio_50=<y> (suffixed _144 at
+// 144), then the raw times.
 #include <windows.h>
 
 #include <algorithm>
@@ -24,7 +28,7 @@ namespace {
 
 using namespace qorv::tabstrip;
 
-constexpr int kWidth = 800;
+constexpr int kWidth = 800;  // at 96 DPI
 constexpr int kStyle = 1;  // the main window's style
 constexpr int kRounds = 7;
 constexpr double kRoundMicroseconds = 300000;  // each round runs about this long
@@ -95,24 +99,26 @@ struct PassTimes {
 };
 
 // One tab pass per call: the hover alternates between two tabs.
-PassTimes TimeDrawTabs(HWND host, HWND container, int tabs) {
+PassTimes TimeDrawTabs(HWND host, HWND container, int tabs, int dpi) {
   qorv::controls::PropertyBag bag;
   bag.Preset(L"TabStyle", int32_t{kStyle});
   bag.Preset(L"TabLeftSize", int32_t{10});
   uTab strip;
-  strip.Create(host, 0, 0, kWidth, &bag);
+  const int width = TabPx(kWidth, dpi);
+  strip.Create(host, 0, 0, width, &bag);
+  strip.SetDpi(dpi);
   strip.SethContainerWnd(container);
   strip.LockReDraw(false);
   for (int i = 0; i < tabs; ++i)
     strip.TabItems().Add(L"页面标题 " + std::to_wstring(i), std::make_shared<BenchPage>());
   strip.SetSelected(0);
-  POINT rest{kWidth - 5, StripHeight(kStyle) / 2};
+  POINT rest{width - 5, StripHeight(kStyle, dpi) / 2};
   ::ClientToScreen(strip.Hwnd(), &rest);
   ::SetCursorPos(rest.x, rest.y);
   qorv::test::PumpFor(100);
   auto centreOf = [&](int i) {
     auto item = strip.TabItems().Item(i);
-    return MAKELPARAM(strip.TabLeftSize() + item->Left() + item->Width() / 2, 20);
+    return MAKELPARAM(TabPx(strip.TabLeftSize(), dpi) + item->Left() + item->Width() / 2, 20);
   };
   const LPARAM a = centreOf(1), b = centreOf(2);
   auto move = [&](LPARAM at) { ::SendMessageW(strip.Hwnd(), WM_MOUSEMOVE, 0, at); };
@@ -122,14 +128,14 @@ PassTimes TimeDrawTabs(HWND host, HWND container, int tabs) {
   return t;
 }
 
-double TimeBitBlt(HWND host) {
-  const int h = StripHeight(kStyle);
-  UniqueMemoryDC source(CreateMemoryDC(kWidth, h));
-  HWND target = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, kWidth, h, host,
+double TimeBitBlt(HWND host, int dpi) {
+  const int w = TabPx(kWidth, dpi), h = StripHeight(kStyle, dpi);
+  UniqueMemoryDC source(CreateMemoryDC(w, h));
+  HWND target = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, w, h, host,
                                   nullptr, ::GetModuleHandleW(nullptr), nullptr);
   double us = Time([&](int) {
     qorv::win::WindowDC dc(target);
-    ::BitBlt(dc.Get(), 0, 0, kWidth, h, source.Get(), 0, 0, SRCCOPY);
+    ::BitBlt(dc.Get(), 0, 0, w, h, source.Get(), 0, 0, SRCCOPY);
   });
   ::DestroyWindow(target);
   return us;
@@ -138,23 +144,29 @@ double TimeBitBlt(HWND host) {
 }  // namespace
 
 int wmain() {
-  HWND host = qorv::test::CreateHostWindow(0, 0, kWidth + 20, 200);
-  HWND container = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 40, kWidth, 150,
-                                     host, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  HWND host = qorv::test::CreateHostWindow(0, 0, TabPx(kWidth, 144) + 20, 300);
+  HWND container = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 60,
+                                     TabPx(kWidth, 144), 150, host, nullptr,
+                                     ::GetModuleHandleW(nullptr), nullptr);
   qorv::test::PumpFor(200);
-  double blit = TimeBitBlt(host);
-  PassTimes five = TimeDrawTabs(host, container, 5);
-  PassTimes fifty = TimeDrawTabs(host, container, 50);
-  double blitAgain = TimeBitBlt(host);
-  blit = std::min(blit, blitAgain);
-  std::printf("tabstrip_drawtabs_ratio_5=%.1f tabstrip_drawtabs_ratio_50=%.1f\n",
-              five.Pass() / blit, fifty.Pass() / blit);
-  std::printf("tabstrip_drawtabs_us_5=%.1f tabstrip_drawtabs_us_50=%.1f tabstrip_bitblt_us=%.2f "
-              "(%dx%d, style %d)\n",
-              five.Pass(), fifty.Pass(), blit, kWidth, StripHeight(kStyle), kStyle);
-  std::printf("tabstrip_hover_move_us_5=%.1f tabstrip_hover_move_us_50=%.1f "
-              "tabstrip_still_move_us_5=%.1f tabstrip_still_move_us_50=%.1f\n",
-              five.hover, fifty.hover, five.still, fifty.still);
+  for (int dpi : {96, 144}) {
+    const std::string at = dpi == 96 ? "" : "_" + std::to_string(dpi);
+    const char* s = at.c_str();
+    double blit = TimeBitBlt(host, dpi);
+    PassTimes five = TimeDrawTabs(host, container, 5, dpi);
+    PassTimes fifty = TimeDrawTabs(host, container, 50, dpi);
+    double blitAgain = TimeBitBlt(host, dpi);
+    blit = std::min(blit, blitAgain);
+    std::printf("tabstrip_drawtabs_ratio_5%s=%.1f tabstrip_drawtabs_ratio_50%s=%.1f\n", s,
+                five.Pass() / blit, s, fifty.Pass() / blit);
+    std::printf("tabstrip_drawtabs_us_5%s=%.1f tabstrip_drawtabs_us_50%s=%.1f "
+                "tabstrip_bitblt_us%s=%.2f (%dx%d, style %d)\n",
+                s, five.Pass(), s, fifty.Pass(), s, blit, TabPx(kWidth, dpi),
+                StripHeight(kStyle, dpi), kStyle);
+    std::printf("tabstrip_hover_move_us_5%s=%.1f tabstrip_hover_move_us_50%s=%.1f "
+                "tabstrip_still_move_us_5%s=%.1f tabstrip_still_move_us_50%s=%.1f\n",
+                s, five.hover, s, fifty.hover, s, five.still, s, fifty.still);
+  }
   ::DestroyWindow(host);
   return 0;
 }

@@ -381,3 +381,98 @@ TEST(TabSkinImage, EmptyOrNarrowTargetsNeverMirror) {
 
 }  // namespace
 }  // namespace qorv::tabstrip
+
+namespace qorv::tabstrip {
+namespace {
+
+// One worked strip per style and DPI: a 300 (style 0) or 600 (style 1) pixel control with the
+// main window's margins (design 40 and 10, so 50/60/80 and 12/15/20 scaled), three unlocked
+// tabs; tab 1 unselected under the cursor's nothing. Each size is the design's at dpi/96,
+// halves to even: 14 -> 17.5 -> 18 at 120, 123 -> 184.5 -> 184 and 7 -> 10.5 -> 10 at 144.
+struct DpiStrip {
+  int dpi;
+  int style;
+  int32_t control, left, height, width;
+  int32_t slot1;           // tab 1's Left
+  PixelRect frame, source;  // tab 1's frame and its normal image in the scaled skin
+  int32_t border;
+  PixelRect close;        // tab 1's close image
+  int32_t closeSourceX;   // the normal close image in the scaled skin
+  int32_t captionWidth;   // 0 or less: no caption drawn
+};
+
+const DpiStrip kDpiStrips[] = {
+    // Style 0: width (300 - L - 14s) / 3, close at Left + Width - 24s, 12s square at y 6s.
+    {96, 0, 300, 40, 25, 82, 96, Px(82, 0, 96, 25), Px(1, 0, 122, 25), 14, Px(154, 6, 12, 12),
+     379, 44},
+    {120, 0, 300, 50, 31, 77, 95, Px(77, 0, 95, 31), Px(1, 0, 153, 31), 18, Px(142, 8, 15, 15),
+     474, 29},
+    {144, 0, 300, 60, 38, 73, 94, Px(73, 0, 94, 38), Px(2, 0, 182, 38), 21, Px(131, 9, 18, 18),
+     568, 16},
+    {192, 0, 300, 80, 50, 64, 92, Px(64, 0, 92, 50), Px(2, 0, 244, 50), 28, Px(108, 12, 24, 24),
+     758, -12},
+    // Style 1: width (600 - L - 3 * 5s) / 3 capped at 200s, tabs 5s apart, close at
+    // Left + Width - 20s, y 7s; the frame covers the tab.
+    {96, 1, 600, 10, 32, 192, 197, Px(197, 0, 192, 26), Px(1, 0, 124, 26), 14,
+     Px(369, 7, 12, 12), 385, 164},
+    {120, 1, 600, 12, 40, 190, 196, Px(196, 0, 190, 32), Px(1, 0, 155, 32), 18,
+     Px(361, 9, 15, 15), 481, 155},
+    {144, 1, 600, 15, 48, 187, 195, Px(195, 0, 187, 39), Px(2, 0, 186, 39), 21,
+     Px(352, 10, 18, 18), 578, 145},
+    {192, 1, 600, 20, 64, 183, 193, Px(193, 0, 183, 52), Px(2, 0, 248, 52), 28,
+     Px(336, 14, 24, 24), 770, 127},
+};
+
+TEST(TabStripAtDpi, SizesPositionsAndSkinPiecesAreTheDesignsScaled) {
+  for (const DpiStrip& c : kDpiStrips) {
+    SCOPED_TRACE(testing::Message() << "style " << c.style << " at " << c.dpi);
+    EXPECT_EQ(StripHeight(c.style, c.dpi), c.height);
+    const int32_t width = ComputeTabWidth(c.style, c.control, c.left, 0, 3, 0, c.dpi);
+    EXPECT_EQ(width, c.width);
+    const auto slots = LayoutTabs(c.style, width, {false, false, false}, c.dpi);
+    ASSERT_EQ(slots.size(), 3u);
+    EXPECT_EQ(slots[1], (TabSlot{c.slot1, c.width}));
+    std::vector<TabView> tabs;
+    for (const TabSlot& s : slots) tabs.push_back({s.left, s.width, false});
+    const auto plan = PlanTabPaint(c.style, tabs, 0, -1, 0, c.dpi);
+    const auto tab1 = std::find_if(plan.begin(), plan.end(), [](auto& p) { return p.index == 1; });
+    ASSERT_NE(tab1, plan.end());
+    EXPECT_EQ(tab1->frame, c.frame);
+    EXPECT_EQ(tab1->frameSource, c.source);
+    EXPECT_EQ(tab1->frameBorder, c.border);
+    ASSERT_TRUE(tab1->drawClose);
+    EXPECT_EQ(tab1->close, c.close);
+    EXPECT_EQ(tab1->closeSourceX, c.closeSourceX);
+    EXPECT_EQ(tab1->captionBox.Width(), c.captionWidth);
+    EXPECT_EQ(tab1->drawCaption, c.captionWidth > 0);
+    EXPECT_EQ(tab1->captionBox.Height(), c.style == 0 ? c.height : c.frame.Height());
+  }
+}
+
+TEST(TabStripAtDpi, APressLandsOnWhatIsDrawnThere) {
+  for (const DpiStrip& c : kDpiStrips) {
+    SCOPED_TRACE(testing::Message() << "style " << c.style << " at " << c.dpi);
+    std::vector<TabView> tabs;
+    for (const TabSlot& s : LayoutTabs(c.style, c.width, {false, false, false}, c.dpi))
+      tabs.push_back({s.left, s.width, false});
+    const PixelRect& x = c.close;  // tab-area coordinates; the hit test takes the control's
+    auto hit = [&](int32_t r, int32_t y) { return HitTest(c.style, c.control, c.left, 0, tabs,
+                                                          c.left + r, y, c.dpi); };
+    const int32_t midX = x.left + x.Width() / 2, midY = x.top + x.Height() / 2;
+    EXPECT_EQ(hit(midX, midY), (HitResult{1, true})) << "the close image's centre";
+    EXPECT_EQ(hit(x.left, x.top), (HitResult{1, true}));
+    EXPECT_EQ(hit(x.right, x.bottom), (HitResult{1, true}));
+    EXPECT_EQ(hit(x.left - 1, midY), (HitResult{1, false}));
+    EXPECT_EQ(hit(x.right + 1, midY), (HitResult{1, false}));
+    EXPECT_EQ(hit(midX, x.bottom + 1), (HitResult{1, false}));
+    // The row is style 0's height in both styles, scaled: nothing below it is a tab.
+    const int32_t rowBottom = c.style == 0 ? c.height : StripHeight(0, c.dpi);
+    EXPECT_EQ(hit(c.slot1 + 2, rowBottom), (HitResult{1, false}));
+    EXPECT_EQ(hit(c.slot1 + 2, rowBottom + 1), (HitResult{kHitOutside, false}));
+    // The first tab owns the first border's width of the area, as its frame starts there.
+    EXPECT_EQ(hit(TabPx(kFirstTabLeft, c.dpi), 3).index, 0);
+  }
+}
+
+}  // namespace
+}  // namespace qorv::tabstrip

@@ -17,6 +17,7 @@
 #include "gamewindow/msg_layout.h"
 #include "gamewindow/web_main_frm.h"
 #include "startup/public_data.h"
+#include "tabstrip/tab_layout.h"
 #include "win/support/gdi_count.h"
 #include "win/support/scripted_browser.h"
 #include "win/support/test_window.h"
@@ -103,6 +104,8 @@ class DpiTest : public ::testing::Test {
     EXPECT_EQ(ChildRect(m_main->Logo()), m.logo);
     ASSERT_TRUE(m.tab);
     EXPECT_EQ(ChildRect(m_main->WebuTab().Hwnd()), *m.tab);
+    // The strip's own height, the design's 32 pixels at the DPI, so the page area below it too.
+    EXPECT_EQ(m.tab->Height(), tabstrip::TabPx(32, dpi));
   }
   void ChangeDpi(int dpi) {
     // Where the window is, or is restored to when minimised (a minimised window's own rectangle
@@ -228,6 +231,39 @@ TEST_F(DpiTest, APressAtTheDrawnCentreOfEachTitleButtonAndEachAnswerActs) {
   m_main->CloseClick();
   EXPECT_TRUE(test::PumpUntil([] { return MainFormIfLoaded() == nullptr; }, 5000));
   ::KillTimer(nullptr, g_answerTimer);
+}
+
+// Where the strip draws tab `index`'s close image, on the screen.
+POINT CloseButtonCentre(tabstrip::uTab& strip, int32_t index) {
+  std::vector<tabstrip::TabView> views;
+  auto& items = strip.TabItems();
+  for (int32_t i = 0; i < items.Count(); ++i)
+    views.push_back({items.Item(i)->Left(), items.Item(i)->Width(), items.Item(i)->HideButton()});
+  for (const tabstrip::TabPaint& p :
+       tabstrip::PlanTabPaint(strip.TabStyle(), views, strip.Selected(), -1, 0, strip.Dpi())) {
+    if (p.index != index || !p.drawClose) continue;
+    // Tab-area coordinates: the area starts TabLeftSize design pixels into the strip.
+    POINT centre{tabstrip::TabPx(strip.TabLeftSize(), strip.Dpi()) + p.close.left + p.close.Width() / 2,
+                 p.close.top + p.close.Height() / 2};
+    ::ClientToScreen(strip.Hwnd(), &centre);
+    return centre;
+  }
+  ADD_FAILURE() << "tab " << index << " shows no close button";
+  return {};
+}
+
+TEST_F(DpiTest, APressAtATabsDrawnCloseButtonClosesThatTab) {
+  m_main->SetURL(L"http://g/a");
+  m_main->SetURL(L"http://g/b");
+  tabstrip::uTab& strip = m_main->WebuTab();
+  ASSERT_EQ(strip.TabItems().Count(), 3);
+  EXPECT_EQ(strip.Dpi(), m_dpi);
+  ::SetForegroundWindow(m_main->Hwnd());
+  test::PumpFor(100);
+  PressAt(CloseButtonCentre(strip, 1));
+  ASSERT_TRUE(test::PumpUntil([&] { return strip.TabItems().Count() == 2; }, 3000));
+  EXPECT_EQ(strip.TabItems().Item(0)->Caption(), L"Gamehttp://g/");
+  EXPECT_EQ(strip.TabItems().Item(1)->Caption(), L"Gamehttp://g/b");
 }
 
 TEST_F(DpiTest, DpiChangesLayTheWindowOutAgainAndLeakNothing) {
