@@ -89,8 +89,16 @@ def run_wine(args, timeout=30, env=None):
 
 
 def probe(*args, timeout=60, env=None):
-    """Runs the probe; returns (exit code, parsed fields of its first output line)."""
-    rc, text = run_wine([PROBE, *args], timeout=timeout, env=env)
+    """Runs the probe; returns (exit code, parsed fields of its first output line).
+
+    The probe always prints a line. A run that failed having printed nothing never got going
+    (in a busy session wine itself now and then ends at once): it is run once more, so a window
+    that is there is not reported missing for it.
+    """
+    for _ in range(2):
+        rc, text = run_wine([PROBE, *args], timeout=timeout, env=env)
+        if rc == 0 or text.strip():
+            break
     out = text.strip().splitlines()
     first = out[0] if out else ""
     if not first.startswith("found"):
