@@ -19,12 +19,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Started before any form and ended after the message loop: the browser hosts and the
   // clipboard count on a single-threaded apartment for the whole run.
   const qorv::win::OleSession ole;
-  qorv::forms::RegisterStartupForms();
+  qorv::startup::RegisterStartupForms();
   qorv::login::RegisterLoginForms();
   qorv::gamewindow::RegisterGameWindow();
   // Before the first page, so a muted player hears nothing of the login page either.
   qorv::gamewindow::StartPlayerAudio(qorv::gamewindow::LoadPlayerSettings().muted);
-  qorv::forms::LoadFrm();
+  qorv::startup::StartupForm();
   int code = 0;
   if (qorv::win::Application::Instance().LoadedForms() > 0) {
     code = qorv::win::Application::Instance().Run();

@@ -198,7 +198,7 @@ void WebMainFrm::OnLoad() {
 void WebMainFrm::LoadIconsAndTray() {
   HWND form = Hwnd();
   const win::IconSizes sizes = win::IconSizesForDpi(win::DpiOf(form));
-  m_icons = win::LoadFormIcons(IconFilePath(), sizes.big, sizes.small);
+  m_icons = win::LoadFormIcons(startup::IconFilePath(), sizes.big, sizes.small);
   win::SetFormIcons(form, m_icons);
   if (!m_tray) m_tray = std::make_unique<CKpNotifyIcon>();
   m_tray->AddNotifyIcon(form, m_icons.smallIcon.Get(), kProductCaption);

@@ -38,7 +38,7 @@ class WebUrl;
 inline constexpr wchar_t kWebMainFrmClass[] = L"Qorv.WebMainFrm";
 inline constexpr int kLogoBitmap = 105;
 
-class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpdateHost {
+class WebMainFrm final : public win::Form, public win::IGameWindow, public startup::IUpdateHost {
  public:
   WebMainFrm();
   ~WebMainFrm() override;
@@ -127,7 +127,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public IUpda
   win::FormIcons m_icons;
   win::UniqueBitmap m_logo;
   DdeSource m_dde;
-  UpdateCommand m_update;
+  startup::UpdateCommand m_update;
   UINT m_taskbarCreated = 0;
   bool m_hooked = false;
   std::wstring m_versionCaption = L"版本号:";

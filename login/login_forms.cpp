@@ -67,7 +67,7 @@ void CloseLoginScreen() {
 
 void RegisterLoginForms() {
   win::Forms().login = []() -> win::ILoginForm& { return LoginForm(); };
-  SetMoveFollower([]() -> HWND {
+  startup::SetMoveFollower([]() -> HWND {
     LoginFrm* page = g_login.IfLoaded();
     return page ? page->Hwnd() : nullptr;
   });
@@ -87,16 +87,16 @@ void LoginBgFrm::CreateFormWindow() {
 
 void LoginBgFrm::OnLoad() {
   // Hidden until the login page has loaded: its picture need not hold up the splash.
-  if (!m_image.SetUpBeforeShow(Hwnd(), kLoginBackgroundPicture, true)) {
+  if (!m_image.SetUpBeforeShow(Hwnd(), startup::kLoginBackgroundPicture, true)) {
     win::LogError(L"login background picture unavailable");
   }
-  m_hooked = HookWindow(Hwnd());
+  m_hooked = startup::HookWindow(Hwnd());
   ::SetWindowTextW(Hwnd(), kProductCaption);
 }
 
 void LoginBgFrm::OnUnload() {
   m_image.Release();
-  if (m_hooked) UnhookWindow(Hwnd());
+  if (m_hooked) startup::UnhookWindow(Hwnd());
   m_hooked = false;
   if (LoginFrm* page = g_login.IfLoaded()) page->Unload();
   // Closed before any page completed: the splash would otherwise stay up for ever, or on top
@@ -160,8 +160,8 @@ void LoginFrm::CreateFormWindow() {
 }
 
 void LoginFrm::OnLoad() {
-  const std::wstring iconFile = IconFilePath();
-  SaveResFile(101, L"ICON", iconFile);
+  const std::wstring iconFile = startup::IconFilePath();
+  startup::SaveResFile(101, L"ICON", iconFile);
   // Reading the background's handle is what loads it.
   HWND background = LoginBgForm().Hwnd();
   const win::IconSizes sizes = win::IconSizesForDpi(win::DpiOf(background));

@@ -38,7 +38,7 @@ class LoginBgFrm : public win::Form {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  LayeredImage m_image;
+  startup::LayeredImage m_image;
   bool m_hooked = false;
 };
 

@@ -1,6 +1,6 @@
 #include "startup/command_line.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 std::wstring_view ArgumentsAfterProgramName(std::wstring_view commandLine) {
   size_t i = 0;
@@ -16,4 +16,4 @@ std::wstring_view ArgumentsAfterProgramName(std::wstring_view commandLine) {
 
 bool IsWebOption(std::wstring_view arguments) { return arguments == kWebOption; }
 
-}  // namespace qorv
+}  // namespace qorv::startup

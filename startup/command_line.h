@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace qorv {
+namespace qorv::startup {
 
 inline constexpr std::wstring_view kWebOption = L"/web";
 
@@ -16,4 +16,4 @@ std::wstring_view ArgumentsAfterProgramName(std::wstring_view commandLine);
 // The whole argument string must be "/web", exactly and case-sensitively.
 bool IsWebOption(std::wstring_view arguments);
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -13,7 +13,7 @@
 #include "startup/download_pacing.h"
 #include "startup/update_signature.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 constexpr std::wstring_view kPartExtension = L".part";
@@ -577,4 +577,4 @@ bool CKpDownLoadFile::DownLoadFile(const std::wstring& strURLFile, const std::ws
   return Fetch({strURLFile, strSaveFile, bHidden, bRaiseEvent, expectedSha256, &staged, {}});
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

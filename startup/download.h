@@ -31,7 +31,7 @@
 #include "startup/download_decision.h"
 #include "startup/update_integrity.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 // Deletes the part files in `directory` (ending in "\") that no running download holds open
 // (the writer shares no delete access, so its own file survives); returns how many went.
@@ -104,4 +104,4 @@ class CKpDownLoadFile {
   std::shared_ptr<State> m_state;
 };
 
-}  // namespace qorv
+}  // namespace qorv::startup

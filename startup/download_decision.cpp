@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace qorv {
+namespace qorv::startup {
 
 std::optional<uint64_t> ParseContentLength(std::wstring_view text) {
   while (!text.empty() && text.front() == L' ') text.remove_prefix(1);
@@ -65,4 +65,4 @@ Disposal Dispose(BodyEnd end, bool staging, const std::optional<Sha256Digest>& e
   return Disposal::Short;
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

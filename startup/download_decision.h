@@ -9,7 +9,7 @@
 
 #include "startup/update_integrity.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 // What a caller that cannot trust the server bounds a download by: an answer that announces or
 // sends more than `maxBytes`, or is not whole by `deadline` (a DownloadClockSeconds() time), fails
@@ -88,4 +88,4 @@ enum class Disposal {
 Disposal Dispose(BodyEnd end, bool staging, const std::optional<Sha256Digest>& expected,
                  const std::optional<Sha256Digest>& actual);
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -1,6 +1,6 @@
 #include "startup/download_pacing.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 void ReadPacer::Record(uint32_t asked, uint32_t got, double seconds) {
   if (seconds >= kSlowSeconds) {
@@ -19,4 +19,4 @@ bool QueueCheckPacer::Due(double now) {
   return true;
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace qorv {
+namespace qorv::startup {
 
 class ReadPacer {
  public:
@@ -41,4 +41,4 @@ class QueueCheckPacer {
   double m_last = 0;
 };
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -21,7 +21,7 @@
 #include "base/win/log.h"
 #include "base/win/picture.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 namespace {
 
@@ -241,4 +241,4 @@ bool LayeredImage::SetUp(HWND hwnd, const PixelImage& picture, bool stripFrame) 
   return true;
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -11,7 +11,7 @@
 
 #include "base/picture_scale.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 // The "PNG" resources of the two layered windows.
 inline constexpr int kLoginBackgroundPicture = 101;
@@ -56,4 +56,4 @@ class LayeredImage {
 // own otherwise. Each prefetched picture is taken once. Call on the interface thread.
 void PrefetchLayeredPictures(std::initializer_list<int> resourceIds);
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -11,7 +11,7 @@
 #include "base/win/log.h"
 #include "startup/command_line.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 win::FormHolder<LoadFrm> g_loadFrm;
@@ -26,13 +26,11 @@ void CheckConnection() {
 
 }  // namespace
 
-namespace forms {
-::qorv::LoadFrm& LoadFrm() { return g_loadFrm.Get(); }
-bool LoadFrmLoaded() { return g_loadFrm.IsLoaded(); }
+LoadFrm& StartupForm() { return g_loadFrm.Get(); }
+bool StartupFormLoaded() { return g_loadFrm.IsLoaded(); }
 void RegisterStartupForms() {
   win::Forms().splashIfLoaded = []() -> win::ISplashForm* { return g_loadFrm.IfLoaded(); };
 }
-}  // namespace forms
 
 LoadFrm::LoadFrm() {
   // The splash and the login background are decoded while the checks wait on the network.
@@ -82,4 +80,4 @@ void LoadFrm::OnLoad() {
 
 void LoadFrm::OnUnload() { m_splash.Release(); }
 
-}  // namespace qorv
+}  // namespace qorv::startup

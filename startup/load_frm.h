@@ -8,7 +8,7 @@
 #include "base/win/form_registry.h"
 #include "startup/layered_image.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 inline constexpr wchar_t kLoadFrmClass[] = L"Qorv.LoadFrm";
 inline constexpr int kSplashWidth = 356;   // 5340 twips
@@ -32,15 +32,14 @@ class LoadFrm : public win::Form, public win::ISplashForm {
   LayeredImage m_splash;
 };
 
-namespace forms {
-::qorv::LoadFrm& LoadFrm();
-bool LoadFrmLoaded();
+// The start-up window, made and loaded on first use.
+LoadFrm& StartupForm();
+bool StartupFormLoaded();
 // Fills the registry's splash entry.
 void RegisterStartupForms();
-}  // namespace forms
 
 // The automatic update check of the start-up sequence: returns unless the player accepts an
 // update, in which case the updater is started and the program ends at once.
 void CheckUpdate();
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -2,7 +2,7 @@
 
 #include "base/text.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 bool ManifestLineSplitter::Deliver() {
   bool go_on = m_sink(m_line);
@@ -143,4 +143,4 @@ FileLine ParseFileLine(std::wstring_view line, ManifestTrust trust) {
   return parsed;
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -15,7 +15,7 @@
 
 #include "startup/update_integrity.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 // Splits a byte stream into lines as it arrives, in chunks of any size: a CR at the end of one
 // chunk and an LF at the start of the next are one line end. A line longer than kMaxLineBytes
@@ -92,4 +92,4 @@ std::wstring FileNameFromUrl(std::wstring_view url);
 // device name with or without an extension ("NUL", "com1.txt").
 bool IsSafeFileName(std::wstring_view name);
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -5,7 +5,7 @@
 #include "base/text.h"
 #include "startup/manifest.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
@@ -161,4 +161,4 @@ std::wstring DescribeManifestDecision(const ManifestDecision& decision,
   return L"refused";
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -14,7 +14,7 @@
 
 #include "startup/update_integrity.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 // "major.minor.revision": three parts of decimal digits only, each fitting in 32 bits.
 struct ProductVersion {
@@ -73,4 +73,4 @@ ManifestDecision DecideManifest(const std::vector<std::wstring>& lines, Signatur
 std::wstring DescribeManifestDecision(const ManifestDecision& decision,
                                       std::wstring_view runningVersion);
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -5,7 +5,7 @@
 #include "base/win/log.h"
 #include "base/win/resource.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 WNDPROC g_previousProc = nullptr;
@@ -101,4 +101,4 @@ void UnhookWindow(HWND hWnd) {
   g_hookedWindow = nullptr;
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace qorv {
+namespace qorv::startup {
 
 // The user's temporary directory, ending in "\"; empty when the system gives none.
 std::wstring GetTempDir();
@@ -30,4 +30,4 @@ LRESULT CALLBACK FollowMoveProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
 using FollowerLookup = HWND (*)();
 void SetMoveFollower(FollowerLookup lookup);
 
-}  // namespace qorv
+}  // namespace qorv::startup

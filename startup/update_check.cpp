@@ -18,7 +18,7 @@
 #include "startup/update_handoff.h"
 #include "startup/update_signature.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 std::wstring Decode(std::string_view bytes, UINT codePage) {
@@ -369,4 +369,4 @@ void UpdateCommand::Run(IUpdateHost& host) {
   host.UnloadForUpdate();
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

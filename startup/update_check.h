@@ -24,7 +24,7 @@
 #include "startup/manifest_policy.h"
 #include "startup/update_integrity.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 class CKpDownLoadFile;
 
@@ -119,4 +119,4 @@ class UpdateCommand {
   Liveness m_life;
 };
 
-}  // namespace qorv
+}  // namespace qorv::startup

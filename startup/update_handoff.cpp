@@ -4,7 +4,7 @@
 #include "base/text.h"
 #include "startup/update_integrity.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 std::wstring UpdaterFolderName(const std::array<uint8_t, 16>& random) {
   return LowerHex(random.data(), random.size());
@@ -77,4 +77,4 @@ std::wstring Canonical(std::wstring_view path) {
 
 bool SamePath(std::wstring_view a, std::wstring_view b) { return Canonical(a) == Canonical(b); }
 
-}  // namespace qorv
+}  // namespace qorv::startup

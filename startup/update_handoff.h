@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace qorv {
+namespace qorv::startup {
 
 // The updater is written to and started from a folder of its own under the user's local
 // application data, "BrindleQorvane\Updater\<32 hex digits>", named from 16 random bytes: no
@@ -37,4 +37,4 @@ bool IsAbsoluteDirectory(std::wstring_view directory);
 // letters and repeated separators do not count ("C:\\qorv.exe" is "c:\QORV.EXE").
 bool SamePath(std::wstring_view a, std::wstring_view b);
 
-}  // namespace qorv
+}  // namespace qorv::startup

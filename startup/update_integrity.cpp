@@ -4,7 +4,7 @@
 
 #include "base/text.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 int HexValue(unsigned c) {
@@ -88,4 +88,4 @@ bool MayKeep(bool arrivedWhole, const std::optional<Sha256Digest>& expected,
   return actual && *actual == *expected;
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

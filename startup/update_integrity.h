@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-namespace qorv {
+namespace qorv::startup {
 
 using Sha256Digest = std::array<uint8_t, 32>;
 using P256PublicKey = std::array<uint8_t, 64>;  // X || Y
@@ -63,4 +63,4 @@ bool MayFetch(ManifestTrust trust, bool hasDigest);
 bool MayKeep(bool arrivedWhole, const std::optional<Sha256Digest>& expected,
              const std::optional<Sha256Digest>& actual);
 
-}  // namespace qorv
+}  // namespace qorv::startup

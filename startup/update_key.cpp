@@ -9,7 +9,7 @@
 #error "QORV_UPDATE_KEYS_HEX must name the build's update keys"
 #endif
 
-namespace qorv {
+namespace qorv::startup {
 
 const std::vector<P256PublicKey>& BuiltInUpdateKeys() {
   static const std::vector<P256PublicKey> keys = [] {
@@ -26,4 +26,4 @@ const std::vector<P256PublicKey>& BuiltInUpdateKeys() {
   return keys;
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -18,7 +18,7 @@ extern "C" NTSTATUS WINAPI BCryptHash(BCRYPT_ALG_HANDLE hAlgorithm, PUCHAR pbSec
                                       PUCHAR pbOutput, ULONG cbOutput);
 #endif
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 constexpr NTSTATUS kStatusSuccess = 0;
@@ -199,4 +199,4 @@ SignatureStatus CheckManifestSignature(const std::vector<P256PublicKey>& keys,
   return status;
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

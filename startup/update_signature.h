@@ -14,7 +14,7 @@
 
 #include "startup/update_integrity.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 // The keys this program was built with: the publisher's current one (QORV_UPDATE_PUBKEY) and,
 // while it moves to another, the next one (QORV_UPDATE_PUBKEY_NEXT). Never empty in a program.
@@ -70,4 +70,4 @@ SignatureStatus CheckManifestSignature(const std::vector<P256PublicKey>& keys,
                                        std::string_view manifest,
                                        const std::optional<std::string>& signatureFile);
 
-}  // namespace qorv
+}  // namespace qorv::startup

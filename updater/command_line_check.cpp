@@ -23,7 +23,7 @@ CommandLineVerdict CheckDirectory(std::wstring_view dir) {
     size_t end = rest.find(L'\\');
     if (end == std::wstring_view::npos) return CommandLineVerdict::BadDirectory;
     // A folder name obeys the rules of a file name: no "..", no device, no stream, no "/".
-    if (!IsSafeFileName(rest.substr(0, end))) return CommandLineVerdict::BadDirectory;
+    if (!startup::IsSafeFileName(rest.substr(0, end))) return CommandLineVerdict::BadDirectory;
     rest.remove_prefix(end + 1);
   }
   return CommandLineVerdict::Ok;
@@ -44,7 +44,7 @@ const wchar_t* CommandLineVerdictText(CommandLineVerdict verdict) {
   return L"?";
 }
 
-CommandLineVerdict CheckUpdaterCommand(const UpdaterCommand& command) {
+CommandLineVerdict CheckUpdaterCommand(const startup::UpdaterCommand& command) {
   CommandLineVerdict dir = CheckDirectory(command.directory);
   if (dir != CommandLineVerdict::Ok) return dir;
   const std::wstring& client = command.clientFile;
@@ -53,8 +53,8 @@ CommandLineVerdict CheckUpdaterCommand(const UpdaterCommand& command) {
   if (slash == std::wstring::npos) return CommandLineVerdict::ClientOutside;
   std::wstring_view name = std::wstring_view(client).substr(slash + 1);
   // The client writes a drive root's client as "C:\\qorv.exe": separators collapse, case folds.
-  if (!SamePath(std::wstring_view(client).substr(0, slash + 1), command.directory) ||
-      !IsSafeFileName(name)) {
+  if (!startup::SamePath(std::wstring_view(client).substr(0, slash + 1), command.directory) ||
+      !startup::IsSafeFileName(name)) {
     return CommandLineVerdict::ClientOutside;
   }
   return EndsWithExe(name) ? CommandLineVerdict::Ok : CommandLineVerdict::ClientNotExe;

@@ -29,7 +29,7 @@ enum class CommandLineVerdict {
 // For the log.
 const wchar_t* CommandLineVerdictText(CommandLineVerdict verdict);
 
-CommandLineVerdict CheckUpdaterCommand(const UpdaterCommand& command);
+CommandLineVerdict CheckUpdaterCommand(const startup::UpdaterCommand& command);
 
 // The drive's root of an accepted directory ("C:\"), for asking the system about the drive.
 std::wstring DriveRootOf(std::wstring_view directory);

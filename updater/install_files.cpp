@@ -31,7 +31,7 @@ std::optional<FileIdentity> FileIdentityOf(const std::wstring& path) {
   return IdentityOf(file.Get());
 }
 
-std::optional<std::wstring> InstallProblem(const UpdaterCommand& command) {
+std::optional<std::wstring> InstallProblem(const startup::UpdaterCommand& command) {
   // A mapped network drive passes the text's checks: only the system knows where it leads.
   switch (::GetDriveTypeW(DriveRootOf(command.directory).c_str())) {
     case DRIVE_REMOTE: return L"the directory is on a network drive";

@@ -24,7 +24,7 @@ std::optional<FileIdentity> FileIdentityOf(const std::wstring& path);
 
 // Why the command's directory cannot be updated; nothing when it can. For a command whose text
 // passed CheckUpdaterCommand.
-std::optional<std::wstring> InstallProblem(const UpdaterCommand& command);
+std::optional<std::wstring> InstallProblem(const startup::UpdaterCommand& command);
 
 // Whether a file could be renamed over now: it does not exist, or nobody holds it open without
 // sharing its deletion (as a running program holds its own file).

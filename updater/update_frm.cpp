@@ -25,14 +25,14 @@ namespace {
 
 constexpr COLORREF kFormColour = RGB(236, 233, 218);  // the title bar's own colour
 
-const wchar_t* KindName(FileLineKind kind) {
+const wchar_t* KindName(startup::FileLineKind kind) {
   switch (kind) {
-    case FileLineKind::VersionLine: return L"version line";
-    case FileLineKind::NoSeparator: return L"no \"|\"";
-    case FileLineKind::UnsafeName: return L"unsafe file name";
-    case FileLineKind::BadDigest: return L"third field is no SHA-256";
-    case FileLineKind::NoDigest: return L"no SHA-256 in a signed manifest";
-    case FileLineKind::File: break;
+    case startup::FileLineKind::VersionLine: return L"version line";
+    case startup::FileLineKind::NoSeparator: return L"no \"|\"";
+    case startup::FileLineKind::UnsafeName: return L"unsafe file name";
+    case startup::FileLineKind::BadDigest: return L"third field is no SHA-256";
+    case startup::FileLineKind::NoDigest: return L"no SHA-256 in a signed manifest";
+    case startup::FileLineKind::File: break;
   }
   return L"file";
 }
@@ -44,34 +44,34 @@ int32_t ToProperty(uint32_t count) {
 // The manifest the client left in the temporary directory, into `lines`, and how far it may be
 // trusted. The client checked its signature before it offered the update; the file has lain in
 // the temporary directory since, so it is checked again, and used as it was checked.
-ManifestTrust ReadManifest(std::vector<std::wstring>& lines) {
-  std::wstring tempDir = GetTempDir();
-  std::wstring manifest = tempDir.empty() ? std::wstring() : tempDir + kManifestFileName;
-  ManifestReading reading;
+startup::ManifestTrust ReadManifest(std::vector<std::wstring>& lines) {
+  std::wstring tempDir = startup::GetTempDir();
+  std::wstring manifest = tempDir.empty() ? std::wstring() : tempDir + startup::kManifestFileName;
+  startup::ManifestReading reading;
   if (!manifest.empty()) {
-    reading = ReadTrustedManifest(manifest, BuiltInUpdateKeys(), [&](std::wstring_view line) {
+    reading = startup::ReadTrustedManifest(manifest, startup::BuiltInUpdateKeys(), [&](std::wstring_view line) {
       lines.emplace_back(line);
       return true;
     });
   }
   if (!reading.found) {
     win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
-    return ManifestTrust::Rejected;
+    return startup::ManifestTrust::Rejected;
   }
   // The same decision the client made before it offered the update, taken again on what is
   // here now, against this updater's own version (it is built with the client it ships in):
   // a replayed older manifest or one past its expiry installs nothing.
   std::wstring running = RunningVersion();
-  ManifestDecision decision = DecideManifest(lines, reading.signature, running, UtcNowSeconds());
+  startup::ManifestDecision decision = DecideManifest(lines, reading.signature, running, startup::UtcNowSeconds());
   if (decision.Accepted()) return reading.trust;
-  win::LogError(L"updater: " + DescribeManifestDecision(decision, running) +
+  win::LogError(L"updater: " + startup::DescribeManifestDecision(decision, running) +
                 L"; nothing is installed");
-  return ManifestTrust::Rejected;
+  return startup::ManifestTrust::Rejected;
 }
 
 UpdatePlan PlanFor(const std::wstring& arguments, const std::vector<std::wstring>& lines,
-                   ManifestTrust trust) {
-  UpdatePlan plan = PlanUpdate(ParseUpdaterCommandLine(arguments), lines, trust);
+                   startup::ManifestTrust trust) {
+  UpdatePlan plan = PlanUpdate(startup::ParseUpdaterCommandLine(arguments), lines, trust);
   if (plan.directoryUsable) {
     if (auto problem = InstallProblem(plan.command)) {
       plan.directoryUsable = false;
@@ -82,7 +82,7 @@ UpdatePlan PlanFor(const std::wstring& arguments, const std::vector<std::wstring
                   CommandLineVerdictText(plan.commandVerdict));
   }
   for (const auto& skipped : plan.skipped) {
-    if (skipped.kind == FileLineKind::VersionLine) continue;
+    if (skipped.kind == startup::FileLineKind::VersionLine) continue;
     win::LogError(L"updater: skipped a manifest line (" + std::wstring(KindName(skipped.kind)) +
                   L"): " + skipped.line);
   }
@@ -193,7 +193,7 @@ void UpdateFrm::CreateControls() {
 }
 
 void UpdateFrm::OnLoad() {
-  m_downfile = std::make_unique<CKpDownLoadFile>();
+  m_downfile = std::make_unique<startup::CKpDownLoadFile>();
   m_downfile->QueryFileInfo = [this](uint32_t total) { m_downfile_QueryFileInfo(total); };
   m_downfile->Loading = [this](uint32_t received) { m_downfile_Loading(received); };
 
@@ -210,15 +210,15 @@ void UpdateFrm::OnLoad() {
 }
 
 void UpdateFrm::RunUpdate() {
-  std::wstring arguments(ArgumentsAfterProgramName(::GetCommandLineW()));
+  std::wstring arguments(startup::ArgumentsAfterProgramName(::GetCommandLineW()));
   win::LogInfo(L"updater: started with \"" + arguments + L"\"");
   std::vector<std::wstring> lines;
-  ManifestTrust trust = ReadManifest(lines);
+  startup::ManifestTrust trust = ReadManifest(lines);
   UpdatePlan plan = PlanFor(arguments, lines, trust);
 
   // An updater ended from outside (task manager, log-off, power) leaves its downloads' part
   // files beside the client; this run clears what earlier ones left before it adds its own.
-  if (plan.directoryUsable) RemoveLeftoverPartFiles(plan.command.directory);
+  if (plan.directoryUsable) startup::RemoveLeftoverPartFiles(plan.command.directory);
 
   UpdateOutcome outcome = RunUpdatePass(plan, *this);
   // What was fetched and not moved in goes now, before the player is told.
@@ -240,7 +240,7 @@ void UpdateFrm::ShowFile(const std::wstring& fileName) {
 }
 
 bool UpdateFrm::Fetch(const PlannedFile& file) {
-  StagedFile staged;
+  startup::StagedFile staged;
   if (!m_downfile->DownLoadFile(file.url, file.target, false, true, file.digest, staged)) {
     return false;
   }

@@ -56,8 +56,8 @@ class UpdateFrm : public win::Form, private IUpdateActions {
   void m_downfile_QueryFileInfo(uint32_t dwFileTotalLen);
   void m_downfile_Loading(uint32_t dwRecivedLen);
 
-  std::unique_ptr<CKpDownLoadFile> m_downfile;
-  std::vector<StagedFile> m_staged;      // fetched and checked, not yet moved into place
+  std::unique_ptr<startup::CKpDownLoadFile> m_downfile;
+  std::vector<startup::StagedFile> m_staged;      // fetched and checked, not yet moved into place
   std::vector<std::wstring> m_replaced;  // the targets the update has replaced
   controls::BForm BForm1;
   controls::iButton closebtn;

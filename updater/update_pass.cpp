@@ -2,18 +2,18 @@
 
 namespace qorv::updater {
 
-UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstring>& lines,
-                      ManifestTrust trust) {
+UpdatePlan PlanUpdate(const startup::UpdaterCommand& command, const std::vector<std::wstring>& lines,
+                      startup::ManifestTrust trust) {
   UpdatePlan plan;
   plan.command = command;
   plan.commandVerdict = CheckUpdaterCommand(command);
   plan.directoryUsable = plan.commandVerdict == CommandLineVerdict::Ok;
   plan.trust = trust;
-  if (trust == ManifestTrust::Rejected) return plan;
+  if (trust == startup::ManifestTrust::Rejected) return plan;
   for (const auto& line : lines) {
-    FileLine parsed = ParseFileLine(line, trust);
-    if (parsed.kind != FileLineKind::File) {
-      if (parsed.kind != FileLineKind::VersionLine && parsed.kind != FileLineKind::NoSeparator) {
+    startup::FileLine parsed = ParseFileLine(line, trust);
+    if (parsed.kind != startup::FileLineKind::File) {
+      if (parsed.kind != startup::FileLineKind::VersionLine && parsed.kind != startup::FileLineKind::NoSeparator) {
         plan.unsafeLineSkipped = true;
       }
       plan.skipped.push_back({line, parsed.kind});
@@ -28,7 +28,7 @@ UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstr
 UpdateOutcome RunUpdatePass(const UpdatePlan& plan, IUpdateActions& actions) {
   UpdateOutcome outcome;
   // A manifest that lists a file it cannot have fetched is no whole update: nothing of it goes in.
-  if (!plan.directoryUsable || plan.unsafeLineSkipped || plan.trust == ManifestTrust::Rejected) {
+  if (!plan.directoryUsable || plan.unsafeLineSkipped || plan.trust == startup::ManifestTrust::Rejected) {
     return outcome;
   }
   outcome.stoppedAt = UpdateStep::Fetch;

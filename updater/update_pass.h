@@ -29,16 +29,16 @@ struct PlannedFile {
   std::wstring url;
   std::wstring fileName;
   std::wstring target;  // the client's directory followed by the file name
-  std::optional<Sha256Digest> digest;  // what the file must hash to before it replaces the target
+  std::optional<startup::Sha256Digest> digest;  // what the file must hash to before it replaces the target
 };
 
 struct SkippedLine {
   std::wstring line;
-  FileLineKind kind;
+  startup::FileLineKind kind;
 };
 
 struct UpdatePlan {
-  UpdaterCommand command;
+  startup::UpdaterCommand command;
   CommandLineVerdict commandVerdict = CommandLineVerdict::NoDirectory;
   bool directoryUsable = false;    // the command line passed its checks
   std::vector<PlannedFile> files;  // in the order of the manifest's lines
@@ -46,12 +46,12 @@ struct UpdatePlan {
   // A listed file will not be fetched (unsafe name, bad or missing digest): the update is
   // incomplete.
   bool unsafeLineSkipped = false;
-  ManifestTrust trust = ManifestTrust::Unsigned;
+  startup::ManifestTrust trust = startup::ManifestTrust::Unsigned;
 };
 
 // A rejected manifest plans nothing: it is as if there were none.
-UpdatePlan PlanUpdate(const UpdaterCommand& command, const std::vector<std::wstring>& lines,
-                      ManifestTrust trust = ManifestTrust::Unsigned);
+UpdatePlan PlanUpdate(const startup::UpdaterCommand& command, const std::vector<std::wstring>& lines,
+                      startup::ManifestTrust trust = startup::ManifestTrust::Unsigned);
 
 // What the pass asks of its window.
 class IUpdateActions {

@@ -76,8 +76,8 @@ double CurlSeconds(const std::wstring& url, const ScratchDir& dir, int round) {
 }
 
 double DownLoadFileSeconds(const std::wstring& url, const ScratchDir& dir, uint64_t size,
-                           const std::optional<qorv::Sha256Digest>& digest = std::nullopt) {
-  qorv::CKpDownLoadFile download;
+                           const std::optional<qorv::startup::Sha256Digest>& digest = std::nullopt) {
+  qorv::startup::CKpDownLoadFile download;
   std::wstring target = dir / L"downloadfile.bin";
   double start = qorv::test::NowSeconds();
   bool ok = download.DownLoadFile(url, target, false, true, digest);
@@ -105,9 +105,9 @@ std::string PatternBody(uint64_t size) {
 UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl, uint64_t size) {
   UpdaterRun run;
   ScratchDir client(L"bench-client");
-  std::wstring manifest = qorv::GetTempDir() + L"update.txt";
-  std::wstring signature = qorv::GetTempDir() + qorv::kSignatureFileName;
-  std::string digest = qorv::WideToUtf8(qorv::DigestHex(*qorv::Sha256Of(PatternBody(size))));
+  std::wstring manifest = qorv::startup::GetTempDir() + L"update.txt";
+  std::wstring signature = qorv::startup::GetTempDir() + qorv::startup::kSignatureFileName;
+  std::string digest = qorv::WideToUtf8(qorv::startup::DigestHex(*qorv::startup::Sha256Of(PatternBody(size))));
   // Signed with the build's key and newer than any build: the updater takes nothing less.
   std::string text = qorv::test::WithExpiry("version=999.0.0\r\nbig|" +
                                             qorv::WideToUtf8(serverUrl) + "/bytes/" +
@@ -160,7 +160,7 @@ std::wstring DefaultUpdater() {
 }  // namespace
 
 int wmain(int, wchar_t**) {
-  std::wstring args(qorv::ArgumentsAfterProgramName(::GetCommandLineW()));
+  std::wstring args(qorv::startup::ArgumentsAfterProgramName(::GetCommandLineW()));
   std::wstring updater = args.empty() ? DefaultUpdater() : args;
 
   qorv::test::TestHttpServer server;
@@ -172,7 +172,7 @@ int wmain(int, wchar_t**) {
   std::wstring url = server.Url(L"/bytes/" + std::to_wstring(kLarge));
 
   // The server's pattern, hashed once up front (not part of any timing).
-  std::optional<qorv::Sha256Digest> digest = qorv::Sha256Of(PatternBody(kLarge));
+  std::optional<qorv::startup::Sha256Digest> digest = qorv::startup::Sha256Of(PatternBody(kLarge));
 
   std::vector<double> ours, curl, hashed;
   for (int round = 0; round < kRounds; ++round) {

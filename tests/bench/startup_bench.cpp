@@ -173,7 +173,7 @@ HWND CreatePlainWindow(const wchar_t* cls, DWORD exStyle, DWORD style, int w, in
   clock.End("process_start_crt");
   ::OleInitialize(nullptr);
   clock.End("ole_initialize");
-  PrefetchLayeredPictures({kSplashPicture, kLoginBackgroundPicture});
+  startup::PrefetchLayeredPictures({startup::kSplashPicture, startup::kLoginBackgroundPicture});
   clock.End("pictures_prefetch_start");
   DWORD flags = 0;
   ::InternetGetConnectedState(&flags, 0);
@@ -192,17 +192,17 @@ HWND CreatePlainWindow(const wchar_t* cls, DWORD exStyle, DWORD style, int w, in
     if (internet) ::InternetCloseHandle(internet);
     clock.End("wininet_first_request");
   }
-  CheckUpdate();
+  startup::CheckUpdate();
   clock.End("update_check_rest");
-  HWND splash = CreatePlainWindow(kPhaseSplashClass, WS_EX_TOOLWINDOW, WS_POPUP, kSplashWidth,
-                                  kSplashHeight, nullptr);
+  HWND splash = CreatePlainWindow(kPhaseSplashClass, WS_EX_TOOLWINDOW, WS_POPUP, startup::kSplashWidth,
+                                  startup::kSplashHeight, nullptr);
   clock.End("splash_window");
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartupInput input;
   Gdiplus::GdiplusStartup(&token, &input, nullptr);
   clock.End("gdiplus_startup");
-  LayeredImage picture;
-  picture.SetUp(splash, kSplashPicture, false);
+  startup::LayeredImage picture;
+  picture.SetUp(splash, startup::kSplashPicture, false);
   clock.End("splash_png_decode_compose");
   HWND page = CreatePlainWindow(L"Qorv.PhasePage", 0, WS_POPUP | WS_CLIPCHILDREN, login::kLoginWidth,
                                 login::kLoginHeight, nullptr);
@@ -215,8 +215,8 @@ HWND CreatePlainWindow(const wchar_t* cls, DWORD exStyle, DWORD style, int w, in
   mini.Create(page, 1130, 116, login::kMiniGif, login::kKeyColour);
   closeButton.Create(page, 1146, 147, login::kCloseGif, login::kKeyColour);
   clock.End("image_buttons_gif");
-  const std::wstring iconFile = GetTempDir() + L"qorv.ico";
-  SaveResFile(101, L"ICON", iconFile);
+  const std::wstring iconFile = startup::GetTempDir() + L"qorv.ico";
+  startup::SaveResFile(101, L"ICON", iconFile);
   clock.End("icon_file_write");
   HANDLE small = ::LoadImageW(nullptr, iconFile.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE);
   clock.End("icon_load_16");

@@ -56,6 +56,7 @@ int32_t Int32At(const uint8_t* data, size_t size, size_t at) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace qorv;
+  using namespace qorv::startup;
   using namespace qorv::updater;
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
 

@@ -52,6 +52,22 @@ class CheckLayering(unittest.TestCase):
                 "base/win/log.cpp": "#include <windows.h>\n"},
              ["base/units.cpp:1: pure code includes <Windows.h>",
               "base/units.h:1: pure code includes <gdiplus.h>"]),
+            ("each folder its own namespace; base/win is qorv::win", {
+                "controls/ibutton.h": "namespace qorv::controls {\nclass iButton {};\n}\n",
+                "base/units.h": "namespace qorv {\nint Twips();\n}\n",
+                "base/win/log.h": "namespace qorv::win {\nvoid Log();\n}\n"}, []),
+            ("code in another folder's namespace, or in the root one outside base/", {
+                "controls/ibutton.h": "namespace qorv::subclass {\nclass Hook {};\n}\n",
+                "gadgets/gadget.h": "#pragma once\n\nnamespace qorv {\n\nint Gadget();\n\n}\n",
+                "base/win/log.h": "namespace qorv {\nvoid Log();\n}\n"},
+             ["base/win/log.h:1: base/ declares code in namespace qorv, not qorv::win",
+              "controls/ibutton.h:1: controls/ declares code in namespace qorv::subclass",
+              "gadgets/gadget.h:3: gadgets/ declares code in namespace qorv, not qorv::gadgets"]),
+            ("forward declarations of other folders' classes are not code", {
+                "gadgets/gadget.h": ("namespace qorv {\nnamespace subclass {\nclass Hook;\n}\n"
+                                     "namespace controls {\nstruct Bag;  // the owner's\n}\n"
+                                     "}  // namespace qorv\n"
+                                     "namespace qorv::gadgets {\nint Gadget();\n}\n")}, []),
             ("the entry point may include anything; unknown folders are not judged", {
                 "app/main.cpp": '#include "gadgets/gadget.h"\n#include "gtest/gtest.h"\n'}, []),
         ]

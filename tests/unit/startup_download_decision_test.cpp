@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 constexpr uint64_t kFourGiB = 1ull << 32;
@@ -145,4 +145,4 @@ TEST(DownloadDisposal, OnlyAWholeMatchingBodyIsKept) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -4,7 +4,7 @@
 
 #include "startup/download_pacing.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 TEST(ReadPacer, GrowsOnFastFullReadsAndFallsBackOnASlowOne) {
@@ -52,4 +52,4 @@ TEST(QueueCheckPacer, LooksFirstThenAtMostEveryInterval) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::startup

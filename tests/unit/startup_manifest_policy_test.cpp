@@ -7,7 +7,7 @@
 #include "startup/manifest.h"
 #include "startup/manifest_policy.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 constexpr int64_t kDay = 86400;
@@ -208,4 +208,4 @@ TEST(ManifestDecision, TheLogSaysWhichVersionsAndWhichDate) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::startup

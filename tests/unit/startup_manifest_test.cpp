@@ -6,7 +6,7 @@
 #include "base/text.h"
 #include "startup/manifest.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 // The manifest as the client reads it: split the bytes, decode each line, find the version.
@@ -123,4 +123,4 @@ TEST(ManifestVersion, JunkAndHugeInputsStayBounded) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -5,7 +5,7 @@
 #include "base/version.h"
 #include "startup/command_line.h"
 
-namespace qorv {
+namespace qorv::startup {
 
 TEST(CommandLine, ArgumentsFollowTheProgramName) {
   struct Case { const wchar_t* line; const wchar_t* args; } cases[] = {
@@ -81,4 +81,4 @@ TEST(Version, PlainDecimalWithoutLeadingZeros) {
   EXPECT_EQ(RunningVersion().empty(), false);
 }
 
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -7,7 +7,7 @@
 #include "startup/update_integrity.h"
 #include "updater/update_pass.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 const std::wstring kHex = L"9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
@@ -226,4 +226,4 @@ TEST(UpdateDecision, PassesOverSignedAndRejectedManifests) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -15,34 +15,34 @@ namespace {
 TEST(UpdaterFileLine, AddressAndNameFromField1) {
   struct Case {
     const wchar_t* line;
-    FileLineKind kind;
+    startup::FileLineKind kind;
     const wchar_t* url;
     const wchar_t* name;
   } cases[] = {
-      {L"qorv|http://h/g/qorv.exe", FileLineKind::File, L"http://h/g/qorv.exe", L"qorv.exe"},
-      {L"|http://h/a.dat", FileLineKind::File, L"http://h/a.dat", L"a.dat"},
-      {L"x|http://h/a.dat||fields", FileLineKind::File, L"http://h/a.dat", L"a.dat"},
-      {L"x| http://h/a.dat  ", FileLineKind::File, L"http://h/a.dat", L"a.dat"},
-      {L"x|plainname.txt", FileLineKind::File, L"plainname.txt", L"plainname.txt"},
-      {L"x|http://h/游戏.exe", FileLineKind::File, L"http://h/游戏.exe", L"游戏.exe"},
-      {L"version=1.1.0", FileLineKind::VersionLine, L"", L""},
-      {L"a|http://h/VERSION/a.exe", FileLineKind::VersionLine, L"", L""},  // lower-cased test
-      {L"no separator here", FileLineKind::NoSeparator, L"", L""},
-      {L"", FileLineKind::NoSeparator, L"", L""},
-      {L"x|http://h/dir/", FileLineKind::UnsafeName, L"http://h/dir/", L""},
-      {L"x|", FileLineKind::UnsafeName, L"", L""},
-      {L"x|http://h/..", FileLineKind::UnsafeName, L"http://h/..", L".."},
-      {L"x|http://h/..\\..\\evil.exe", FileLineKind::UnsafeName, L"http://h/..\\..\\evil.exe",
+      {L"qorv|http://h/g/qorv.exe", startup::FileLineKind::File, L"http://h/g/qorv.exe", L"qorv.exe"},
+      {L"|http://h/a.dat", startup::FileLineKind::File, L"http://h/a.dat", L"a.dat"},
+      {L"x|http://h/a.dat||fields", startup::FileLineKind::File, L"http://h/a.dat", L"a.dat"},
+      {L"x| http://h/a.dat  ", startup::FileLineKind::File, L"http://h/a.dat", L"a.dat"},
+      {L"x|plainname.txt", startup::FileLineKind::File, L"plainname.txt", L"plainname.txt"},
+      {L"x|http://h/游戏.exe", startup::FileLineKind::File, L"http://h/游戏.exe", L"游戏.exe"},
+      {L"version=1.1.0", startup::FileLineKind::VersionLine, L"", L""},
+      {L"a|http://h/VERSION/a.exe", startup::FileLineKind::VersionLine, L"", L""},  // lower-cased test
+      {L"no separator here", startup::FileLineKind::NoSeparator, L"", L""},
+      {L"", startup::FileLineKind::NoSeparator, L"", L""},
+      {L"x|http://h/dir/", startup::FileLineKind::UnsafeName, L"http://h/dir/", L""},
+      {L"x|", startup::FileLineKind::UnsafeName, L"", L""},
+      {L"x|http://h/..", startup::FileLineKind::UnsafeName, L"http://h/..", L".."},
+      {L"x|http://h/..\\..\\evil.exe", startup::FileLineKind::UnsafeName, L"http://h/..\\..\\evil.exe",
        L"..\\..\\evil.exe"},
-      {L"x|C:\\Windows\\evil.dll", FileLineKind::UnsafeName, L"C:\\Windows\\evil.dll",
+      {L"x|C:\\Windows\\evil.dll", startup::FileLineKind::UnsafeName, L"C:\\Windows\\evil.dll",
        L"C:\\Windows\\evil.dll"},
-      {L"x|http://h/a.exe?v=2", FileLineKind::UnsafeName, L"http://h/a.exe?v=2", L"a.exe?v=2"},
-      {L"x|http://h/con", FileLineKind::UnsafeName, L"http://h/con", L"con"},
+      {L"x|http://h/a.exe?v=2", startup::FileLineKind::UnsafeName, L"http://h/a.exe?v=2", L"a.exe?v=2"},
+      {L"x|http://h/con", startup::FileLineKind::UnsafeName, L"http://h/con", L"con"},
   };
   for (const auto& c : cases) {
-    FileLine got = ParseFileLine(c.line);
+    startup::FileLine got = startup::ParseFileLine(c.line);
     EXPECT_EQ(got.kind, c.kind) << c.line;
-    if (c.kind == FileLineKind::File || c.kind == FileLineKind::UnsafeName) {
+    if (c.kind == startup::FileLineKind::File || c.kind == startup::FileLineKind::UnsafeName) {
       EXPECT_EQ(got.url, c.url) << c.line;
       EXPECT_EQ(got.fileName, c.name) << c.line;
     }
@@ -52,7 +52,7 @@ TEST(UpdaterFileLine, AddressAndNameFromField1) {
 TEST(UpdaterFileName, OnlyNamesThatStayInTheDirectory) {
   for (const wchar_t* ok : {L"qorv.exe", L"a", L"a.b.c", L"游戏.dat", L"con2", L"com10", L"lpt",
                             L"consoles.txt", L"nul_device", L".hidden", L"a b.txt", L"%2e%2e"}) {
-    EXPECT_TRUE(IsSafeFileName(ok)) << ok;
+    EXPECT_TRUE(startup::IsSafeFileName(ok)) << ok;
   }
   std::wstring tooLong(256, L'a');
   std::wstring withNul(L"a\0b", 3);
@@ -70,9 +70,9 @@ TEST(UpdaterFileName, OnlyNamesThatStayInTheDirectory) {
                                  std::wstring(L"COM0"), std::wstring(L"con .txt"),
                                  std::wstring(L"CONIN$"), std::wstring(L"conout$.x"),
                                  std::wstring(L"com\u00B9")}) {
-    EXPECT_FALSE(IsSafeFileName(bad)) << std::string(bad.begin(), bad.end());
+    EXPECT_FALSE(startup::IsSafeFileName(bad)) << std::string(bad.begin(), bad.end());
   }
-  EXPECT_TRUE(IsSafeFileName(std::wstring(255, L'a')));
+  EXPECT_TRUE(startup::IsSafeFileName(std::wstring(255, L'a')));
 }
 
 TEST(UpdaterCommandLine, BuiltByTheClientReadByTheUpdater) {
@@ -91,9 +91,9 @@ TEST(UpdaterCommandLine, BuiltByTheClientReadByTheUpdater) {
        L"\\\\srv\\share\\", L"\\\\srv\\share\\qorv.exe"},
   };
   for (const auto& c : cases) {
-    std::wstring line = BuildUpdaterCommandLine(c.exe);
+    std::wstring line = startup::BuildUpdaterCommandLine(c.exe);
     EXPECT_EQ(line, c.line) << c.exe;
-    UpdaterCommand parsed = ParseUpdaterCommandLine(line);
+    startup::UpdaterCommand parsed = startup::ParseUpdaterCommandLine(line);
     EXPECT_EQ(parsed.directory, c.dir) << c.exe;
     EXPECT_EQ(parsed.clientFile, c.client) << c.exe;
   }
@@ -101,8 +101,8 @@ TEST(UpdaterCommandLine, BuiltByTheClientReadByTheUpdater) {
 
 TEST(UpdaterCommandLine, Field0WithOrWithoutBackslashGivesTheSameTargets) {
   const std::vector<std::wstring> manifest = {L"version=2", L"a|http://h/x/a.exe", L"b|http://h/b.dat"};
-  auto with = PlanUpdate(ParseUpdaterCommandLine(L"C:\\Q\\|C:\\Q\\qorv.exe"), manifest);
-  auto without = PlanUpdate(ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\qorv.exe"), manifest);
+  auto with = PlanUpdate(startup::ParseUpdaterCommandLine(L"C:\\Q\\|C:\\Q\\qorv.exe"), manifest);
+  auto without = PlanUpdate(startup::ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\qorv.exe"), manifest);
   ASSERT_EQ(with.files.size(), 2u);
   ASSERT_EQ(without.files.size(), 2u);
   for (size_t i = 0; i < 2; ++i) EXPECT_EQ(with.files[i].target, without.files[i].target);
@@ -111,36 +111,36 @@ TEST(UpdaterCommandLine, Field0WithOrWithoutBackslashGivesTheSameTargets) {
 }
 
 TEST(UpdaterCommandLine, OddShapes) {
-  auto none = ParseUpdaterCommandLine(L"");
+  auto none = startup::ParseUpdaterCommandLine(L"");
   EXPECT_EQ(none.directory, L"");
   EXPECT_EQ(none.clientFile, L"");
-  auto noBar = ParseUpdaterCommandLine(L"C:\\Q");
+  auto noBar = startup::ParseUpdaterCommandLine(L"C:\\Q");
   EXPECT_EQ(noBar.directory, L"C:\\Q\\");
   EXPECT_EQ(noBar.clientFile, L"");
   // Quoted by a shell, whole or per field: the same command.
   for (const wchar_t* quoted : {L"\"C:\\A B|C:\\A B\\q.exe\"", L"\"C:\\A B\"|\"C:\\A B\\q.exe\"",
                                 L"  C:\\A B | C:\\A B\\q.exe  "}) {
-    auto parsed = ParseUpdaterCommandLine(quoted);
+    auto parsed = startup::ParseUpdaterCommandLine(quoted);
     EXPECT_EQ(parsed.directory, L"C:\\A B\\") << quoted;
     EXPECT_EQ(parsed.clientFile, L"C:\\A B\\q.exe") << quoted;
   }
-  auto extra = ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\q.exe|junk");
+  auto extra = startup::ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\q.exe|junk");
   EXPECT_EQ(extra.clientFile, L"C:\\Q\\q.exe");
 
   for (const wchar_t* ok : {L"C:\\", L"c:\\a\\", L"\\\\srv\\share\\"}) {
-    EXPECT_TRUE(IsAbsoluteDirectory(ok)) << ok;
+    EXPECT_TRUE(startup::IsAbsoluteDirectory(ok)) << ok;
   }
   for (const wchar_t* bad : {L"", L"\\", L"a\\", L"C:", L"C:a\\", L"\\\\\\x", L"1:\\"}) {
-    EXPECT_FALSE(IsAbsoluteDirectory(bad)) << bad;
+    EXPECT_FALSE(startup::IsAbsoluteDirectory(bad)) << bad;
   }
 }
 
 TEST(UpdaterPaths, SamePathIgnoresCaseAndDoubledSeparators) {
-  EXPECT_TRUE(SamePath(L"C:\\\\qorv.exe", L"c:\\QORV.EXE"));
-  EXPECT_TRUE(SamePath(L"C:\\a/b\\c", L"C:\\a\\b\\c"));
-  EXPECT_TRUE(SamePath(L"\\\\srv\\s\\a", L"\\\\srv\\s\\\\a"));
-  EXPECT_FALSE(SamePath(L"\\\\srv\\s", L"\\srv\\s"));
-  EXPECT_FALSE(SamePath(L"C:\\a\\qorv.exe", L"C:\\a\\qorv.ex"));
+  EXPECT_TRUE(startup::SamePath(L"C:\\\\qorv.exe", L"c:\\QORV.EXE"));
+  EXPECT_TRUE(startup::SamePath(L"C:\\a/b\\c", L"C:\\a\\b\\c"));
+  EXPECT_TRUE(startup::SamePath(L"\\\\srv\\s\\a", L"\\\\srv\\s\\\\a"));
+  EXPECT_FALSE(startup::SamePath(L"\\\\srv\\s", L"\\srv\\s"));
+  EXPECT_FALSE(startup::SamePath(L"C:\\a\\qorv.exe", L"C:\\a\\qorv.ex"));
 }
 
 // A pass with scripted fetches and moves: each file's results, the moment the player asks to
@@ -177,8 +177,8 @@ const std::vector<std::wstring> kThreeFiles = {
     L"three|http://h/three.exe" + kSha};
 
 TEST(UpdatePass, FetchesAllBeforeReplacingAnyThenOpensTheLast) {
-  auto plan = PlanUpdate(ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\qorv.exe"), kThreeFiles,
-                         ManifestTrust::Signed);
+  auto plan = PlanUpdate(startup::ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\qorv.exe"), kThreeFiles,
+                         startup::ManifestTrust::Signed);
   ScriptedActions actions;
   auto outcome = RunUpdatePass(plan, actions);
   EXPECT_EQ(actions.shown, (std::vector<std::wstring>{L"one.dat", L"two.dat", L"three.exe"}));
@@ -203,40 +203,40 @@ TEST(UpdatePass, AnythingShortOfAllFilesOpensNothing) {
     const char* what;
     const wchar_t* command;
     std::vector<std::wstring> manifest;
-    ManifestTrust trust;
+    startup::ManifestTrust trust;
     std::set<std::wstring> fetchFails, busy, replaceFails;
     int exitAfter;
     std::vector<std::wstring> calls;
     UpdateStep stoppedAt;
     const wchar_t* message;  // nullptr: none
   } cases[] = {
-      {"the third fetch fails: nothing is replaced", kCommand, kThreeFiles, ManifestTrust::Signed, {L"three.exe"}, {}, {},
+      {"the third fetch fails: nothing is replaced", kCommand, kThreeFiles, startup::ManifestTrust::Signed, {L"three.exe"}, {}, {},
        -1, {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe"}, UpdateStep::Fetch, kUpdateFailedText},
-      {"the first fetch fails: the pass stops there", kCommand, kThreeFiles, ManifestTrust::Signed, {L"one.dat"}, {}, {}, -1,
+      {"the first fetch fails: the pass stops there", kCommand, kThreeFiles, startup::ManifestTrust::Signed, {L"one.dat"}, {}, {}, -1,
        {L"fetch one.dat"}, UpdateStep::Fetch, kUpdateFailedText},
-      {"cancel after the second fetch", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {}, {}, 2,
+      {"cancel after the second fetch", kCommand, kThreeFiles, startup::ManifestTrust::Signed, {}, {}, {}, 2,
        {L"fetch one.dat", L"fetch two.dat"}, UpdateStep::Fetch, nullptr},
-      {"cancel after the last fetch: still nothing replaced", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {}, {}, 3,
+      {"cancel after the last fetch: still nothing replaced", kCommand, kThreeFiles, startup::ManifestTrust::Signed, {}, {}, {}, 3,
        {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe"}, UpdateStep::Fetch, nullptr},
-      {"a target in use: nothing is replaced", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {L"three.exe"}, {}, -1,
+      {"a target in use: nothing is replaced", kCommand, kThreeFiles, startup::ManifestTrust::Signed, {}, {L"three.exe"}, {}, -1,
        {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe", L"check one.dat", L"check two.dat", L"check three.exe"}, UpdateStep::Replace, kUpdateFailedText},
-      {"a move that fails anyway stops the moves and opens nothing", kCommand, kThreeFiles, ManifestTrust::Signed, {}, {},
+      {"a move that fails anyway stops the moves and opens nothing", kCommand, kThreeFiles, startup::ManifestTrust::Signed, {}, {},
        {L"two.dat"}, -1,
        {L"fetch one.dat", L"fetch two.dat", L"fetch three.exe", L"check one.dat", L"check two.dat", L"check three.exe", L"replace one.dat", L"replace two.dat"}, UpdateStep::Replace,
        kUpdateFailedText},
       {"an unsafe line: nothing is fetched at all", kCommand,
        {L"version=2", L"a|http://h/a.dat" + kSha, L"evil|http://h/..\\..\\x.exe" + kSha},
-       ManifestTrust::Signed, {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
-      {"a refused manifest: nothing is fetched", kCommand, kThreeFiles, ManifestTrust::Rejected,
+       startup::ManifestTrust::Signed, {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
+      {"a refused manifest: nothing is fetched", kCommand, kThreeFiles, startup::ManifestTrust::Rejected,
        {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
-      {"no directory: nothing is written anywhere", L"|C:\\Q\\qorv.exe", kThreeFiles, ManifestTrust::Signed, {}, {}, {},
+      {"no directory: nothing is written anywhere", L"|C:\\Q\\qorv.exe", kThreeFiles, startup::ManifestTrust::Signed, {}, {}, {},
        -1, {}, UpdateStep::Refused, kUpdateFailedText},
       {"a refused command line: nothing is fetched", L"\\\\srv\\s|\\\\srv\\s\\qorv.exe",
-       kThreeFiles, ManifestTrust::Signed, {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
+       kThreeFiles, startup::ManifestTrust::Signed, {}, {}, {}, -1, {}, UpdateStep::Refused, kUpdateFailedText},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    auto plan = PlanUpdate(ParseUpdaterCommandLine(c.command), c.manifest, c.trust);
+    auto plan = PlanUpdate(startup::ParseUpdaterCommandLine(c.command), c.manifest, c.trust);
     ScriptedActions actions;
     actions.fetchFails = c.fetchFails;
     actions.busy = c.busy;
@@ -259,8 +259,8 @@ TEST(UpdatePass, AnythingShortOfAllFilesOpensNothing) {
 }
 
 TEST(UpdatePass, OnlyAVersionLineIsAnUpdateWithNothingToDo) {
-  auto plan = PlanUpdate(ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\qorv.exe"), {L"version=2"},
-                         ManifestTrust::Signed);
+  auto plan = PlanUpdate(startup::ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\qorv.exe"), {L"version=2"},
+                         startup::ManifestTrust::Signed);
   ScriptedActions actions;
   auto outcome = RunUpdatePass(plan, actions);
   EXPECT_TRUE(actions.calls.empty());
@@ -312,18 +312,18 @@ TEST(UpdaterCommandCheck, OnlyALocalFolderHoldingTheClient) {
       {L"C:\\Q|C:\\Q\\qorv.exe.bak", CommandLineVerdict::ClientNotExe},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
-    EXPECT_EQ(CheckUpdaterCommand(ParseUpdaterCommandLine(cases[i].line)), cases[i].verdict)
+    EXPECT_EQ(CheckUpdaterCommand(startup::ParseUpdaterCommandLine(cases[i].line)), cases[i].verdict)
         << "case " << i;
   }
 }
 
 TEST(UpdatePass, SkippedLinesAreKeptForTheLog) {
-  auto plan = PlanUpdate(ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\q.exe"),
+  auto plan = PlanUpdate(startup::ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\q.exe"),
                          {L"Version=3", L"junk", L"a|http://h/", L"b|http://h/b"});
   ASSERT_EQ(plan.skipped.size(), 3u);
-  EXPECT_EQ(plan.skipped[0].kind, FileLineKind::VersionLine);
-  EXPECT_EQ(plan.skipped[1].kind, FileLineKind::NoSeparator);
-  EXPECT_EQ(plan.skipped[2].kind, FileLineKind::UnsafeName);
+  EXPECT_EQ(plan.skipped[0].kind, startup::FileLineKind::VersionLine);
+  EXPECT_EQ(plan.skipped[1].kind, startup::FileLineKind::NoSeparator);
+  EXPECT_EQ(plan.skipped[2].kind, startup::FileLineKind::UnsafeName);
   EXPECT_EQ(plan.skipped[2].line, L"a|http://h/");
   EXPECT_TRUE(plan.unsafeLineSkipped);
   ASSERT_EQ(plan.files.size(), 1u);
@@ -340,7 +340,7 @@ TEST(UpdatePass, EveryTargetStaysInTheClientDirectory) {
         L"http://h/a:b", L"http://h/ok2.bin"}) {  // "x|y": field 1 is "x"
     manifest.push_back(std::wstring(L"f|") + url);
   }
-  auto plan = PlanUpdate(ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\q.exe"), manifest);
+  auto plan = PlanUpdate(startup::ParseUpdaterCommandLine(L"C:\\Q|C:\\Q\\q.exe"), manifest);
   std::set<std::wstring> names;
   for (const auto& f : plan.files) {
     EXPECT_EQ(f.target.substr(0, dir.size()), dir);

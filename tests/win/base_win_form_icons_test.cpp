@@ -24,8 +24,8 @@ SIZE IconSize(HICON icon) {
 }
 
 TEST(IconsAtDpi, EachDpiGetsTheSystemsSizesFromTheIconFile) {
-  const std::wstring file = GetTempDir() + L"icons_at_dpi_test.ico";
-  ASSERT_TRUE(SaveResFile(101, L"ICON", file));
+  const std::wstring file = startup::GetTempDir() + L"icons_at_dpi_test.ico";
+  ASSERT_TRUE(startup::SaveResFile(101, L"ICON", file));
   struct Case {
     int dpi, big, small;
   } cases[] = {{96, 32, 16}, {120, 40, 20}, {144, 48, 24}, {192, 64, 32}, {40, 32, 16}};

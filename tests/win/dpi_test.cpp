@@ -64,7 +64,7 @@ SIZE TextExtent(HDC dc, const std::wstring& text) {
 class DpiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SaveResFile(101, L"ICON", GetTempDir() + L"qorv.ico");
+    startup::SaveResFile(101, L"ICON", startup::GetTempDir() + L"qorv.ico");
     RegisterGameWindow();
     win::Forms().login = nullptr;
     m_main = &MainForm();

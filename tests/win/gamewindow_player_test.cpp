@@ -56,7 +56,7 @@ class PlayerCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     DeleteSettingsKey();
-    SaveResFile(101, L"ICON", GetTempDir() + L"qorv.ico");
+    startup::SaveResFile(101, L"ICON", startup::GetTempDir() + L"qorv.ico");
     RegisterGameWindow();
     win::Forms().login = nullptr;
     m_opened.clear();

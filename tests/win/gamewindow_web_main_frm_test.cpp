@@ -33,7 +33,7 @@ class GameWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // The login page window writes the icon file before the game window loads.
-    SaveResFile(101, L"ICON", GetTempDir() + L"qorv.ico");
+    startup::SaveResFile(101, L"ICON", startup::GetTempDir() + L"qorv.ico");
     RegisterGameWindow();
     win::Forms().login = nullptr;
     DefaultBrowserLauncher() = [this](const std::wstring& url) { m_launched.push_back(url); };

@@ -84,7 +84,7 @@ class LoginTest : public ::testing::Test {
 };
 
 TEST_F(LoginTest, LoadLeavesIconsOwnerColourKeyAndTheLoginPageNavigation) {
-  std::ifstream in((GetTempDir() + L"qorv.ico").c_str(), std::ios::binary);
+  std::ifstream in((startup::GetTempDir() + L"qorv.ico").c_str(), std::ios::binary);
   std::vector<char> written{std::istreambuf_iterator<char>(in), {}};
   auto resource = win::LoadCustomResource(101, L"ICON");
   ASSERT_FALSE(resource.empty());
@@ -348,9 +348,9 @@ TEST_F(LoginTest, OnlyTheLeftButtonStartsADragAndTheProcedureIsRestoredAtUnload)
   ::SendMessageW(Bg(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(600, 300));
   EXPECT_EQ(drags(), 1);
 
-  // While hooked the window runs FollowMoveProc; by WM_DESTROY its own procedure is back.
+  // While hooked the window runs startup::FollowMoveProc; by WM_DESTROY its own procedure is back.
   const LONG_PTR classProc = ::GetClassLongPtrW(Bg(), GCLP_WNDPROC);
-  EXPECT_EQ(::GetWindowLongPtrW(Bg(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&FollowMoveProc));
+  EXPECT_EQ(::GetWindowLongPtrW(Bg(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&startup::FollowMoveProc));
   g_procAtDestroy = 0;
   LoginBgForm().Unload();
   ::UnhookWindowsHookEx(hook);

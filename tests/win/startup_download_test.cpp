@@ -14,7 +14,7 @@
 #include "win/download_test_server.h"
 #include "win/support/test_window.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 using test::PatternByte;
@@ -398,4 +398,4 @@ TEST_F(Download, DestroyedByItsOwnEventHandler) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -17,7 +17,7 @@
 #include "startup/public_data.h"
 #include "win/support/test_window.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 std::vector<char> ReadFile(const std::wstring& path) {
@@ -288,4 +288,4 @@ TEST(HookWindow, RefusesWindowsThatAreNotOurs) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::startup

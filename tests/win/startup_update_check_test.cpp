@@ -20,7 +20,7 @@
 #include "win/support/test_signer.h"
 #include "win/support/test_window.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 using test::ReadWholeFile;
@@ -360,4 +360,4 @@ TEST(UpdaterFolders, FreshEachTimeAndOnlyTheirOwnKindRemoved) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::startup

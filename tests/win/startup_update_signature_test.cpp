@@ -15,7 +15,7 @@
 #include "win/support/test_signer.h"
 #include "win/support/test_window.h"
 
-namespace qorv {
+namespace qorv::startup {
 namespace {
 
 using test::PatternByte;
@@ -317,4 +317,4 @@ TEST_F(ServedManifest, ADownloadThatDoesNotMatchItsDigestKeepsTheOldFile) {
 }
 
 }  // namespace
-}  // namespace qorv
+}  // namespace qorv::startup

@@ -117,7 +117,7 @@ class LayeredAtDpi : public ::testing::Test {
   static constexpr COLORREF kBackdrop = RGB(0, 200, 0);
   HWND backdrop = nullptr;
   HWND window = nullptr;
-  LayeredImage image;
+  startup::LayeredImage image;
 };
 
 TEST_F(LayeredAtDpi, TheSplashIsItsDesignAtTheDpiAndSharperThanAStretch) {
@@ -143,10 +143,10 @@ TEST_F(LayeredAtDpi, TheSplashIsItsDesignAtTheDpiAndSharperThanAStretch) {
 }
 
 TEST_F(LayeredAtDpi, TheSplashIsCentredOnTheWorkAreaAtItsScaledSize) {
-  const RECT place = SplashPlacement(kDpi);
+  const RECT place = startup::SplashPlacement(kDpi);
   ::SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
                  place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  ASSERT_TRUE(image.SetUp(window, kSplashPicture, false));
+  ASSERT_TRUE(image.SetUp(window, startup::kSplashPicture, false));
   RECT r{};
   ::GetWindowRect(window, &r);
   RECT work{};

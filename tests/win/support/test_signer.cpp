@@ -25,7 +25,7 @@ std::string BuildKeyPublicHex() { return std::string(QORV_TEST_SIGNING_KEY_HEX).
 namespace {
 
 std::string SignWith(BCRYPT_KEY_HANDLE key, std::string_view manifest) {
-  Sha256Digest digest = *Sha256Of(manifest);
+  startup::Sha256Digest digest = *startup::Sha256Of(manifest);
   uint8_t signature[64];
   ULONG size = 0;
   if (!BCRYPT_SUCCESS(::BCryptSignHash(key, nullptr, digest.data(), 32, signature,
