@@ -22,11 +22,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   qorv::startup::RegisterStartupForms();
   qorv::login::RegisterLoginForms();
   qorv::gamewindow::RegisterGameWindow();
-  // Before the first page, so a muted player hears nothing of the login page either.
-  qorv::gamewindow::StartPlayerAudio(qorv::gamewindow::LoadPlayerSettings().muted);
   qorv::startup::StartupForm();
   int code = 0;
   if (qorv::win::Application::Instance().LoadedForms() > 0) {
+    // After the splash is up, since the audio service's first use is slow, and before the message
+    // loop lets the login page load anything: a muted player hears nothing of that page either.
+    qorv::gamewindow::StartPlayerAudio(qorv::gamewindow::LoadPlayerSettings().muted);
     code = qorv::win::Application::Instance().Run();
   }
   qorv::gamewindow::StopPlayerAudio();

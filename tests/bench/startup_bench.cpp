@@ -1,13 +1,14 @@
 // Start-up benchmark: the time from CreateProcess to a visible window of the given class, for the
-// client's splash and for a bare one-window program, measured from the same launcher so both pay
-// the same process start-up. The machine is shared: the figures are medians of interleaved rounds,
+// client's splash, for a bare one-window program and for the platform's floor (a program that does
+// only what the start-up order requires before the splash, then shows one window), measured from
+// the same launcher so all pay the same process start-up. The machine is shared: the figures are medians of interleaved rounds,
 // and the ratio is taken within each round.
 //
 // Besides, this program runs itself as a child that goes through the client's start-up steps in
 // their order with the client's own functions and reports when each one ended, which is where the
 // client's time goes (first calls included: each step pays for the libraries it is first to use).
 //
-//   startup_bench <client.exe> <bare.exe> [<update.exe>]
+//   startup_bench <client.exe> <bare.exe> <floor.exe> [<update.exe>]
 //   startup_bench --phases|--bare-phases <launch time>   (the children)
 #include <windows.h>
 #include <objidl.h>
@@ -33,7 +34,13 @@
 
 namespace {
 
-constexpr int kRounds = 9;
+// More rounds (QORV_BENCH_ROUNDS) steady the medians on a busy machine.
+int Rounds() {
+  wchar_t text[16] = L"";
+  ::GetEnvironmentVariableW(L"QORV_BENCH_ROUNDS", text, 16);
+  const int rounds = _wtoi(text);
+  return rounds > 0 && rounds <= 200 ? rounds : 9;
+}
 constexpr wchar_t kPhaseSplashClass[] = L"Qorv.PhaseSplash";
 
 // Starts `cmd` with its standard output on a pipe; the pipe's reading end is returned.
@@ -244,13 +251,14 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 3 && std::wcscmp(argv[1], L"--bare-phases") == 0) {
     RunBarePhases(std::wcstod(argv[2], nullptr));
   }
-  if (argc < 3) return 2;
-  std::wstring client = argv[1], bare = argv[2];
+  if (argc < 4) return 2;
+  std::wstring client = argv[1], bare = argv[2], floorProgram = argv[3];
   wchar_t self[MAX_PATH];
   ::GetModuleFileNameW(nullptr, self, MAX_PATH);
   TimeToWindow(bare, L"Qorv.BareWindow");  // warm the file cache once
   TimeToWindow(client, L"Qorv.LoadFrm");
-  std::vector<double> bares, clients, ratios;
+  TimeToWindow(floorProgram, L"Qorv.FloorWindow");
+  std::vector<double> bares, clients, ratios, floors, floorRatios;
   struct Breakdown {
     std::vector<std::string> order;
     std::map<std::string, std::vector<double>> durations;
@@ -278,17 +286,21 @@ int wmain(int argc, wchar_t** argv) {
       return sum;
     }
   } clientPhases, barePhases;
-  for (int round = 0; round < kRounds; ++round) {
+  const int rounds = Rounds();
+  for (int round = 0; round < rounds; ++round) {
     double tBare = TimeToWindow(bare, L"Qorv.BareWindow");
     double tClient = TimeToWindow(client, L"Qorv.LoadFrm");
-    if (tBare <= 0 || tClient <= 0) return 1;
+    double tFloor = TimeToWindow(floorProgram, L"Qorv.FloorWindow");
+    if (tBare <= 0 || tClient <= 0 || tFloor <= 0) return 1;
     bares.push_back(tBare * 1000);
     clients.push_back(tClient * 1000);
+    floors.push_back(tFloor * 1000);
     ratios.push_back(tClient / tBare);
+    floorRatios.push_back(tClient / tFloor);
     barePhases.Add(RunPhaseChild(self, L"--bare-phases"));
     clientPhases.Add(RunPhaseChild(self, L"--phases"));
   }
-  std::printf("startup_rounds=%d\n", kRounds);
+  std::printf("startup_rounds=%d\n", rounds);
   barePhases.Print("startup_bare_phase_");
   clientPhases.Print("startup_phase_");
   // What the steps cost that no picture, icon or second window of ours is in: the libraries, OLE,
@@ -308,7 +320,12 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("startup_bare_ms=%.1f\n", Median(bares));
   std::printf("startup_client_splash_ms=%.1f\n", Median(clients));
   std::printf("startup_ratio=%.2f (median of the rounds' ratios)\n", Median(ratios));
+  std::printf("startup_floor_program_ms=%.1f\n", Median(floors));
+  std::printf("startup_ratio_to_floor=%.2f (client to splash against the floor program to its "
+              "window, median of the rounds' ratios; spread %.2f-%.2f)\n",
+              Median(floorRatios), *std::min_element(floorRatios.begin(), floorRatios.end()),
+              *std::max_element(floorRatios.begin(), floorRatios.end()));
   std::printf("size_qorv_exe_bytes=%lld\n", FileSize(client));
-  std::printf("size_update_exe_bytes=%lld\n", FileSize(argc > 3 ? argv[3] : L""));
+  std::printf("size_update_exe_bytes=%lld\n", FileSize(argc > 4 ? argv[4] : L""));
   return 0;
 }
