@@ -172,7 +172,9 @@ PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int p
       const uint32_t c = (p >> (8 * i)) & 0xFF;
       out |= std::min<uint32_t>(255, (c * 255 + alpha / 2) / alpha) << (8 * i);
     }
-    p = out;
+    // Art that averaged out at the key itself (two near-whites either side of a near-white key)
+    // would be drawn transparent: one step of blue off the key keeps it art.
+    p = out == key ? out ^ 1u : out;
   }
   return scaled;
 }

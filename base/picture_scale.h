@@ -36,7 +36,8 @@ PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
 
 // Colour-keyed art (the tab skins' magenta, the login buttons' matte): the key becomes
 // transparent before scaling, so no blend of art and key appears along a shape's edge, and
-// after scaling a pixel that is mostly key becomes the key again and the rest opaque art.
+// after scaling a pixel that is mostly key becomes the key again and the rest opaque art (never
+// the key's own colour).
 // Pixels are 0x00RRGGBB in and out (the key's alpha byte is ignored).
 PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int pictureScale,
                              int dpi, std::span<const int> xEdges = {},

@@ -143,6 +143,26 @@ TEST(PictureScale, KeyedArtGetsNoFringeOfTheKey) {
   }
 }
 
+// Near-white art on a near-white key (the login buttons' X on 0xFEFEFE): two whites either side
+// of the key average to exactly the key, and such a pixel would be punched through the art.
+TEST(PictureScale, ArtThatAveragesToTheKeyStaysOpaque) {
+  constexpr uint32_t kKey = 0xFEFEFE;
+  PixelImage art{8, 8, {}};
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) art.pixels.push_back(x % 2 ? 0xFFFFFF : 0xFDFDFD);
+  }
+  for (int dpi : {96, 120, 144}) {
+    const PixelImage scaled = ScaleKeyedPicture(art, kKey, 2, dpi);
+    ASSERT_EQ(scaled.width, ScaleForDpi(4, dpi));
+    for (uint32_t p : scaled.pixels) {
+      EXPECT_NE(p, kKey) << dpi;
+      for (int c = 0; c < 24; c += 8) {
+        EXPECT_NEAR(static_cast<int>((p >> c) & 0xFF), 0xFE, 1) << std::hex << p << " at " << dpi;
+      }
+    }
+  }
+}
+
 TEST(PictureScale, AreaAveragingMixesEachTargetPixelsFootprint) {
   // Two source pixels per target pixel: a black/white pair becomes the mean; three to two
   // (1.5 per target pixel) weighs the middle source pixel half to each side.
