@@ -43,6 +43,11 @@ PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int p
                              int dpi, std::span<const int> xEdges = {},
                              std::span<const int> yEdges = {});
 
+// The same for the whole of a keyed picture resampled to width x height (a picture shrunk with
+// the window it sits on). Empty as Resample is.
+PixelImage ResizeKeyedPicture(const PixelImage& source, uint32_t keyColour, int width,
+                              int height);
+
 // A strip of `frames` equal frames side by side (a skin button's looks), each frame scaled on its
 // own to ScaleForDpi(the design frame's width): every frame at the DPI is equally wide, so a cut
 // at a multiple of that width takes one look whole. Where ScalePicture's edges would round a

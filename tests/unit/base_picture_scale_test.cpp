@@ -141,6 +141,19 @@ TEST(PictureScale, KeyedArtGetsNoFringeOfTheKey) {
     const double area = 3.14159 * 4.5 * 4.5 * dpi * dpi / (96.0 * 96.0);
     EXPECT_NEAR(white, area, area * 0.2) << dpi;
   }
+  // Shrunk to sizes no DPI gives (a picture shrunk with the window it sits on).
+  for (int side : {17, 9}) {
+    const PixelImage resized = ResizeKeyedPicture(art, kKey, side, side);
+    ASSERT_EQ(resized.width, side);
+    ASSERT_EQ(resized.height, side);
+    int white = 0;
+    for (uint32_t p : resized.pixels) {
+      ASSERT_TRUE(p == kKey || p == kWhite) << std::hex << p << " at " << std::dec << side;
+      white += p == kWhite;
+    }
+    const double area = 3.14159 * 9 * 9 * side * side / (24.0 * 24.0);
+    EXPECT_NEAR(white, area, area * 0.2) << side;
+  }
 }
 
 // Near-white art on a near-white key (the login buttons' X on 0xFEFEFE): two whites either side
