@@ -129,31 +129,24 @@ TEST(PictureScale, KeyedArtGetsNoFringeOfTheKey) {
       art.pixels.push_back(dx * dx + dy * dy < 81 ? kWhite : kKey);
     }
   }
-  for (int dpi : {96, 120, 144, 168}) {
-    const PixelImage scaled = ScaleKeyedPicture(art, kKey, 2, dpi);
-    ASSERT_EQ(scaled.width, ScaleForDpi(12, dpi));
+  // Each pixel the key or white, and the blob about its area (pi * 9^2 of the art's pixels).
+  auto expectBlob = [&](const PixelImage& scaled, int side) {
+    SCOPED_TRACE(side);
+    ASSERT_EQ(scaled.width, side);
+    ASSERT_EQ(scaled.height, side);
     int white = 0;
     for (uint32_t p : scaled.pixels) {
-      ASSERT_TRUE(p == kKey || p == kWhite) << std::hex << p << " at " << std::dec << dpi;
-      white += p == kWhite;
-    }
-    // The blob keeps about its area (pi * 4.5^2 design pixels).
-    const double area = 3.14159 * 4.5 * 4.5 * dpi * dpi / (96.0 * 96.0);
-    EXPECT_NEAR(white, area, area * 0.2) << dpi;
-  }
-  // Shrunk to sizes no DPI gives (a picture shrunk with the window it sits on).
-  for (int side : {17, 9}) {
-    const PixelImage resized = ResizeKeyedPicture(art, kKey, side, side);
-    ASSERT_EQ(resized.width, side);
-    ASSERT_EQ(resized.height, side);
-    int white = 0;
-    for (uint32_t p : resized.pixels) {
-      ASSERT_TRUE(p == kKey || p == kWhite) << std::hex << p << " at " << std::dec << side;
+      ASSERT_TRUE(p == kKey || p == kWhite) << std::hex << p;
       white += p == kWhite;
     }
     const double area = 3.14159 * 9 * 9 * side * side / (24.0 * 24.0);
-    EXPECT_NEAR(white, area, area * 0.2) << side;
+    EXPECT_NEAR(white, area, area * 0.2);
+  };
+  for (int dpi : {96, 120, 144, 168}) {
+    expectBlob(ScaleKeyedPicture(art, kKey, 2, dpi), ScaleForDpi(12, dpi));
   }
+  // Shrunk to sizes no DPI gives (a picture shrunk with the window it sits on).
+  for (int side : {17, 9}) expectBlob(ResizeKeyedPicture(art, kKey, side, side), side);
 }
 
 // Near-white art on a near-white key (the login buttons' X on 0xFEFEFE): two whites either side
