@@ -155,12 +155,16 @@ PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
   return target;
 }
 
-PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int pictureScale,
-                             int dpi, std::span<const int> xEdges, std::span<const int> yEdges) {
-  const uint32_t key = keyColour & 0xFFFFFFu;
+namespace {
+
+// The key as transparent and the rest opaque, premultiplied: what the averaging takes.
+PixelImage Unkeyed(const PixelImage& source, uint32_t key) {
   PixelImage premultiplied = source;
   for (uint32_t& p : premultiplied.pixels) p = (p & 0xFFFFFFu) == key ? 0u : (p | 0xFF000000u);
-  PixelImage scaled = ScalePicture(premultiplied, pictureScale, dpi, xEdges, yEdges);
+  return premultiplied;
+}
+
+PixelImage Rekeyed(PixelImage scaled, uint32_t key) {
   for (uint32_t& p : scaled.pixels) {
     const uint32_t alpha = p >> 24;
     if (alpha < 128) {
@@ -172,9 +176,25 @@ PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int p
       const uint32_t c = (p >> (8 * i)) & 0xFF;
       out |= std::min<uint32_t>(255, (c * 255 + alpha / 2) / alpha) << (8 * i);
     }
-    p = out;
+    // Art that averaged out at the key itself (two near-whites either side of a near-white key)
+    // would be drawn transparent: one step of blue off the key keeps it art.
+    p = out == key ? out ^ 1u : out;
   }
   return scaled;
+}
+
+}  // namespace
+
+PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int pictureScale,
+                             int dpi, std::span<const int> xEdges, std::span<const int> yEdges) {
+  const uint32_t key = keyColour & 0xFFFFFFu;
+  return Rekeyed(ScalePicture(Unkeyed(source, key), pictureScale, dpi, xEdges, yEdges), key);
+}
+
+PixelImage ResizeKeyedPicture(const PixelImage& source, uint32_t keyColour, int width,
+                              int height) {
+  const uint32_t key = keyColour & 0xFFFFFFu;
+  return Rekeyed(Resample(Unkeyed(source, key), width, height), key);
 }
 
 PixelImage ScaleFrameStrip(const PixelImage& source, int pictureScale, int dpi, int frames,

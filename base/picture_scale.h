@@ -36,11 +36,17 @@ PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
 
 // Colour-keyed art (the tab skins' magenta, the login buttons' matte): the key becomes
 // transparent before scaling, so no blend of art and key appears along a shape's edge, and
-// after scaling a pixel that is mostly key becomes the key again and the rest opaque art.
+// after scaling a pixel that is mostly key becomes the key again and the rest opaque art (never
+// the key's own colour).
 // Pixels are 0x00RRGGBB in and out (the key's alpha byte is ignored).
 PixelImage ScaleKeyedPicture(const PixelImage& source, uint32_t keyColour, int pictureScale,
                              int dpi, std::span<const int> xEdges = {},
                              std::span<const int> yEdges = {});
+
+// The same for the whole of a keyed picture resampled to width x height (a picture shrunk with
+// the window it sits on). Empty as Resample is.
+PixelImage ResizeKeyedPicture(const PixelImage& source, uint32_t keyColour, int width,
+                              int height);
 
 // A strip of `frames` equal frames side by side (a skin button's looks), each frame scaled on its
 // own to ScaleForDpi(the design frame's width): every frame at the DPI is equally wide, so a cut

@@ -24,12 +24,17 @@ HBITMAP DecodeGifResource(int id, COLORREF matte, SIZE* size, int dpi) {
   // A GIF's alpha is all or nothing; the scaled 2x art is made so again around the key.
   PixelImage picture = win::PictureAtDpi(L"GIF", id, dpi, cuts);
   if (picture.width > kLargestSide || picture.height > kLargestSide) return nullptr;
+  if (size && size->cx > 0 && size->cy > 0 &&
+      (size->cx != picture.width || size->cy != picture.height)) {
+    picture = ResizeKeyedPicture(picture, key, size->cx, size->cy);
+  }
   win::UniqueBitmap bitmap = win::BitmapFromPixels(picture);
   if (bitmap && size) *size = {picture.width, picture.height};
   return bitmap.Release();
 }
 
-bool ImageControl::Create(HWND parent, int x, int y, int gifId, COLORREF keyColour) {
+bool ImageControl::Create(HWND parent, int x, int y, int gifId, COLORREF keyColour, SIZE size) {
+  m_size = size;
   m_picture.Reset(DecodeGifResource(gifId, keyColour, &m_size, win::DpiOf(parent)));
   if (!m_picture) {
     win::LogError(L"GIF resource " + std::to_wstring(gifId) + L" could not be decoded");

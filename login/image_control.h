@@ -17,9 +17,10 @@ namespace qorv::login {
 
 class ImageControl : public win::Window {
  public:
-  // Creates the control at (x, y) with the picture's size at the parent's DPI; false when the
-  // picture is missing.
-  bool Create(HWND parent, int x, int y, int gifId, COLORREF keyColour);
+  // Creates the control at (x, y) with the picture's size at the parent's DPI, or at `size` when
+  // one is given (the login screen shrunk to a small work area); false when the picture is
+  // missing.
+  bool Create(HWND parent, int x, int y, int gifId, COLORREF keyColour, SIZE size = {});
 
   std::function<void()> Click;
 
@@ -34,7 +35,8 @@ class ImageControl : public win::Window {
   bool m_pressed = false;
 };
 
-// A "GIF" resource at dpi on an opaque bitmap, transparent pixels in matte. Null on failure.
+// A "GIF" resource at dpi on an opaque bitmap, transparent pixels in matte; resampled to *size
+// when that is given (non-zero) and differs. *size is the bitmap's size. Null on failure.
 HBITMAP DecodeGifResource(int id, COLORREF matte, SIZE* size, int dpi = kDesignDpi);
 
 }  // namespace qorv::login

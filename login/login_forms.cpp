@@ -149,12 +149,12 @@ void LoginFrm::CreateFormWindow() {
       OnNavigateError(url, status, topLevel);
     };
   }
-  if (m_miniBtn.Create(Hwnd(), static_cast<int>(p.miniButton.x), static_cast<int>(p.miniButton.y),
-                      kMiniGif, kKeyColour)) {
+  if (m_miniBtn.Create(Hwnd(), p.miniButton.left, p.miniButton.top, kMiniGif, kKeyColour,
+                       SIZE{p.miniButton.Width(), p.miniButton.Height()})) {
     m_miniBtn.Click = [] { MinimizeLoginScreen(); };
   }
-  if (m_closeBtn.Create(Hwnd(), static_cast<int>(p.closeButton.x),
-                       static_cast<int>(p.closeButton.y), kCloseGif, kKeyColour)) {
+  if (m_closeBtn.Create(Hwnd(), p.closeButton.left, p.closeButton.top, kCloseGif, kKeyColour,
+                        SIZE{p.closeButton.Width(), p.closeButton.Height()})) {
     m_closeBtn.Click = [] { CloseLoginScreen(); };
   }
 }

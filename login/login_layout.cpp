@@ -43,8 +43,8 @@ LoginPlaces PlaceLoginScreen(const PixelRect& work, int dpi) {
   LoginPlaces p;
   p.picture = PixelRect::Sized(at(399), at(119), at(748), at(456));
   p.page = PixelRect::Sized(at(-1), at(-1), at(767), at(475));
-  p.miniButton = Point{at(1130), at(116)};
-  p.closeButton = Point{at(1146), at(147)};
+  p.miniButton = PixelRect::Sized(at(1130), at(116), at(32), at(32));
+  p.closeButton = PixelRect::Sized(at(1146), at(147), at(40), at(40));
   p.screen = PixelRect::Sized(CentredOnArea(work.left, work.Width(), size.width),
                               CentredOnArea(work.top, work.Height(), size.height), size.width,
                               size.height);

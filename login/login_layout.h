@@ -15,7 +15,8 @@ struct LoginPlaces {
   PixelRect screen;   // both windows, in screen pixels
   PixelRect picture;  // the page's box, in the window
   PixelRect page;     // the browser in the box (its border and scroll bars fall outside)
-  Point miniButton, closeButton;
+  // The two images: their pictures' 32 x 32 and 40 x 40 at the DPI, shrunk as every place is.
+  PixelRect miniButton, closeButton;
 };
 
 // The background's size at the DPI, shrunk in its proportions where the work area is smaller:

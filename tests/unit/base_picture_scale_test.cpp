@@ -129,17 +129,43 @@ TEST(PictureScale, KeyedArtGetsNoFringeOfTheKey) {
       art.pixels.push_back(dx * dx + dy * dy < 81 ? kWhite : kKey);
     }
   }
-  for (int dpi : {96, 120, 144, 168}) {
-    const PixelImage scaled = ScaleKeyedPicture(art, kKey, 2, dpi);
-    ASSERT_EQ(scaled.width, ScaleForDpi(12, dpi));
+  // Each pixel the key or white, and the blob about its area (pi * 9^2 of the art's pixels).
+  auto expectBlob = [&](const PixelImage& scaled, int side) {
+    SCOPED_TRACE(side);
+    ASSERT_EQ(scaled.width, side);
+    ASSERT_EQ(scaled.height, side);
     int white = 0;
     for (uint32_t p : scaled.pixels) {
-      ASSERT_TRUE(p == kKey || p == kWhite) << std::hex << p << " at " << std::dec << dpi;
+      ASSERT_TRUE(p == kKey || p == kWhite) << std::hex << p;
       white += p == kWhite;
     }
-    // The blob keeps about its area (pi * 4.5^2 design pixels).
-    const double area = 3.14159 * 4.5 * 4.5 * dpi * dpi / (96.0 * 96.0);
-    EXPECT_NEAR(white, area, area * 0.2) << dpi;
+    const double area = 3.14159 * 9 * 9 * side * side / (24.0 * 24.0);
+    EXPECT_NEAR(white, area, area * 0.2);
+  };
+  for (int dpi : {96, 120, 144, 168}) {
+    expectBlob(ScaleKeyedPicture(art, kKey, 2, dpi), ScaleForDpi(12, dpi));
+  }
+  // Shrunk to sizes no DPI gives (a picture shrunk with the window it sits on).
+  for (int side : {17, 9}) expectBlob(ResizeKeyedPicture(art, kKey, side, side), side);
+}
+
+// Near-white art on a near-white key (the login buttons' X on 0xFEFEFE): two whites either side
+// of the key average to exactly the key, and such a pixel would be punched through the art.
+TEST(PictureScale, ArtThatAveragesToTheKeyStaysOpaque) {
+  constexpr uint32_t kKey = 0xFEFEFE;
+  PixelImage art{8, 8, {}};
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) art.pixels.push_back(x % 2 ? 0xFFFFFF : 0xFDFDFD);
+  }
+  for (int dpi : {96, 120, 144}) {
+    const PixelImage scaled = ScaleKeyedPicture(art, kKey, 2, dpi);
+    ASSERT_EQ(scaled.width, ScaleForDpi(4, dpi));
+    for (uint32_t p : scaled.pixels) {
+      EXPECT_NE(p, kKey) << dpi;
+      for (int c = 0; c < 24; c += 8) {
+        EXPECT_NEAR(static_cast<int>((p >> c) & 0xFF), 0xFE, 1) << std::hex << p << " at " << dpi;
+      }
+    }
   }
 }
 
