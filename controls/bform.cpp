@@ -20,8 +20,11 @@ namespace qorv::controls {
 namespace {
 
 constexpr uint32_t kDesignBackColor = 0xDEDEDE;
-// The window's DPI: a child has its top-level window's, which changes with the monitor.
-int BarHeightPx(HWND window) { return TwipsToPixels(kTitleBarHeight, win::DpiOf(window)); }
+// WM_DPICHANGED_BEFOREPARENT and _AFTERPARENT, from Windows 10 1703 (above the WINVER we build
+// for): sent to the children of a per-monitor (v2) window that moved to another DPI.
+constexpr UINT kDpiChangedBeforeParent = 0x02E2;
+constexpr UINT kDpiChangedAfterParent = 0x02E3;
+int BarHeightPx(int dpi) { return TwipsToPixels(kTitleBarHeight, dpi); }
 
 void SetArrow() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
 
@@ -45,9 +48,12 @@ BForm::~BForm() {
 
 bool BForm::Create(HWND parent, int x, int y, int width, PropertyBag* bag, int controlId) {
   RegisterClassOnce(kBFormClass, CS_DBLCLKS, nullptr, ::LoadCursorW(nullptr, IDC_ARROW));
-  LoadSkin(win::DpiOf(parent));
+  // A child has its top-level window's DPI, which changes with the monitor.
+  m_dpi = win::DpiOf(parent);
+  m_image.SetFontDpi(m_dpi);
+  LoadSkin(m_dpi);
   HWND hwnd = win::Window::Create(kBFormClass, 0, L"", WS_CHILD | WS_CLIPSIBLINGS, x, y,
-                                  std::max(width, 0), BarHeightPx(parent), parent,
+                                  std::max(width, 0), BarHeightPx(m_dpi), parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
   if (!hwnd) return false;
   // The bar is the background of the title area: the host's logo, tabs and buttons sit on it.
@@ -138,9 +144,26 @@ void BForm::PaintPiece(Surface& target, const Placement& placement, int dpi) {
   target.PaintBitmap(m_skin.Get(), x0, y0, w, h, sx, sy, sw, sh);
 }
 
+void BForm::SetDpi(int dpi) {
+  dpi = ClampDpi(dpi);
+  if (dpi == m_dpi) return;
+  m_dpi = dpi;
+  // The font the system DPI would give stays the size it was on the monitor the program started
+  // on; the caption is printed at the bar's own DPI.
+  m_image.SetFontDpi(m_dpi);
+  // The height follows m_dpi (WM_WINDOWPOSCHANGING); the size change repaints at the new DPI.
+  RECT rc{};
+  if (Hwnd() && ::GetClientRect(Hwnd(), &rc) && rc.bottom != BarHeightPx(m_dpi)) {
+    ::SetWindowPos(Hwnd(), nullptr, 0, 0, rc.right, BarHeightPx(m_dpi),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    PaintTitle();
+  }
+}
+
 void BForm::PaintTitle() {
   m_image.Clear();
-  const int dpi = win::DpiOf(Hwnd());
+  const int dpi = m_dpi;
   const int64_t width = RoundHalfEven(PixelsToTwips(m_image.Width(), dpi));
   for (const Placement& p : TitlePlacements(width))
     PaintPiece(m_image, p, dpi);
@@ -172,7 +195,7 @@ void BForm::Nomin() {
   // The cover hides the minimise button painted into the bar's right end. It is kept for later
   // repaints (a resize would otherwise bring the button back); the caption is not printed again.
   m_nomin = true;
-  const int dpi = win::DpiOf(Hwnd());
+  const int dpi = m_dpi;
   Placement cover = MinCoverPlacement(RoundHalfEven(PixelsToTwips(m_image.Width(), dpi)));
   PaintPiece(m_image, cover, dpi);
   if (Hwnd()) ::InvalidateRect(Hwnd(), nullptr, FALSE);
@@ -222,17 +245,19 @@ void BForm::OnButtonDown(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT BForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_CREATE: {
-      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      m_image.Resize(cs->cx, BarHeightPx(cs->hwndParent));
+    case WM_CREATE:
+      m_image.Resize(reinterpret_cast<CREATESTRUCTW*>(lParam)->cx, BarHeightPx(m_dpi));
       return 0;
-    }
     case WM_WINDOWPOSCHANGING: {
       // The bar is 500 twips high whatever size it is given.
       auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-      if (!(pos->flags & SWP_NOSIZE)) pos->cy = BarHeightPx(Hwnd());
+      if (!(pos->flags & SWP_NOSIZE)) pos->cy = BarHeightPx(m_dpi);
       return 0;
     }
+    case kDpiChangedBeforeParent:  // the host lays itself out around the bar's new height
+    case kDpiChangedAfterParent:   // in case the bar had not yet been given its DPI before
+      SetDpi(win::DpiOf(Hwnd()));
+      return 0;
     case WM_SIZE: {
       RECT rc{};
       ::GetClientRect(Hwnd(), &rc);

@@ -12,6 +12,10 @@
 // double click. CloseClick and MinClick are never raised. A handler may destroy the bar; after
 // raising an event the bar touches nothing of itself, and it checks the same after the move loop
 // (the host may have closed meanwhile).
+//
+// Drawn at one DPI: its parent's when created, then what the host tells it (SetDpi) or what
+// Windows has given it when its top-level window moved to a monitor of another DPI. The bar's
+// height, its skin and its caption's font all follow that DPI.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +26,7 @@
 #include <string_view>
 
 #include "base/liveness.h"
+#include "base/units.h"
 #include "base/win/gdi.h"
 #include "base/win/window.h"
 #include "controls/frame_skin.h"
@@ -61,6 +66,9 @@ class BForm : public win::Window {
   bool SkinLoaded() const { return static_cast<bool>(m_skin); }
 
   void PaintTitle();
+  // Lays the bar out again at dpi (clamped): its height, its skin and its caption's font.
+  void SetDpi(int dpi);
+  int Dpi() const { return m_dpi; }
   // Paints the border of the host form onto the form's persistent image and shows it.
   void Printform(FormSurface& frm);
   // Covers the minimise area at the right end of the bar; the cover stays through repaints.
@@ -90,6 +98,7 @@ class BForm : public win::Window {
   Surface m_image;
   win::UniqueBitmap m_skin;  // the hidden picture holder's picture, at m_skinDpi
   int m_skinDpi = 0;
+  int m_dpi = kDesignDpi;  // what the bar is laid out and drawn at
   std::wstring m_caption;
   HWND m_frmHwnd = nullptr;
   bool m_hasLogo = false;

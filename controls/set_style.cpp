@@ -30,6 +30,18 @@ const wchar_t* PointerForZone(int zone) {
 
 }  // namespace
 
+PixelRect MaximisedRect(HMONITOR monitor, int dpi) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!monitor || !::GetMonitorInfoW(monitor, &info)) {
+    // No monitor to be had: the primary screen, as the system metrics give it.
+    info.rcMonitor = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);
+  }
+  auto pixels = [](const RECT& r) { return PixelRect::Edges(r.left, r.top, r.right, r.bottom); };
+  return MaximisedOnMonitor(pixels(info.rcMonitor), pixels(info.rcWork), dpi);
+}
+
 int16_t GetTaskbarHeight() {
   RECT work{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -69,6 +81,11 @@ PixelRect cSetStyle::WindowBounds() const {
   return PixelRect::Edges(r.left, r.top, r.right, r.bottom);
 }
 
+void cSetStyle::FitMaximised(HMONITOR monitor, int dpi) {
+  const PixelRect b = MaximisedRect(monitor, dpi);
+  ::MoveWindow(m_objForm, b.left, b.top, b.Width(), b.Height(), TRUE);
+}
+
 void cSetStyle::MoveFormTwips(int64_t left, int64_t top, int64_t width, int64_t height) {
   const int dpi = win::DpiOf(m_objForm);
   ::MoveWindow(m_objForm, TwipsToPixels(static_cast<double>(left), dpi),
@@ -84,14 +101,14 @@ bool cSetStyle::CallWindowStateChange() {
   } else {
     RECT r{};
     ::GetWindowRect(m_objForm, &r);
-    double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
-    m_saved.left = RoundHalfEven(r.left * fx);
-    m_saved.top = RoundHalfEven(r.top * fy);
-    m_saved.width = RoundHalfEven((r.right - r.left) * fx);
-    m_saved.height = RoundHalfEven((r.bottom - r.top) * fy);
-    TwipsRect b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
-                                  GetTaskbarHeight(), fx, fy);
-    MoveFormTwips(b.left, b.top, b.width, b.height);
+    // At the DPI the restore converts back at: on a monitor other than the one the program
+    // started on, the system's DPI would bring the window back at another size.
+    const int dpi = win::DpiOf(m_objForm);
+    m_saved.left = RoundHalfEven(PixelsToTwips(r.left, dpi));
+    m_saved.top = RoundHalfEven(PixelsToTwips(r.top, dpi));
+    m_saved.width = RoundHalfEven(PixelsToTwips(r.right - r.left, dpi));
+    m_saved.height = RoundHalfEven(PixelsToTwips(r.bottom - r.top, dpi));
+    FitMaximised(::MonitorFromWindow(m_objForm, MONITOR_DEFAULTTONEAREST), dpi);
     m_maximised = true;
   }
   return m_maximised;
@@ -156,10 +173,8 @@ void cSetStyle::OnMsgCome(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND h
     case WM_SETTINGCHANGE: {
       if (!Raise(m_life, SettingChange)) return;
       if (!::IsIconic(m_objForm) && m_maximised) {
-        double fx = TwipsPerPixel(LOGPIXELSX), fy = TwipsPerPixel(LOGPIXELSY);
-        TwipsRect b = MaximisedBounds(::GetSystemMetrics(SM_CXSCREEN),
-                                      ::GetSystemMetrics(SM_CYSCREEN), GetTaskbarHeight(), fx, fy);
-        MoveFormTwips(b.left, b.top, b.width, b.height);
+        FitMaximised(::MonitorFromWindow(m_objForm, MONITOR_DEFAULTTONEAREST),
+                     win::DpiOf(m_objForm));
       }
       break;
     }

@@ -1,6 +1,7 @@
 // cSetStyle: what a borderless form loses with its frame, given back: edge and corner sizing with
-// a dotted outline, maximising to the screen above a bottom taskbar and exact restoring, the
-// maximised size kept across system setting changes, and the system close command reported.
+// a dotted outline, maximising to the window's monitor above a taskbar at its bottom and exact
+// restoring, the maximised size kept across system setting changes, and the system close command
+// reported.
 //
 // Owns a cFormSubclass on the styled window (every message is seen before the window's own
 // procedure; none is swallowed except WM_SETCURSOR over the form's own surface, answered with
@@ -38,6 +39,10 @@ inline constexpr LONG kBorderlessStyle = 0xA0000;
 // Height in twips of a taskbar docked at the bottom of the screen; 0 for one docked elsewhere.
 int16_t GetTaskbarHeight();
 
+// The bounds a maximised window takes on monitor, at dpi (MaximisedOnMonitor); the primary
+// screen's where the monitor cannot be read.
+PixelRect MaximisedRect(HMONITOR monitor, int dpi);
+
 class cSetStyle {
  public:
   cSetStyle();
@@ -54,6 +59,9 @@ class cSetStyle {
   void SetWindowStyle(HWND hWnd);
   // Maximised <-> restored; true when maximised afterwards.
   bool CallWindowStateChange();
+  // Moves the form to its maximised bounds on monitor at dpi: where a maximised window goes
+  // when it is moved to another monitor or the work area changes.
+  void FitMaximised(HMONITOR monitor, int dpi);
 
   bool Maximised() const { return m_maximised; }
   bool Sizing() const { return m_drag.Active(); }

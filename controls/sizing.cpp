@@ -113,4 +113,13 @@ TwipsRect MaximisedBounds(int32_t screenWidthPx, int32_t screenHeightPx, int16_t
   return b;
 }
 
+PixelRect MaximisedOnMonitor(const PixelRect& monitor, const PixelRect& workArea, int dpi) {
+  // Through twips at the monitor's DPI, as at the design's: the round trip is exact (an error of
+  // a twip is less than half a pixel at any DPI Windows offers).
+  const double f = static_cast<double>(kTwipsPerInch) / ClampDpi(dpi);
+  const int16_t taskbar = TaskbarHeightTwips(monitor.Height(), workArea.bottom - monitor.top, f, f);
+  const TwipsRect b = MaximisedBounds(monitor.Width(), monitor.Height(), taskbar, f, f);
+  return ToPixels(b, dpi).Moved(monitor.left, monitor.top);
+}
+
 }  // namespace qorv::controls

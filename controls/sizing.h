@@ -1,6 +1,6 @@
 // Edge sizing of a borderless window, without a window: which edge or corner a point is on, how
 // the dotted outline follows the cursor, the outlines to draw so that none stays on the screen,
-// and the maximised bounds above a taskbar docked at the bottom.
+// and the maximised bounds above a taskbar docked at the bottom of the window's monitor.
 #pragma once
 
 #include <cstdint>
@@ -65,5 +65,11 @@ int16_t TaskbarHeightTwips(int32_t screenHeightPx, int32_t workAreaBottomPx,
 // less the taskbar.
 TwipsRect MaximisedBounds(int32_t screenWidthPx, int32_t screenHeightPx, int16_t taskbarTwips,
                           double twipsPerPixelX, double twipsPerPixelY);
+
+// Where a maximised window goes on a monitor (its rectangle and work area in screen pixels, its
+// DPI): the bounds above, taken on that monitor at its DPI. Its whole width from its top-left
+// corner, down to the top of a taskbar docked at its bottom; a taskbar at its top or a side is
+// covered.
+PixelRect MaximisedOnMonitor(const PixelRect& monitor, const PixelRect& workArea, int dpi);
 
 }  // namespace qorv::controls

@@ -68,9 +68,8 @@ controls::iButton& WebMainFrm::Button(int which) {
 }
 
 void WebMainFrm::CreateFormWindow() {
-  RegisterClassOnce(kWebMainFrmClass, CS_DBLCLKS,
-                    ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1)),
-                    ::LoadCursorW(nullptr, IDC_ARROW));
+  RegisterClassOnce(kWebMainFrmClass, CS_DBLCLKS, win::ClassIcon(ICON_BIG),
+                    ::LoadCursorW(nullptr, IDC_ARROW), nullptr, win::ClassIcon(ICON_SMALL));
   // Created on the primary monitor: its DPI until the window says otherwise.
   m_dpi = win::SystemDpi();
   Create(kWebMainFrmClass, 0, L"", WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0,

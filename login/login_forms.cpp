@@ -76,8 +76,8 @@ void RegisterLoginForms() {
 // ---- LoginBgFrm ----------------------------------------------------------------------------
 
 void LoginBgFrm::CreateFormWindow() {
-  RegisterClassOnce(kLoginBgClass, 0, ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1)),
-                    ::LoadCursorW(nullptr, IDC_ARROW));
+  RegisterClassOnce(kLoginBgClass, 0, win::ClassIcon(ICON_BIG), ::LoadCursorW(nullptr, IDC_ARROW),
+                    nullptr, win::ClassIcon(ICON_SMALL));
   const PixelRect at = LoginScreenPlaces().screen;
   // The design's frame and caption; the layered picture removes the frame at load.
   Create(kLoginBgClass, 0, L"Mossgate客户端",

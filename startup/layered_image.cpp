@@ -113,10 +113,6 @@ PixelImage FitToWorkArea(HWND hwnd, PixelImage picture) {
   return Resample(picture, fitted.width, fitted.height);
 }
 
-}  // namespace
-
-namespace {
-
 // The decoding thread. A program that returns from its entry point waits for it: exit ends the
 // other threads wherever they are, and one ended inside the heap or GDI+ would leave their locks
 // held for the libraries' own clean-up. (Ending at once by TerminateProcess runs no clean-up.)

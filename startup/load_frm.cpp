@@ -8,6 +8,7 @@
 #include "base/win/borderless.h"
 #include "base/win/dpi.h"
 #include "base/win/environment.h"
+#include "base/win/form_icons.h"
 #include "base/win/log.h"
 #include "startup/command_line.h"
 
@@ -40,8 +41,8 @@ LoadFrm::LoadFrm() {
 }
 
 void LoadFrm::CreateFormWindow() {
-  RegisterClassOnce(kLoadFrmClass, 0, ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1)),
-                    ::LoadCursorW(nullptr, IDC_ARROW));
+  RegisterClassOnce(kLoadFrmClass, 0, win::ClassIcon(ICON_BIG), ::LoadCursorW(nullptr, IDC_ARROW),
+                    nullptr, win::ClassIcon(ICON_SMALL));
   const RECT place = SplashPlacement(win::SystemDpi());
   // A tool window: a splash has no taskbar button of its own.
   Create(kLoadFrmClass, WS_EX_TOOLWINDOW, kProductCaption, WS_POPUP, place.left, place.top,

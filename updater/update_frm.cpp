@@ -11,6 +11,7 @@
 #include "base/version.h"
 #include "base/win/borderless.h"
 #include "base/win/dpi.h"
+#include "base/win/form_icons.h"
 #include "base/win/log.h"
 #include "startup/command_line.h"
 #include "startup/manifest_policy.h"
@@ -121,8 +122,8 @@ UpdateFrm::~UpdateFrm() = default;
 
 void UpdateFrm::CreateFormWindow() {
   m_background.Reset(::CreateSolidBrush(kFormColour));
-  HICON icon = ::LoadIconW(win::ThisModule(), MAKEINTRESOURCEW(1));
-  RegisterClassOnce(kUpdateFrmClass, 0, icon, ::LoadCursorW(nullptr, IDC_ARROW), nullptr, icon);
+  RegisterClassOnce(kUpdateFrmClass, 0, win::ClassIcon(ICON_BIG), ::LoadCursorW(nullptr, IDC_ARROW),
+                    nullptr, win::ClassIcon(ICON_SMALL));
   m_dpi = win::SystemDpi();
   const PixelRect size = PlaceUpdateFrm(m_dpi).window;
   POINT at = win::CentredOnWorkArea(size.Width(), size.Height());

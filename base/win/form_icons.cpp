@@ -1,6 +1,7 @@
 #include "base/win/form_icons.h"
 
 #include "base/units.h"
+#include "base/win/window.h"
 
 namespace qorv::win {
 namespace {
@@ -10,7 +11,39 @@ HICON LoadIconFile(const std::wstring& file, int size) {
       ::LoadImageW(nullptr, file.c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE));
 }
 
+// Looked up, not imported: only the common controls of version 6 (the manifest's) have it, and
+// an import the loader cannot resolve would stop the program before it shows anything.
+HICON LoadScaledDown(int resourceId, int width, int height) {
+  using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+  HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
+  const auto scaleDown =
+      comctl ? reinterpret_cast<LoadIconWithScaleDownFn>(reinterpret_cast<void*>(
+                   ::GetProcAddress(comctl, "LoadIconWithScaleDown")))
+             : nullptr;
+  HICON icon = nullptr;
+  if (scaleDown && SUCCEEDED(scaleDown(ThisModule(), MAKEINTRESOURCEW(resourceId), width,
+                                       height, &icon)) && icon) {
+    return icon;
+  }
+  return static_cast<HICON>(::LoadImageW(ThisModule(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
+                                         width, height, LR_DEFAULTCOLOR));
+}
+
 }  // namespace
+
+HICON ClassIcon(WPARAM which) {
+  constexpr int kProgramIcon = 1;
+  // Both at once, the first time either is asked for; never destroyed before the process ends.
+  static const FormIcons icons = [] {
+    FormIcons made;
+    made.bigIcon.Reset(LoadScaledDown(kProgramIcon, ::GetSystemMetrics(SM_CXICON),
+                                      ::GetSystemMetrics(SM_CYICON)));
+    made.smallIcon.Reset(LoadScaledDown(kProgramIcon, ::GetSystemMetrics(SM_CXSMICON),
+                                        ::GetSystemMetrics(SM_CYSMICON)));
+    return made;
+  }();
+  return which == ICON_SMALL ? icons.smallIcon.Get() : icons.bigIcon.Get();
+}
 
 IconSizes IconSizesForDpi(int dpi) {
   dpi = ClampDpi(dpi);

@@ -33,4 +33,10 @@ FormIcons LoadFormIcons(const std::wstring& iconFile, int bigSize = kBigIconSize
 // The window only borrows the icons: whoever holds them keeps them until the window is gone.
 void SetFormIcons(HWND hwnd, const FormIcons& icons);
 
+// The program's icon (resource 1) for a window class: ICON_BIG at SM_CXICON, ICON_SMALL at
+// SM_CXSMICON, the sizes the system asks a class's icons in at its DPI. A size the icon has no
+// picture of is made from a larger one scaled down (a smaller one scaled up is blurred). Made
+// once and kept for the process: a class holds its icons as long as it is registered.
+HICON ClassIcon(WPARAM which);
+
 }  // namespace qorv::win

@@ -174,5 +174,50 @@ TEST(Sizing, MaximisedBoundsAboveTheTaskbar) {
   EXPECT_EQ(MaximisedBounds(1280, 1024, 0, 15, 15), (TwipsRect{0, 0, 19200, 15360}));
 }
 
+TEST(Sizing, MaximisedOnTheWindowsMonitorAboveItsBottomTaskbar) {
+  using R = PixelRect;
+  struct Case {
+    const char* what;
+    PixelRect monitor, work;
+    int dpi;
+    PixelRect want;
+  } cases[] = {
+      {"primary, taskbar at the bottom", R::Edges(0, 0, 1280, 1024), R::Edges(0, 0, 1280, 994), 96,
+       R::Edges(0, 0, 1280, 994)},
+      {"taskbar at the top: covered", R::Edges(0, 0, 1280, 1024), R::Edges(0, 40, 1280, 1024), 96,
+       R::Edges(0, 0, 1280, 1024)},
+      {"taskbar on the left: covered", R::Edges(0, 0, 1280, 1024), R::Edges(60, 0, 1280, 1024), 96,
+       R::Edges(0, 0, 1280, 1024)},
+      {"hidden taskbar", R::Edges(0, 0, 1920, 1080), R::Edges(0, 0, 1920, 1080), 120,
+       R::Edges(0, 0, 1920, 1080)},
+      {"second monitor right of the primary at 150 %", R::Edges(1280, 0, 4160, 1620),
+       R::Edges(1280, 0, 4160, 1548), 144, R::Edges(1280, 0, 4160, 1548)},
+      {"monitor left of and above the primary at 125 %", R::Edges(-1920, -200, 0, 880),
+       R::Edges(-1920, -200, 0, 832), 120, R::Edges(-1920, -200, 0, 832)},
+      {"odd sizes at 175 %", R::Edges(0, 0, 2561, 1441), R::Edges(0, 0, 2561, 1373), 168,
+       R::Edges(0, 0, 2561, 1373)},
+      {"odd place and sizes at 500 %", R::Edges(3, 7, 3844, 2168), R::Edges(3, 7, 3844, 2107), 480,
+       R::Edges(3, 7, 3844, 2107)},
+      {"a DPI from a broken query", R::Edges(0, 0, 1366, 768), R::Edges(0, 0, 1366, 728), 0,
+       R::Edges(0, 0, 1366, 728)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MaximisedOnMonitor(c.monitor, c.work, c.dpi), c.want) << c.what;
+  }
+  // The twips between the work area's pixels and the window's lose nothing at any DPI: the
+  // window is the monitor down to its work area's bottom.
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> size(200, 8000), place(-8000, 8000), bar(0, 300);
+  for (int dpi = kMinDpi; dpi <= kMaxDpi; dpi += 8) {
+    const PixelRect monitor =
+        PixelRect::Sized(place(random), place(random), size(random), size(random));
+    PixelRect work = monitor;
+    work.bottom -= bar(random);
+    EXPECT_EQ(MaximisedOnMonitor(monitor, work, dpi),
+              PixelRect::Edges(monitor.left, monitor.top, monitor.right, work.bottom))
+        << dpi;
+  }
+}
+
 }  // namespace
 }  // namespace qorv::controls

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/units.h"
 #include "controls/bform.h"
 #include "win/support/gdi_count.h"
 #include "win/support/test_window.h"
@@ -19,6 +20,12 @@ using test::PumpFor;
 using test::PumpUntil;
 
 long GdiObjects() { return test::GdiObjectCount(); }
+
+SIZE TextExtentOf(HDC dc, const std::wstring& text) {
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size;
+}
 
 // The frame skin's pixels as the screen's format shows them.
 class Skin {
@@ -110,6 +117,51 @@ TEST_F(BFormTest, CaptionStartsAt150TwipsOr600WithLogo) {
   EXPECT_EQ(firstWhiteColumn(), plain + 30);  // 600 twips
   bar.SetCaption(L"");
   EXPECT_EQ(firstWhiteColumn(), -1);
+}
+
+// The caption's ink (its white pixels) in the bar's image: the rows it spans.
+int InkRows(BForm& bar) {
+  RECT rc{};
+  ::GetClientRect(bar.hWnd(), &rc);
+  int top = -1, bottom = -1;
+  for (int y = 0; y < rc.bottom; ++y) {
+    for (int x = 0; x < rc.right; ++x) {
+      if (::GetPixel(bar.hdc(), x, y) != RGB(255, 255, 255)) continue;
+      if (top < 0) top = y;
+      bottom = y;
+      break;
+    }
+  }
+  return top < 0 ? 0 : bottom - top + 1;
+}
+
+// Moved to a monitor of another scaling, the bar is that DPI's height and prints its caption with
+// that DPI's font, whatever DPI the system (the monitor the program started on) has.
+TEST_F(BFormTest, AtAnotherDpiTheCaptionIsThatDpisSizeAndFitsTheBar) {
+  BForm& bar = Make(400);
+  bar.SetCaption(L"BrindleQorvane");
+  const int session = bar.Dpi();
+  const SIZE before = TextExtentOf(bar.hdc(), bar.Caption());
+  const int inkBefore = InkRows(bar);
+  ASSERT_GT(inkBefore, 0);
+  for (int other : {session == 144 ? 96 : 144, 192}) {
+    SCOPED_TRACE(other);
+    bar.SetDpi(other);
+    RECT rc{};
+    ::GetClientRect(bar.hWnd(), &rc);
+    EXPECT_EQ(rc.bottom, TwipsToPixels(500, other));
+    const double factor = static_cast<double>(other) / session;
+    const SIZE after = TextExtentOf(bar.hdc(), bar.Caption());
+    EXPECT_NEAR(after.cy, before.cy * factor, 2);
+    EXPECT_NEAR(after.cx, before.cx * factor, before.cx * factor / 10);  // glyphs round alike
+    EXPECT_NEAR(InkRows(bar), inkBefore * factor, inkBefore * factor / 5);  // hinted glyphs
+    // Whole inside the bar from its origin (150 twips in, 150 down).
+    EXPECT_LE(TwipsToPixels(150, other) + after.cy, rc.bottom);
+    EXPECT_LE(TwipsToPixels(150, other) + after.cx, rc.right);
+  }
+  bar.SetDpi(session);
+  EXPECT_EQ(TextExtentOf(bar.hdc(), bar.Caption()).cy, before.cy);
+  EXPECT_EQ(InkRows(bar), inkBefore);
 }
 
 TEST_F(BFormTest, BackColorIsDecimalText) {
@@ -265,6 +317,7 @@ TEST_F(BFormTest, RepaintsAndBordersLeakNoGdiObjects) {
       bar.SetCaption(std::wstring(static_cast<size_t>(i) * 100, L'字'));
       bar.SetHasLogo(i % 2 == 0);
       bar.Nomin();
+      bar.SetDpi(i % 3 == 0 ? 144 : 96);  // font and skin made again
       ::MoveWindow(m_host, 200, 200, 100 + i * 7, 80 + i * 5, TRUE);
       form.SyncSize();
       bar.Printform(form);

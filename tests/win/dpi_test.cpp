@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "base/units.h"
@@ -231,6 +232,61 @@ TEST_F(DpiTest, APressAtTheDrawnCentreOfEachTitleButtonAndEachAnswerActs) {
   m_main->CloseClick();
   EXPECT_TRUE(test::PumpUntil([] { return MainFormIfLoaded() == nullptr; }, 5000));
   ::KillTimer(nullptr, g_answerTimer);
+}
+
+// Run inside the tool menu's own loop, once the menu is up (WM_ENTERIDLE reaches its owner), once
+// per opening.
+std::function<void(HWND menu)> g_inMenu;
+LRESULT CALLBACK RunInMenu(int code, WPARAM wParam, LPARAM lParam) {
+  auto* cw = reinterpret_cast<CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && cw->message == WM_ENTERIDLE && cw->wParam == MSGF_MENU && g_inMenu) {
+    auto step = std::move(g_inMenu);
+    g_inMenu = nullptr;
+    step(reinterpret_cast<HWND>(cw->lParam));
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(DpiTest, ADpiChangeWithTheToolMenuOpenOrTheWindowHiddenLeavesBothWorking) {
+  const int other = m_dpi == 144 ? 96 : 144;
+  HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, RunInMenu, nullptr, ::GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  auto pressTool = [&] {
+    // The press opens the menu: its loop runs until the menu closes.
+    ::SendMessageW(m_main->Button(0).hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::SendMessageW(m_main->Button(0).hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    test::PumpFor(100);
+  };
+
+  bool menuShown = false;
+  g_inMenu = [&](HWND menu) {
+    menuShown = menu && ::IsWindowVisible(menu);
+    ChangeDpi(other);
+    // Whether the change closed it or not, the player then clicks elsewhere.
+    ::PostMessageW(m_main->Hwnd(), WM_CANCELMODE, 0, 0);
+  };
+  pressTool();
+  EXPECT_TRUE(menuShown) << "the tool menu did not open";
+  EXPECT_FALSE(g_inMenu) << "the tool menu's loop never went idle";
+  ExpectLaidOutAt(other);
+
+  // Opened again at the new DPI, its second entry ("隐藏/恢复(F10)") chosen by key hides the window.
+  g_inMenu = [&](HWND) {
+    ::PostMessageW(m_main->Hwnd(), WM_KEYDOWN, VK_DOWN, 1);
+    ::PostMessageW(m_main->Hwnd(), WM_KEYDOWN, VK_DOWN, 1);
+    ::PostMessageW(m_main->Hwnd(), WM_CHAR, L'\r', 1);
+  };
+  pressTool();
+  EXPECT_FALSE(g_inMenu) << "the tool menu did not open again";
+  EXPECT_TRUE(test::PumpUntil([&] { return !::IsWindowVisible(m_main->Hwnd()); }, 3000));
+  ::UnhookWindowsHookEx(hook);
+  g_inMenu = nullptr;
+
+  // Hidden, it moves to a monitor of another DPI; F10 shows it laid out there.
+  ChangeDpi(m_dpi);
+  ::SendMessageW(m_main->Hwnd(), WM_HOTKEY, 1000, MAKELPARAM(0, VK_F10));
+  EXPECT_TRUE(test::PumpUntil([&] { return ::IsWindowVisible(m_main->Hwnd()) != FALSE; }, 3000));
+  ExpectLaidOutAt(m_dpi);
 }
 
 // Where the strip draws tab `index`'s close image, on the screen.
