@@ -81,6 +81,7 @@ void MsgFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
   Form::OnDpiChanged(newDpi, suggested);
   MakeLabelFont();
   for (controls::iButton* b : {&iButton1, &iButton2, &closebtn}) b->SetDpi(m_dpi);
+  BForm1.SetDpi(m_dpi);
   PlaceControls();
   OnResize();
   ::InvalidateRect(Hwnd(), nullptr, TRUE);

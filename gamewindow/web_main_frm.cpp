@@ -410,15 +410,10 @@ void WebMainFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
   for (controls::iButton* b : {&m_tool, &m_min, &m_minmax, &m_close, &m_otherUser, &m_gameSpace})
     b->SetDpi(m_dpi);
   m_tab.SetDpi(m_dpi);  // its new height is what the layout puts the page area below
+  m_frame.SetDpi(m_dpi);
   if (m_objStyle && m_objStyle->Maximised() && !::IsIconic(Hwnd())) {
-    // Maximised stays maximised, to the work area of the monitor it now is on.
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    if (::GetMonitorInfoW(::MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST), &info)) {
-      const RECT& w = info.rcWork;
-      ::SetWindowPos(Hwnd(), nullptr, w.left, w.top, w.right - w.left, w.bottom - w.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    // Maximised stays maximised, on the monitor it now is on.
+    m_objStyle->FitMaximised(::MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST), m_dpi);
   } else {
     Form::OnDpiChanged(newDpi, suggested);
   }

@@ -164,6 +164,7 @@ void UpdateFrm::OnDpiChanged(int newDpi, const RECT& suggested) {
   }
   RECT r{};
   ::GetWindowRect(Hwnd(), &r);
+  BForm1.SetDpi(m_dpi);
   if (BForm1.hWnd()) ::MoveWindow(BForm1.hWnd(), 0, 0, r.right - r.left, 0, TRUE);
   OnSize(r.right - r.left, r.bottom - r.top);
 }

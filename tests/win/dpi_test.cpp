@@ -107,6 +107,8 @@ class DpiTest : public ::testing::Test {
     EXPECT_EQ(ChildRect(m_main->WebuTab().Hwnd()), *m.tab);
     // The strip's own height, the design's 32 pixels at the DPI, so the page area below it too.
     EXPECT_EQ(m.tab->Height(), tabstrip::TabPx(32, dpi));
+    // The title bar draws its caption with a font of the window's DPI, not the session's.
+    EXPECT_EQ(m_main->WebBForm().Dpi(), dpi);
   }
   void ChangeDpi(int dpi) {
     // Where the window is, or is restored to when minimised (a minimised window's own rectangle
@@ -187,7 +189,8 @@ void CALLBACK AnswerByPress(HWND, UINT, UINT_PTR id, DWORD) {
                    reinterpret_cast<LPARAM>(&suggested));
     g_dialogLaidOut = ChildRect(dialog->YesButton().hWnd()) == want.yes &&
                       ChildRect(dialog->NoButton().hWnd()) == want.no &&
-                      ChildRect(dialog->Label()) == want.question;
+                      ChildRect(dialog->Label()) == want.question &&
+                      dialog->Frame().Dpi() == g_dialogDpiChange;
   }
   PressAt(ScreenCentre(g_answerYes ? dialog->YesButton().hWnd() : dialog->NoButton().hWnd()));
 }
