@@ -26,6 +26,10 @@
 namespace qorv::gamewindow {
 namespace {
 
+// Posted by the load: what the player cannot see before the window is first shown (the tray
+// icon, the DDE topic) waits until the command that loaded the window has shown and painted it.
+constexpr UINT kAfterFirstShow = WM_APP + 1;
+
 win::FormHolder<WebMainFrm> g_main;
 
 void PopupFromHook(HWND) {
@@ -174,7 +178,7 @@ void WebMainFrm::WireEvents() {
 void WebMainFrm::OnLoad() {
   HWND form = Hwnd();
   LoadIconsAndTray();
-  win::HandoverStep(L"icons_tray");
+  win::HandoverStep(L"icons");
   MainWindowActions actions;
   actions.popupMenu = &PopupFromHook;
   m_hooked = HookMainWindow(form, actions);
@@ -203,10 +207,17 @@ void WebMainFrm::OnLoad() {
   win::HandoverStep(L"maximise");
 
   m_taskbarCreated = CKpNotifyIcon::TaskbarCreatedMessage();
-  if (!m_dde.Start()) win::LogError(L"the DDE topic could not be registered");
-  win::HandoverStep(L"dde");
   LoadPlayerChoices();
   win::HandoverStep(L"player_choices");
+  ::PostMessageW(form, kAfterFirstShow, 0, 0);
+}
+
+void WebMainFrm::AfterFirstShow() {
+  if (IsUnloading()) return;
+  if (m_tray && !m_tray->Added()) {
+    m_tray->AddNotifyIcon(Hwnd(), m_icons.smallIcon.Get(), kProductCaption);
+  }
+  if (!m_dde.Start()) win::LogError(L"the DDE topic could not be registered");
 }
 
 void WebMainFrm::LoadIconsAndTray() {
@@ -214,8 +225,9 @@ void WebMainFrm::LoadIconsAndTray() {
   const win::IconSizes sizes = win::IconSizesForDpi(win::DpiOf(form));
   m_icons = win::LoadFormIcons(IconFilePath(), sizes.big, sizes.small);
   win::SetFormIcons(form, m_icons);
+  // The icon itself is added once the window has been shown (AfterFirstShow): the shell is
+  // another process, and a busy one would hold up the window.
   if (!m_tray) m_tray = std::make_unique<CKpNotifyIcon>();
-  m_tray->AddNotifyIcon(form, m_icons.smallIcon.Get(), kProductCaption);
 }
 
 void WebMainFrm::SetCaptions() {
@@ -484,6 +496,9 @@ LRESULT WebMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_SIZE:
       Layout();
+      return 0;
+    case kAfterFirstShow:
+      AfterFirstShow();
       return 0;
     case kTrayCallbackMessage:
       OnTrayBalloon(lParam);

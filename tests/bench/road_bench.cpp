@@ -99,13 +99,16 @@ std::string ReadAll(const std::wstring& path) {
   return bytes;
 }
 
-// The hand-over line the process `pid` wrote to the shared log, waited for a little: the client
-// writes it right after its first paint, which may come after the window is seen visible.
-std::optional<qorv::HandoverRecord> HandoverOf(DWORD pid) {
+// The hand-over line the process `pid` wrote to the shared log past `from` (process ids come
+// again, so older lines are not looked at), waited for a little: the client writes it right after
+// its first paint, which may come after the window is seen visible.
+std::optional<qorv::HandoverRecord> HandoverOf(DWORD pid, size_t from) {
   const std::string tag = "[" + std::to_string(pid) + "] ";
   const std::wstring path = qorv::win::LogFilePath();
   for (int tries = 0; tries < 300; ++tries) {
-    std::istringstream log(ReadAll(path));
+    const std::string bytes = ReadAll(path);
+    // The log started again meanwhile: all of it is new.
+    std::istringstream log(bytes.size() >= from ? bytes.substr(from) : bytes);
     std::string line;
     while (std::getline(log, line)) {
       if (line.find(tag) == std::string::npos) continue;
@@ -127,15 +130,19 @@ void RunHandover(const std::wstring& client, const std::wstring& probe, const st
                  bool tabs, Handovers& into) {
   ::SetEnvironmentVariableW(L"QORV_LOGIN_URL", (L"app://loadgame|" + game).c_str());
   ::SetEnvironmentVariableW(L"QORV_HANDOVER_STEPS", L"1");
+  const size_t logSize = ReadAll(qorv::win::LogFilePath()).size();
   Launched g;
   if (!Launch(client, g)) return;
   if (UntilVisible(g, L"Qorv.WebMainFrm") > 0) {
-    if (auto record = HandoverOf(g.pi.dwProcessId)) {
+    if (auto record = HandoverOf(g.pi.dwProcessId, logSize)) {
       into.totals.push_back(record->totalMs);
+      // A step that ran more than once in the round (a layout) counts with its sum.
+      std::map<std::wstring, double> round;
       for (const qorv::HandoverStep& s : record->steps) {
-        if (!into.steps.count(s.name)) into.order.push_back(s.name);
-        into.steps[s.name].push_back(s.ms);
+        if (!into.steps.count(s.name) && !round.count(s.name)) into.order.push_back(s.name);
+        round[s.name] += s.ms;
       }
+      for (const auto& [name, ms] : round) into.steps[name].push_back(ms);
     }
   }
   if (tabs) {
