@@ -266,8 +266,9 @@ void WebMainFrm::Show() {
   ::ShowWindow(Hwnd(), SW_SHOW);
   ::SetForegroundWindow(Hwnd());
   win::HandoverStep(L"show_window");
-  // Painted now rather than when the queue runs dry: the hand-over clock stops at a window the
-  // player sees drawn, children and all.
+  // Painted now rather than when the queue runs dry: posted messages go before a paint, so the
+  // work the load left for after the first show would otherwise come first. The hand-over clock
+  // stops at a window the player sees drawn, children and all.
   ::RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   win::HandoverShown(m_dpi);
 }

@@ -176,7 +176,7 @@ void Report(const char* prefix, const Handovers& h) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  int rounds = 5;
+  int rounds = 9;
   bool handoverOnly = false;
   std::wstring compare;
   std::vector<std::wstring> args;
