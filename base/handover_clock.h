@@ -36,6 +36,7 @@ class HandoverClock {
  public:
   void Begin(double nowMs, bool withSteps);
   bool Running() const { return m_running; }
+  bool RecordsSteps() const { return m_running && m_withSteps; }
   // Ends the step that ran since the previous mark (or the start). Nothing when not running or
   // when steps were not asked for.
   void Step(std::wstring_view name, double nowMs);
