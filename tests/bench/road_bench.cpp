@@ -16,6 +16,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -86,11 +87,18 @@ void RunAndWait(const std::wstring& cmdLine) {
   ::CloseHandle(pi.hProcess);
 }
 
-std::string ReadAll(const std::wstring& path) {
+// The log from byte `from` on; all of it when it is shorter (it started again meanwhile).
+std::string ReadFrom(const std::wstring& path, uint64_t from) {
   HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {};
+  LARGE_INTEGER size{};
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(from);
+  if (::GetFileSizeEx(file, &size) && static_cast<uint64_t>(size.QuadPart) >= from) {
+    ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
+  }
   std::string bytes;
   char buffer[65536];
   DWORD got = 0;
@@ -99,22 +107,30 @@ std::string ReadAll(const std::wstring& path) {
   return bytes;
 }
 
-// The hand-over line the process `pid` wrote to the shared log past `from` (process ids come
-// again, so older lines are not looked at), waited for a little: the client writes it right after
-// its first paint, which may come after the window is seen visible.
-std::optional<qorv::HandoverRecord> HandoverOf(DWORD pid, size_t from) {
-  const std::string tag = "[" + std::to_string(pid) + "] ";
+uint64_t LogSize() {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(qorv::win::LogFilePath().c_str(), GetFileExInfoStandard, &data)) {
+    return 0;
+  }
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The hand-over line the client wrote to the shared log past `from` (process ids come again, so
+// older lines are not looked at). Looked for a few times a second only: a watcher that asked the
+// system for the window every millisecond would take its share of the time it measures.
+std::optional<qorv::HandoverRecord> HandoverOf(const Launched& l, uint64_t from) {
+  const std::string tag = "[" + std::to_string(l.pi.dwProcessId) + "] ";
   const std::wstring path = qorv::win::LogFilePath();
-  for (int tries = 0; tries < 300; ++tries) {
-    const std::string bytes = ReadAll(path);
-    // The log started again meanwhile: all of it is new.
-    std::istringstream log(bytes.size() >= from ? bytes.substr(from) : bytes);
+  while (qorv::test::NowSeconds() - l.start < 30) {
+    const bool ended = ::WaitForSingleObject(l.pi.hProcess, 0) == WAIT_OBJECT_0;
+    std::istringstream log(ReadFrom(path, from));
     std::string line;
     while (std::getline(log, line)) {
       if (line.find(tag) == std::string::npos) continue;
       if (auto record = qorv::ParseHandoverLine(qorv::Utf8ToWide(line))) return record;
     }
-    ::Sleep(10);
+    if (ended) break;
+    ::Sleep(25);
   }
   return std::nullopt;
 }
@@ -131,21 +147,19 @@ void RunHandover(const std::wstring& client, const std::wstring& probe, const st
                  bool tabs, Handovers& into) {
   ::SetEnvironmentVariableW(L"QORV_LOGIN_URL", (L"app://loadgame|" + game).c_str());
   ::SetEnvironmentVariableW(L"QORV_HANDOVER_STEPS", L"1");
-  const size_t logSize = ReadAll(qorv::win::LogFilePath()).size();
+  const uint64_t logSize = LogSize();
   Launched g;
   if (!Launch(client, g)) return;
-  if (UntilVisible(g, L"Qorv.WebMainFrm") > 0) {
-    if (auto record = HandoverOf(g.pi.dwProcessId, logSize)) {
-      into.totals.push_back(record->totalMs);
-      // A step that ran more than once in the round (a layout) counts with its sum.
-      std::map<std::wstring, double> round;
-      for (const qorv::HandoverStep& s : record->steps) {
-        if (!into.steps.count(s.name) && !round.count(s.name)) into.order.push_back(s.name);
-        round[s.name] += s.ms;
-      }
-      for (const auto& [name, ms] : round) into.steps[name].push_back(ms);
-      into.fromCommand.push_back(record->totalMs - round[L"to_command"]);
+  if (auto record = HandoverOf(g, logSize)) {
+    into.totals.push_back(record->totalMs);
+    // A step that ran more than once in the round (a layout) counts with its sum.
+    std::map<std::wstring, double> round;
+    for (const qorv::HandoverStep& s : record->steps) {
+      if (!into.steps.count(s.name) && !round.count(s.name)) into.order.push_back(s.name);
+      round[s.name] += s.ms;
     }
+    for (const auto& [name, ms] : round) into.steps[name].push_back(ms);
+    into.fromCommand.push_back(record->totalMs - round[L"to_command"]);
   }
   if (tabs) {
     ::Sleep(1000);
