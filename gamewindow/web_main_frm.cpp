@@ -11,6 +11,7 @@
 #include "base/win/borderless.h"
 #include "base/win/dpi.h"
 #include "base/win/environment.h"
+#include "base/win/handover.h"
 #include "base/win/log.h"
 #include "base/win/picture.h"
 #include "build_config.h"
@@ -24,6 +25,10 @@
 
 namespace qorv::gamewindow {
 namespace {
+
+// Posted by the load: what the player cannot see before the window is first shown (the tray
+// icon, the DDE topic) waits until the command that loaded the window has shown and painted it.
+constexpr UINT kAfterFirstShow = WM_APP + 1;
 
 win::FormHolder<WebMainFrm> g_main;
 
@@ -76,6 +81,7 @@ void WebMainFrm::CreateFormWindow() {
          0, DesignClientWidth(m_dpi), DesignClientHeight(m_dpi), nullptr);
   HWND form = Hwnd();
   m_dpi = win::DpiOf(form);
+  win::HandoverStep(L"window");
 
   m_frame.Create(form, 0, 0, Px(15495));
   m_frame.SetHasLogo(true);
@@ -104,9 +110,11 @@ void WebMainFrm::CreateFormWindow() {
   m_minmax.SetStyle(1);
   m_close.Create(form, Px(13680), Px(15), Px(645), Px(270));
 
+  win::HandoverStep(L"controls");
   m_pCnt = CreatePanel(form, 4, 33, 100, 100);
   m_picture1 = CreatePanel(form, 4, 33, 100, 100);
   m_webBrowser1 = browser::CreateBrowser(m_picture1, RECT{-2, -2, 102, 102});
+  win::HandoverStep(L"placeholder_browser");
 
   // The frame lies below every control created after it: the title area's controls go on top.
   for (HWND h : {m_picLogo, m_tab.Hwnd(), m_otherUser.hWnd(), m_gameSpace.hWnd(), m_tool.hWnd(),
@@ -121,6 +129,7 @@ void WebMainFrm::CreateFormWindow() {
   ::AppendMenuW(m_appmenu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(m_popup), L"appmenu");
 
   WireEvents();
+  win::HandoverStep(L"menu");
 }
 
 void WebMainFrm::WireEvents() {
@@ -168,30 +177,46 @@ void WebMainFrm::WireEvents() {
 void WebMainFrm::OnLoad() {
   HWND form = Hwnd();
   LoadIconsAndTray();
+  win::HandoverStep(L"icons");
   MainWindowActions actions;
   actions.popupMenu = &PopupFromHook;
   m_hooked = HookMainWindow(form, actions);
+  win::HandoverStep(L"hot_key");
   SetCaptions();
   DressCaptionButtons();
+  win::HandoverStep(L"captions");
   TakeOverFrame();
   CentreOnScreen();
+  win::HandoverStep(L"style");
 
   m_close.SetBackPicture(103);
   m_minmax.SetBackPicture(102);
   m_min.SetBackPicture(101);
   m_minmax.SetValue(true);
   m_tool.SetBackPicture(104);
+  win::HandoverStep(L"skins");
 
   m_tab.SethContainerWnd(m_pCnt);
   m_tab.LockReDraw(false);
 
   ShowLogo();
+  win::HandoverStep(L"logo");
 
   WebMinMaxClick();
+  win::HandoverStep(L"maximise");
 
   m_taskbarCreated = CKpNotifyIcon::TaskbarCreatedMessage();
-  if (!m_dde.Start()) win::LogError(L"the DDE topic could not be registered");
   LoadPlayerChoices();
+  win::HandoverStep(L"player_choices");
+  ::PostMessageW(form, kAfterFirstShow, 0, 0);
+}
+
+void WebMainFrm::AfterFirstShow() {
+  if (IsUnloading()) return;
+  if (m_tray && !m_tray->Added()) {
+    m_tray->AddNotifyIcon(Hwnd(), m_icons.smallIcon.Get(), kProductCaption);
+  }
+  if (!m_dde.Start()) win::LogError(L"the DDE topic could not be registered");
 }
 
 void WebMainFrm::LoadIconsAndTray() {
@@ -199,8 +224,9 @@ void WebMainFrm::LoadIconsAndTray() {
   const win::IconSizes sizes = win::IconSizesForDpi(win::DpiOf(form));
   m_icons = win::LoadFormIcons(startup::IconFilePath(), sizes.big, sizes.small);
   win::SetFormIcons(form, m_icons);
+  // The icon itself is added once the window has been shown (AfterFirstShow): the shell is
+  // another process, and a busy one would hold up the window.
   if (!m_tray) m_tray = std::make_unique<CKpNotifyIcon>();
-  m_tray->AddNotifyIcon(form, m_icons.smallIcon.Get(), kProductCaption);
 }
 
 void WebMainFrm::SetCaptions() {
@@ -238,6 +264,12 @@ void WebMainFrm::SetURL(const std::wstring& strURL) { OpenPage(strURL); }
 void WebMainFrm::Show() {
   ::ShowWindow(Hwnd(), SW_SHOW);
   ::SetForegroundWindow(Hwnd());
+  win::HandoverStep(L"show_window");
+  // Painted now rather than when the queue runs dry: posted messages go before a paint, so the
+  // work the load left for after the first show would otherwise come first. The hand-over clock
+  // stops at a window the player sees drawn, children and all.
+  ::RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  win::HandoverShown(m_dpi);
 }
 
 void WebMainFrm::OpenPage(const std::wstring& address) {
@@ -459,6 +491,9 @@ LRESULT WebMainFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_SIZE:
       Layout();
+      return 0;
+    case kAfterFirstShow:
+      AfterFirstShow();
       return 0;
     case kTrayCallbackMessage:
       OnTrayBalloon(lParam);

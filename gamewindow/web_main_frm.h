@@ -108,6 +108,7 @@ class WebMainFrm final : public win::Form, public win::IGameWindow, public start
   void ArrowCursor();
   void WireEvents();
   void LoadIconsAndTray();
+  void AfterFirstShow();
   void SetCaptions();
   void TakeOverFrame();
   void CentreOnScreen();

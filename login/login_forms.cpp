@@ -5,6 +5,7 @@
 #include "base/win/borderless.h"
 #include "base/win/dpi.h"
 #include "base/win/environment.h"
+#include "base/win/handover.h"
 #include "base/win/log.h"
 #include "startup/public_data.h"
 
@@ -245,6 +246,7 @@ void LoginFrm::OnBeforeNavigate2(const std::wstring& url, bool topLevel, bool& c
         win::LogError(L"app://loadgame without a web address in field 1: " + ForLog(url));
         return;
       }
+      win::HandoverBegin();
       break;
   }
   // Closing the control from inside its own event is unsafe: the command runs once the event
@@ -263,9 +265,11 @@ void LoginFrm::OnNewWindow(const std::wstring& url, bool& processed) {
 void LoginFrm::RunPendingCommand() {
   if (!m_pending) return;
   const RoutedAddress command = *m_pending;
+  win::HandoverStep(L"to_command");
   CloseLoginScreen();
   // This window is gone now; only locals from here on.
   if (command.command != ClientCommand::kLoadGame) return;
+  win::HandoverStep(L"close_login");
   auto& game = win::Forms().gameWindow;
   if (!game) {
     win::LogError(L"no game window to open " + ForLog(command.gameAddress));
@@ -273,6 +277,7 @@ void LoginFrm::RunPendingCommand() {
   }
   win::IGameWindow& window = game();
   window.SetURL(command.gameAddress);
+  win::HandoverStep(L"set_url");
   window.Show();
 }
 

@@ -5,11 +5,19 @@
 #include <windows.h>
 #include <ddeml.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/handover_clock.h"
+#include "base/text.h"
 #include "base/win/form.h"
+#include "base/win/dpi.h"
 #include "base/win/form_registry.h"
+#include "base/win/log.h"
 #include "gamewindow/dde_source.h"
 #include "gamewindow/mod_msg.h"
 #include "gamewindow/msg_frm.h"
@@ -262,6 +270,62 @@ TEST_F(GameWindowTest, OtherUserShowsTheLoginAgainAndItsGameAddsATab) {
   ASSERT_EQ(MainFormIfLoaded(), m_main);  // the same window
   EXPECT_EQ(m_main->WebuTab().TabItems().Count(), 2);
   EXPECT_TRUE(::IsWindowVisible(m_main->Hwnd()));
+}
+
+// What the process wrote to the log past `from` bytes.
+std::string LogSince(size_t from) {
+  std::ifstream log(std::filesystem::path(win::LogFilePath()), std::ios::binary);
+  std::string all((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  return all.size() > from ? all.substr(from) : std::string();
+}
+
+size_t LogSize() { return LogSince(0).size(); }
+
+TEST_F(GameWindowTest, ALoadGameIsTimedToTheShownWindowInOneLineAndTheTrayAndDdeFollow) {
+  login::RegisterLoginForms();
+  win::Forms().splashIfLoaded = [] { return static_cast<win::ISplashForm*>(nullptr); };
+  ::SetEnvironmentVariableW(L"QORV_HANDOVER_STEPS", L"1");
+  const size_t from = LogSize();
+  login::LoginForm();
+  auto* browser = static_cast<ScriptedBrowser*>(login::LoginFormIfLoaded()->Browser());
+  EXPECT_TRUE(browser->FireBeforeNavigate2(L"app://loadgame|http://g/first"));
+  test::PumpFor(100);
+  ASSERT_TRUE(::IsWindowVisible(m_main->Hwnd()));
+  // Hidden and shown again (F10): that is no hand-over.
+  ::SendMessageW(m_main->Hwnd(), WM_HOTKEY, 1000, MAKELPARAM(0, VK_F10));
+  ::SendMessageW(m_main->Hwnd(), WM_HOTKEY, 1000, MAKELPARAM(0, VK_F10));
+  ::SetEnvironmentVariableW(L"QORV_HANDOVER_STEPS", nullptr);
+
+  std::vector<HandoverRecord> records;
+  std::istringstream lines(LogSince(from));
+  const std::string tag = "[" + std::to_string(::GetCurrentProcessId()) + "] INFO ";
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(tag) == std::string::npos) continue;
+    if (auto r = ParseHandoverLine(Utf8ToWide(line))) records.push_back(*r);
+  }
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].dpi, win::DpiOf(m_main->Hwnd()));
+  EXPECT_GT(records[0].totalMs, 0);
+  // The steps run from the command to the painted window, without a gap between them.
+  std::vector<std::wstring> names;
+  double sum = 0;
+  for (const HandoverStep& step : records[0].steps) {
+    names.push_back(step.name);
+    sum += step.ms;
+  }
+  ASSERT_GE(names.size(), 4u);
+  EXPECT_EQ(names.front(), L"to_command");
+  EXPECT_EQ(std::vector<std::wstring>(names.end() - 3, names.end()),
+            (std::vector<std::wstring>{L"set_url", L"show_window", L"paint"}));
+  EXPECT_NEAR(sum, records[0].totalMs, 0.05 * static_cast<double>(names.size()) + 0.05);
+
+  // What waited for the window: the tray icon is up and the DDE topic answers.
+  ASSERT_NE(m_main->TrayIcon(), nullptr);
+  EXPECT_TRUE(m_main->TrayIcon()->Added());
+  EXPECT_EQ(test::RunDdeClient(L"--service " + DdeSource::ProgramServiceName() + L" --topic " +
+                               kDdeTopic + L" --text http://g/second"),
+            0);
+  EXPECT_EQ(m_main->WebuTab().TabItems().Count(), 2);
 }
 
 TEST(GameWindowAlone, F10HeldByAnotherProgramLeavesTheTrayAndMenuToggles) {
