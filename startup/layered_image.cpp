@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <future>
@@ -59,6 +60,8 @@ void Present(HWND hwnd, HDC windowDC, HDC pictureDC, SIZE size) {
 // outlive everything else when the program ends at once.
 struct Prefetched {
   std::mutex lock;
+  std::condition_variable released;  // the after-splash pictures may be decoded
+  bool afterSplashReleased = false;
   int dpi = 0;
   std::map<int, std::shared_future<PixelImage>> pictures;
   std::map<int, HWND> waiting;  // told when their picture is ready
@@ -91,6 +94,14 @@ bool WaitForPrefetched(HWND hwnd, int resourceId, int dpi) {
   return true;
 }
 
+void ReleaseAfterSplash(Prefetched& state) {
+  {
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.afterSplashReleased = true;
+  }
+  state.released.notify_all();
+}
+
 PixelImage TakePrefetched(int resourceId, int dpi) {
   std::shared_ptr<Prefetched> state = PrefetchState();
   if (!state) return {};
@@ -102,6 +113,8 @@ PixelImage TakePrefetched(int resourceId, int dpi) {
     picture = found->second;
     state->pictures.erase(found);
   }
+  // Whoever waits for a picture must not wait for a release that may never come.
+  ReleaseAfterSplash(*state);
   return picture.get();
 }
 
@@ -122,26 +135,38 @@ std::thread& DecodingThread() {
 }
 
 void WaitForDecodingThread() {
-  if (DecodingThread().joinable()) DecodingThread().join();
+  if (!DecodingThread().joinable()) return;
+  if (std::shared_ptr<Prefetched> state = PrefetchState()) ReleaseAfterSplash(*state);
+  DecodingThread().join();
 }
 
 }  // namespace
 
-void PrefetchLayeredPictures(std::initializer_list<int> resourceIds) {
+void PrefetchLayeredPictures(std::initializer_list<int> resourceIds,
+                             std::initializer_list<int> afterSplash) {
   static const bool waitsAtExit = std::atexit(WaitForDecodingThread) == 0;
   (void)waitsAtExit;
   WaitForDecodingThread();  // an earlier prefetch's (only tests prefetch twice)
   auto state = std::make_shared<Prefetched>();
   state->dpi = win::SystemDpi();
   std::vector<std::pair<int, std::promise<PixelImage>>> work;
-  for (int id : resourceIds) {
-    work.emplace_back(id, std::promise<PixelImage>());
-    state->pictures[id] = work.back().second.get_future().share();
+  for (std::initializer_list<int> ids : {resourceIds, afterSplash}) {
+    for (int id : ids) {
+      work.emplace_back(id, std::promise<PixelImage>());
+      state->pictures[id] = work.back().second.get_future().share();
+    }
   }
+  state->afterSplashReleased = afterSplash.size() == 0;
   PrefetchState() = state;
   try {
-    DecodingThread() = std::thread([state, work = std::move(work)]() mutable {
-      for (auto& [id, promise] : work) {
+    const size_t first = resourceIds.size();
+    DecodingThread() = std::thread([state, work = std::move(work), first]() mutable {
+      for (size_t i = 0; i < work.size(); ++i) {
+        auto& [id, promise] = work[i];
+        if (i == first) {
+          std::unique_lock<std::mutex> guard(state->lock);
+          state->released.wait(guard, [&] { return state->afterSplashReleased; });
+        }
         promise.set_value(win::LoadPictureAtDpi(L"PNG", id, state->dpi));
         std::lock_guard<std::mutex> guard(state->lock);
         auto waiting = state->waiting.find(id);
@@ -154,6 +179,10 @@ void PrefetchLayeredPictures(std::initializer_list<int> resourceIds) {
   } catch (const std::system_error&) {
     PrefetchState().reset();  // no thread: every window decodes its own
   }
+}
+
+void DecodeAfterSplashPictures() {
+  if (std::shared_ptr<Prefetched> state = PrefetchState()) ReleaseAfterSplash(*state);
 }
 
 bool LayeredImage::SetUp(HWND hwnd, int resourceId, bool stripFrame) {

@@ -54,6 +54,12 @@ class LayeredImage {
 // decoding overlaps the start-up checks that come before the windows; SetUp then takes a
 // prefetched picture (waiting for it if need be) when its window is at that DPI, and decodes its
 // own otherwise. Each prefetched picture is taken once. Call on the interface thread.
-void PrefetchLayeredPictures(std::initializer_list<int> resourceIds);
+//
+// The `afterSplash` pictures are decoded only once DecodeAfterSplashPictures is called, or once
+// one of them is taken: on a machine with few cores their decoding would otherwise compete with
+// the steps that hold up the splash, although nothing shows them before it.
+void PrefetchLayeredPictures(std::initializer_list<int> resourceIds,
+                             std::initializer_list<int> afterSplash = {});
+void DecodeAfterSplashPictures();
 
 }  // namespace qorv::startup

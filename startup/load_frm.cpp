@@ -34,8 +34,9 @@ void RegisterStartupForms() {
 }
 
 LoadFrm::LoadFrm() {
-  // The splash and the login background are decoded while the checks wait on the network.
-  PrefetchLayeredPictures({kSplashPicture, kLoginBackgroundPicture});
+  // The splash is decoded while the checks wait on the network; the login background, which
+  // nothing shows before the splash, once the splash is up.
+  PrefetchLayeredPictures({kSplashPicture}, {kLoginBackgroundPicture});
   CheckConnection();
   CheckUpdate();
 }
@@ -77,6 +78,7 @@ void LoadFrm::OnLoad() {
   if (auto& login = win::Forms().login) login();
   if (IsUnloading()) return;  // the login page already took the splash down
   ::ShowWindow(Hwnd(), SW_SHOWNORMAL);
+  DecodeAfterSplashPictures();
 }
 
 void LoadFrm::OnUnload() { m_splash.Release(); }

@@ -180,7 +180,7 @@ HWND CreatePlainWindow(const wchar_t* cls, DWORD exStyle, DWORD style, int w, in
   clock.End("process_start_crt");
   ::OleInitialize(nullptr);
   clock.End("ole_initialize");
-  startup::PrefetchLayeredPictures({startup::kSplashPicture, startup::kLoginBackgroundPicture});
+  startup::PrefetchLayeredPictures({startup::kSplashPicture}, {startup::kLoginBackgroundPicture});
   clock.End("pictures_prefetch_start");
   DWORD flags = 0;
   ::InternetGetConnectedState(&flags, 0);
@@ -240,6 +240,7 @@ HWND CreatePlainWindow(const wchar_t* cls, DWORD exStyle, DWORD style, int w, in
   ::SetWindowLongPtrW(page, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(background));
   clock.End("page_layered_owner");
   ::ShowWindow(splash, SW_SHOWNORMAL);
+  startup::DecodeAfterSplashPictures();
   clock.End("show_splash");
   clock.EndProcess();
 }
