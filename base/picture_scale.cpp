@@ -55,14 +55,16 @@ void ResampleBlock(const PixelImage& source, Span1D sx, Span1D sy, PixelImage& t
   const std::vector<Tap> down = AreaTaps(sy.length, ty.length);
   std::vector<float> rows(static_cast<size_t>(sy.length) * tx.length * 4);
   for (int y = 0; y < sy.length; ++y) {
-    const uint32_t* in = &source.pixels[static_cast<size_t>(sy.start + y) * source.width + sx.start];
+    const uint32_t* in =
+        &source.pixels[static_cast<size_t>(sy.start + y) * source.width + sx.start];
     float* out = &rows[static_cast<size_t>(y) * tx.length * 4];
     for (int x = 0; x < tx.length; ++x) {
       const Tap& tap = across[static_cast<size_t>(x)];
       float c[4] = {};
       for (size_t k = 0; k < tap.weights.size(); ++k) {
         const uint32_t p = in[tap.first + static_cast<int>(k)];
-        for (int i = 0; i < 4; ++i) c[i] += tap.weights[k] * static_cast<float>((p >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 4; ++i)
+          c[i] += tap.weights[k] * static_cast<float>((p >> (8 * i)) & 0xFF);
       }
       std::copy(c, c + 4, out + static_cast<size_t>(x) * 4);
     }
@@ -223,8 +225,9 @@ PixelImage ScaleFrameStrip(const PixelImage& source, int pictureScale, int dpi, 
       strip.pixels.resize(static_cast<size_t>(strip.width) * strip.height);
     }
     for (int y = 0; y < scaled.height; ++y) {
-      std::copy_n(scaled.pixels.begin() + static_cast<ptrdiff_t>(y) * scaled.width, scaled.width,
-                  strip.pixels.begin() + static_cast<ptrdiff_t>(y) * strip.width + i * scaled.width);
+      std::copy_n(
+          scaled.pixels.begin() + static_cast<ptrdiff_t>(y) * scaled.width, scaled.width,
+          strip.pixels.begin() + static_cast<ptrdiff_t>(y) * strip.width + i * scaled.width);
     }
   }
   return strip;
@@ -235,9 +238,11 @@ PixelSize FitWithin(int width, int height, int maxWidth, int maxHeight) {
   if (width <= maxWidth && height <= maxHeight) return {width, height};
   // Whichever side is tighter sets the factor; the other follows it, rounded down so it too fits.
   if (static_cast<int64_t>(maxWidth) * height <= static_cast<int64_t>(maxHeight) * width) {
-    return {maxWidth, std::max<int>(1, static_cast<int>(static_cast<int64_t>(height) * maxWidth / width))};
+    return {maxWidth,
+            std::max<int>(1, static_cast<int>(static_cast<int64_t>(height) * maxWidth / width))};
   }
-  return {std::max<int>(1, static_cast<int>(static_cast<int64_t>(width) * maxHeight / height)), maxHeight};
+  return {std::max<int>(1, static_cast<int>(static_cast<int64_t>(width) * maxHeight / height)),
+          maxHeight};
 }
 
 }  // namespace qorv

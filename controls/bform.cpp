@@ -111,8 +111,10 @@ void BForm::LoadSkin(int dpi) {
   std::vector<int> xs, ys;
   for (int i = 0; i <= static_cast<int>(FramePiece::BottomRight); ++i) {
     const TwipsRect r = PieceSource(static_cast<FramePiece>(i));
-    for (int64_t x : {r.left, r.left + r.width}) xs.push_back(static_cast<int>(RoundHalfEven(x / double{kTwipsPerPixel})));
-    for (int64_t y : {r.top, r.top + r.height}) ys.push_back(static_cast<int>(RoundHalfEven(y / double{kTwipsPerPixel})));
+    for (int64_t x : {r.left, r.left + r.width})
+      xs.push_back(static_cast<int>(RoundHalfEven(x / double{kTwipsPerPixel})));
+    for (int64_t y : {r.top, r.top + r.height})
+      ys.push_back(static_cast<int>(RoundHalfEven(y / double{kTwipsPerPixel})));
   }
   m_skin = win::PictureForDpi(kFrameSkinResource, dpi, win::PictureCuts{xs, ys, std::nullopt});
   m_skinDpi = dpi;
@@ -125,7 +127,8 @@ void BForm::PaintPiece(Surface& target, const Placement& placement, int dpi) {
   if (!m_skin) return;  // not created yet, or no skin to be had
   if (dpi != m_skinDpi) LoadSkin(dpi);
   if (!m_skin) return;
-  const int skinWidth = kFrameSkinWidth / kTwipsPerPixel, skinHeight = kFrameSkinHeight / kTwipsPerPixel;
+  const int skinWidth = kFrameSkinWidth / kTwipsPerPixel,
+            skinHeight = kFrameSkinHeight / kTwipsPerPixel;
   TwipsRect source = PieceSource(placement.piece);
   auto at96 = [dpi](int px) {
     return static_cast<int>(std::ceil(PixelsToTwips(px, dpi) / kTwipsPerPixel));

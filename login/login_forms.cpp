@@ -176,7 +176,8 @@ void LoginFrm::OnLoad() {
     NoConnection();
   }
 
-  ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE, ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_LAYERED);
+  ::SetWindowLongPtrW(Hwnd(), GWL_EXSTYLE,
+                      ::GetWindowLongPtrW(Hwnd(), GWL_EXSTYLE) | WS_EX_LAYERED);
   ::SetLayeredWindowAttributes(Hwnd(), kKeyColour, 0, LWA_COLORKEY);
   ::SetWindowLongPtrW(Hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(LoginBgForm().Hwnd()));
   LoginBgForm();

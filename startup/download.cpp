@@ -21,8 +21,9 @@ constexpr std::wstring_view kPartExtension = L".part";
 // Up to 8 lower-case hexadecimal digits, as "%x" writes a 32-bit number.
 bool IsHexNumber(std::wstring_view text) {
   if (text.empty() || text.size() > 8) return false;
-  return std::all_of(text.begin(), text.end(),
-                     [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); });
+  return std::all_of(text.begin(), text.end(), [](wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f');
+  });
 }
 
 // Whether a file name has the form PartialFile gives its files: "<target>.<pid>-<n>.part".

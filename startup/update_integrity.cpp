@@ -56,7 +56,9 @@ std::wstring LowerHex(const uint8_t* bytes, size_t size) {
   return out;
 }
 
-std::wstring DigestHex(const Sha256Digest& digest) { return LowerHex(digest.data(), digest.size()); }
+std::wstring DigestHex(const Sha256Digest& digest) {
+  return LowerHex(digest.data(), digest.size());
+}
 
 const wchar_t* SignatureStatusName(SignatureStatus status) {
   switch (status) {

@@ -50,10 +50,11 @@ startup::ManifestTrust ReadManifest(std::vector<std::wstring>& lines) {
   std::wstring manifest = tempDir.empty() ? std::wstring() : tempDir + startup::kManifestFileName;
   startup::ManifestReading reading;
   if (!manifest.empty()) {
-    reading = startup::ReadTrustedManifest(manifest, startup::BuiltInUpdateKeys(), [&](std::wstring_view line) {
-      lines.emplace_back(line);
-      return true;
-    });
+    reading = startup::ReadTrustedManifest(manifest, startup::BuiltInUpdateKeys(),
+                                           [&](std::wstring_view line) {
+                                             lines.emplace_back(line);
+                                             return true;
+                                           });
   }
   if (!reading.found) {
     win::LogError(L"updater: no manifest at \"" + manifest + L"\"");
@@ -63,7 +64,8 @@ startup::ManifestTrust ReadManifest(std::vector<std::wstring>& lines) {
   // here now, against this updater's own version (it is built with the client it ships in):
   // a replayed older manifest or one past its expiry installs nothing.
   std::wstring running = RunningVersion();
-  startup::ManifestDecision decision = DecideManifest(lines, reading.signature, running, startup::UtcNowSeconds());
+  startup::ManifestDecision decision =
+      DecideManifest(lines, reading.signature, running, startup::UtcNowSeconds());
   if (decision.Accepted()) return reading.trust;
   win::LogError(L"updater: " + startup::DescribeManifestDecision(decision, running) +
                 L"; nothing is installed");

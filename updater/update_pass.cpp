@@ -2,8 +2,8 @@
 
 namespace qorv::updater {
 
-UpdatePlan PlanUpdate(const startup::UpdaterCommand& command, const std::vector<std::wstring>& lines,
-                      startup::ManifestTrust trust) {
+UpdatePlan PlanUpdate(const startup::UpdaterCommand& command,
+                      const std::vector<std::wstring>& lines, startup::ManifestTrust trust) {
   UpdatePlan plan;
   plan.command = command;
   plan.commandVerdict = CheckUpdaterCommand(command);
@@ -13,7 +13,8 @@ UpdatePlan PlanUpdate(const startup::UpdaterCommand& command, const std::vector<
   for (const auto& line : lines) {
     startup::FileLine parsed = ParseFileLine(line, trust);
     if (parsed.kind != startup::FileLineKind::File) {
-      if (parsed.kind != startup::FileLineKind::VersionLine && parsed.kind != startup::FileLineKind::NoSeparator) {
+      if (parsed.kind != startup::FileLineKind::VersionLine &&
+          parsed.kind != startup::FileLineKind::NoSeparator) {
         plan.unsafeLineSkipped = true;
       }
       plan.skipped.push_back({line, parsed.kind});
@@ -28,7 +29,8 @@ UpdatePlan PlanUpdate(const startup::UpdaterCommand& command, const std::vector<
 UpdateOutcome RunUpdatePass(const UpdatePlan& plan, IUpdateActions& actions) {
   UpdateOutcome outcome;
   // A manifest that lists a file it cannot have fetched is no whole update: nothing of it goes in.
-  if (!plan.directoryUsable || plan.unsafeLineSkipped || plan.trust == startup::ManifestTrust::Rejected) {
+  if (!plan.directoryUsable || plan.unsafeLineSkipped ||
+      plan.trust == startup::ManifestTrust::Rejected) {
     return outcome;
   }
   outcome.stoppedAt = UpdateStep::Fetch;

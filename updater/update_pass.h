@@ -29,7 +29,8 @@ struct PlannedFile {
   std::wstring url;
   std::wstring fileName;
   std::wstring target;  // the client's directory followed by the file name
-  std::optional<startup::Sha256Digest> digest;  // what the file must hash to before it replaces the target
+  std::optional<startup::Sha256Digest>
+      digest;  // what the file must hash to before it replaces the target
 };
 
 struct SkippedLine {
@@ -50,7 +51,8 @@ struct UpdatePlan {
 };
 
 // A rejected manifest plans nothing: it is as if there were none.
-UpdatePlan PlanUpdate(const startup::UpdaterCommand& command, const std::vector<std::wstring>& lines,
+UpdatePlan PlanUpdate(const startup::UpdaterCommand& command,
+                      const std::vector<std::wstring>& lines,
                       startup::ManifestTrust trust = startup::ManifestTrust::Unsigned);
 
 // What the pass asks of its window.

@@ -75,8 +75,9 @@ double CurlSeconds(const std::wstring& url, const ScratchDir& dir, int round) {
   return std::atof(std::string(text.begin(), text.end()).c_str());
 }
 
-double DownLoadFileSeconds(const std::wstring& url, const ScratchDir& dir, uint64_t size,
-                           const std::optional<qorv::startup::Sha256Digest>& digest = std::nullopt) {
+double DownLoadFileSeconds(
+    const std::wstring& url, const ScratchDir& dir, uint64_t size,
+    const std::optional<qorv::startup::Sha256Digest>& digest = std::nullopt) {
   qorv::startup::CKpDownLoadFile download;
   std::wstring target = dir / L"downloadfile.bin";
   double start = qorv::test::NowSeconds();
@@ -107,7 +108,8 @@ UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl
   ScratchDir client(L"bench-client");
   std::wstring manifest = qorv::startup::GetTempDir() + L"update.txt";
   std::wstring signature = qorv::startup::GetTempDir() + qorv::startup::kSignatureFileName;
-  std::string digest = qorv::WideToUtf8(qorv::startup::DigestHex(*qorv::startup::Sha256Of(PatternBody(size))));
+  std::string digest =
+      qorv::WideToUtf8(qorv::startup::DigestHex(*qorv::startup::Sha256Of(PatternBody(size))));
   // Signed with the build's key and newer than any build: the updater takes nothing less.
   std::string text = qorv::test::WithExpiry("version=999.0.0\r\nbig|" +
                                             qorv::WideToUtf8(serverUrl) + "/bytes/" +
@@ -143,7 +145,8 @@ UpdaterRun RunUpdater(const std::wstring& updater, const std::wstring& serverUrl
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
   }
-  if (::WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
+  if (::WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0)
+    ::TerminateProcess(pi.hProcess, 1);
   ::CloseHandle(pi.hThread);
   ::CloseHandle(pi.hProcess);
   ::DeleteFileW(manifest.c_str());
@@ -208,7 +211,8 @@ int wmain(int, wchar_t**) {
     UpdaterRun run = RunUpdater(updater, server.Url(), size);
     std::string prefix = "updater_" + std::to_string(size >> 20) + "mb_";
     Print((prefix + "seconds").c_str(), run.whole ? run.seconds : -1);
-    Print((prefix + "peak_working_set_kb").c_str(), static_cast<long long>(run.peakWorkingSet / 1024));
+    Print((prefix + "peak_working_set_kb").c_str(),
+          static_cast<long long>(run.peakWorkingSet / 1024));
     Print((prefix + "peak_pagefile_kb").c_str(), static_cast<long long>(run.peakPagefile / 1024));
   }
   return 0;

@@ -102,7 +102,8 @@ std::string ReadFrom(const std::wstring& path, uint64_t from) {
   std::string bytes;
   char buffer[65536];
   DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+  while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
   ::CloseHandle(file);
   return bytes;
 }

@@ -1,8 +1,8 @@
 // Start-up benchmark: the time from CreateProcess to a visible window of the given class, for the
 // client's splash, for a bare one-window program and for the platform's floor (a program that does
 // only what the start-up order requires before the splash, then shows one window), measured from
-// the same launcher so all pay the same process start-up. The machine is shared: the figures are medians of interleaved rounds,
-// and the ratio is taken within each round.
+// the same launcher so all pay the same process start-up. The machine is shared: the figures are
+// medians of interleaved rounds, and the ratio is taken within each round.
 //
 // Besides, this program runs itself as a child that goes through the client's start-up steps in
 // their order with the client's own functions and reports when each one ended, which is where the
@@ -187,7 +187,8 @@ HWND CreatePlainWindow(const wchar_t* cls, DWORD exStyle, DWORD style, int w, in
   clock.End("connected_state");
   {
     // What the update check's download does first, on its own, so its share shows.
-    HINTERNET internet = ::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET internet =
+        ::InternetOpenW(nullptr, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     clock.End("wininet_open");
     HINTERNET request = internet ? ::InternetOpenUrlW(internet,
                                                       win::CurrentEndpoints().ManifestUrl().c_str(),
@@ -201,8 +202,8 @@ HWND CreatePlainWindow(const wchar_t* cls, DWORD exStyle, DWORD style, int w, in
   }
   startup::CheckUpdate();
   clock.End("update_check_rest");
-  HWND splash = CreatePlainWindow(kPhaseSplashClass, WS_EX_TOOLWINDOW, WS_POPUP, startup::kSplashWidth,
-                                  startup::kSplashHeight, nullptr);
+  HWND splash = CreatePlainWindow(kPhaseSplashClass, WS_EX_TOOLWINDOW, WS_POPUP,
+                                  startup::kSplashWidth, startup::kSplashHeight, nullptr);
   clock.End("splash_window");
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartupInput input;
@@ -211,9 +212,10 @@ HWND CreatePlainWindow(const wchar_t* cls, DWORD exStyle, DWORD style, int w, in
   startup::LayeredImage picture;
   picture.SetUp(splash, startup::kSplashPicture, false);
   clock.End("splash_png_decode_compose");
-  HWND page = CreatePlainWindow(L"Qorv.PhasePage", 0, WS_POPUP | WS_CLIPCHILDREN, login::kLoginWidth,
-                                login::kLoginHeight, nullptr);
-  HWND container = CreatePlainWindow(L"Qorv.PhasePicture", 0, WS_CHILD | WS_VISIBLE, 748, 456, page);
+  HWND page = CreatePlainWindow(L"Qorv.PhasePage", 0, WS_POPUP | WS_CLIPCHILDREN,
+                                login::kLoginWidth, login::kLoginHeight, nullptr);
+  HWND container =
+      CreatePlainWindow(L"Qorv.PhasePicture", 0, WS_CHILD | WS_VISIBLE, 748, 456, page);
   clock.End("login_windows");
   std::unique_ptr<browser::IBrowser> control =
       browser::CreateBrowser(container, RECT{-1, -1, -1 + 767, -1 + 475});

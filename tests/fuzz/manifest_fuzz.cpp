@@ -143,7 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (auto key = ParsePublicKey(bytes)) Check(size == 128);
 
   int width = static_cast<int>(static_cast<uint16_t>(Int32At(data, size, 1)));
-  int32_t min = Int32At(data, size, 3), max = Int32At(data, size, 7), value = Int32At(data, size, 11);
+  int32_t min = Int32At(data, size, 3), max = Int32At(data, size, 7),
+          value = Int32At(data, size, 11);
   int x = ProgressFillEnd(width, min, max, value);
   Check(x >= 1 && x <= (width > 1 ? width - 1 : 1));
   for (const SkinCopy& copy : ProgressBarCopies(width, min, max, value)) Check(copy.dstWidth > 0);

@@ -19,7 +19,8 @@ PixelImage Stripes(const std::vector<int>& edges, const std::vector<uint32_t>& c
   image.height = height * scale;
   for (int y = 0; y < image.height; ++y) {
     for (size_t i = 0; i + 1 < edges.size(); ++i) {
-      for (int x = edges[i] * scale; x < edges[i + 1] * scale; ++x) image.pixels.push_back(colours[i]);
+      for (int x = edges[i] * scale; x < edges[i + 1] * scale; ++x)
+        image.pixels.push_back(colours[i]);
     }
   }
   return image;
@@ -85,7 +86,8 @@ TEST(PictureScale, EveryLookOfAButtonStripIsOneWidthAtEveryDpi) {
   const PixelImage keyed = Stripes({0, 3, 25, 28, 50}, {key, 0xFF0000, key, 0x00FF00}, 4, 2);
   const PixelImage scaled = ScaleFrameStrip(keyed, 2, 144, 2, &key);
   ASSERT_EQ(scaled.width, 2 * 38);
-  for (uint32_t p : scaled.pixels) ASSERT_TRUE(p == key || p == 0xFF0000 || p == 0x00FF00) << std::hex << p;
+  for (uint32_t p : scaled.pixels)
+    ASSERT_TRUE(p == key || p == 0xFF0000 || p == 0x00FF00) << std::hex << p;
   // A strip that is not whole looks gives nothing rather than looks cut in the wrong places.
   EXPECT_TRUE(ScaleFrameStrip(strip, 2, 144, 4).pixels.empty());
 }

@@ -29,29 +29,29 @@ TEST(ProductVersion, OnlyThreeDecimalPartsAreAVersion) {
       {L"1.1.0", ProductVersion{1, 1, 0}},
       {L"0.0.0", ProductVersion{0, 0, 0}},
       {L"10.20.300", ProductVersion{10, 20, 300}},
-      {L"01.002.0003", ProductVersion{1, 2, 3}},                       // leading zeros: same number
+      {L"01.002.0003", ProductVersion{1, 2, 3}},  // leading zeros: same number
       {L"4294967295.4294967295.4294967295", ProductVersion{4294967295u, 4294967295u, 4294967295u}},
-      {L"4294967296.0.0", std::nullopt},                               // one past 32 bits
-      {L"1.99999999999999999999999.0", std::nullopt},                  // far past, no wrap
+      {L"4294967296.0.0", std::nullopt},               // one past 32 bits
+      {L"1.99999999999999999999999.0", std::nullopt},  // far past, no wrap
       {L"1.1", std::nullopt},
-      {L"1.1.0.0", std::nullopt},                                      // four parts
+      {L"1.1.0.0", std::nullopt},  // four parts
       {L"1.1.0.", std::nullopt},
-      {L"1..0", std::nullopt},                                         // an empty part
+      {L"1..0", std::nullopt},  // an empty part
       {L".1.0", std::nullopt},
       {L"1.1.", std::nullopt},
       {L"", std::nullopt},
-      {L"1.1.0b", std::nullopt},                                       // letters
+      {L"1.1.0b", std::nullopt},  // letters
       {L"v1.1.0", std::nullopt},
       {L"1.a.0", std::nullopt},
-      {L" 1.1.0", std::nullopt},                                       // spaces (the line trims them)
+      {L" 1.1.0", std::nullopt},  // spaces (the line trims them)
       {L"1.1.0 ", std::nullopt},
       {L"1. 1.0", std::nullopt},
       {L"+1.1.0", std::nullopt},
       {L"-1.1.0", std::nullopt},
       {L"1.1.0\t", std::nullopt},
       {L"1,1,0", std::nullopt},
-      {L"\x0661.1.0", std::nullopt},                                   // a non-ASCII digit
-      {L"１.1.0", std::nullopt},                                       // a full-width one
+      {L"\x0661.1.0", std::nullopt},  // a non-ASCII digit
+      {L"１.1.0", std::nullopt},      // a full-width one
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ParseProductVersion(c.text), c.version) << WideToUtf8(c.text);

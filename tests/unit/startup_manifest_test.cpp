@@ -47,7 +47,8 @@ TEST(ManifestLines, ChunkBoundariesDoNotMatter) {
       got.emplace_back(line);
       return true;
     });
-    for (size_t i = 0; i < text.size(); i += chunk) splitter.Feed(std::string_view(text).substr(i, chunk));
+    for (size_t i = 0; i < text.size(); i += chunk)
+      splitter.Feed(std::string_view(text).substr(i, chunk));
     splitter.Finish();
     EXPECT_EQ(got, whole) << "chunk " << chunk;
   }

@@ -56,7 +56,8 @@ TEST(UpdateDigestField, ThirdFieldOfAFileLine) {
   };
   for (const auto& c : cases) {
     FileLine got = ParseFileLine(c.line);
-    EXPECT_EQ(got.kind, c.kind) << testing::PrintToString(std::string(c.line.begin(), c.line.end()));
+    EXPECT_EQ(got.kind, c.kind) << testing::PrintToString(
+        std::string(c.line.begin(), c.line.end()));
     EXPECT_EQ(got.digest, c.digest) << std::string(c.line.begin(), c.line.end());
     if (c.kind == FileLineKind::File) {
       EXPECT_EQ(got.url, L"http://h/a.bin");

@@ -273,7 +273,8 @@ TEST_F(DpiTest, ADpiChangeWithTheToolMenuOpenOrTheWindowHiddenLeavesBothWorking)
   EXPECT_FALSE(g_inMenu) << "the tool menu's loop never went idle";
   ExpectLaidOutAt(other);
 
-  // Opened again at the new DPI, its second entry ("隐藏/恢复(F10)") chosen by key hides the window.
+  // Opened again at the new DPI, its second entry ("隐藏/恢复(F10)") chosen by key hides the
+  // window.
   g_inMenu = [&](HWND) {
     ::PostMessageW(m_main->Hwnd(), WM_KEYDOWN, VK_DOWN, 1);
     ::PostMessageW(m_main->Hwnd(), WM_KEYDOWN, VK_DOWN, 1);
@@ -302,8 +303,9 @@ POINT CloseButtonCentre(tabstrip::uTab& strip, int32_t index) {
        tabstrip::PlanTabPaint(strip.TabStyle(), views, strip.Selected(), -1, 0, strip.Dpi())) {
     if (p.index != index || !p.drawClose) continue;
     // Tab-area coordinates: the area starts TabLeftSize design pixels into the strip.
-    POINT centre{tabstrip::TabPx(strip.TabLeftSize(), strip.Dpi()) + p.close.left + p.close.Width() / 2,
-                 p.close.top + p.close.Height() / 2};
+    POINT centre{
+        tabstrip::TabPx(strip.TabLeftSize(), strip.Dpi()) + p.close.left + p.close.Width() / 2,
+        p.close.top + p.close.Height() / 2};
     ::ClientToScreen(strip.Hwnd(), &centre);
     return centre;
   }

@@ -139,7 +139,8 @@ TEST_F(PlayerCommandsTest, ZoomGoesToTheSelectedTabOnlyAndEachTabKeepsItsOwn) {
   MSG wheel{game->ControlWindow(), WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, static_cast<WORD>(-120)),
             0, 0, {}};
   EXPECT_TRUE(win::Application::Instance().PreTranslate(wheel));
-  MSG scroll{game->ControlWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0, 0, {}};
+  MSG scroll{
+      game->ControlWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0, 0, {}};
   EXPECT_FALSE(win::Application::Instance().PreTranslate(scroll));
   EXPECT_EQ(game->zoomCalls, (std::vector<int>{100, 90}));
   main.RunMenuCommand(kCmdZoomReset);
@@ -258,7 +259,8 @@ TEST_F(PlayerCommandsTest, AScreenshotIsThePageAreaAloneInDevicePixelsUnderAFres
 
   ScreenshotResult first = TakeScreenshot(top, area, m_pictures.wstring(), when);
   ASSERT_TRUE(first.saved) << static_cast<int>(first.failure) << " " << first.error;
-  EXPECT_EQ(fs::path(first.path), m_pictures / "BrindleQorvane" / "BrindleQorvane-20261210-080102.png");
+  EXPECT_EQ(fs::path(first.path),
+            m_pictures / "BrindleQorvane" / "BrindleQorvane-20261210-080102.png");
   Decoded png = DecodePng(first.path);
   ASSERT_EQ(png.width, 173);
   ASSERT_EQ(png.height, 121);
@@ -337,7 +339,9 @@ bool IsAbove(HWND upper, HWND lower) {
 TEST_F(PlayerCommandsTest, AlwaysOnTopIsSetAndClearedWithItsOwnedWindowsAboveIt) {
   WebMainFrm& main = Main();
   main.Show();
-  auto topmost = [&] { return (::GetWindowLongPtrW(main.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+  auto topmost = [&] {
+    return (::GetWindowLongPtrW(main.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  };
   EXPECT_FALSE(topmost());
   main.RunMenuCommand(kCmdTopmost);
   EXPECT_TRUE(topmost());

@@ -107,7 +107,8 @@ TEST_F(GameWindowTest, LoadLeavesIconsTrayHotKeyCaptionsStyleAndMenu) {
     ::GetMenuStringW(popup, i, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(text, expected[i]) << i;
   }
-  EXPECT_EQ(::GetMenuState(popup, 7, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+  EXPECT_EQ(::GetMenuState(popup, 7, MF_BYPOSITION) & MF_SEPARATOR,
+            static_cast<UINT>(MF_SEPARATOR));
   HMENU zoom = ::GetSubMenu(popup, 6);
   ASSERT_NE(zoom, nullptr);
   EXPECT_EQ(::GetMenuItemCount(zoom), 3);

@@ -350,7 +350,8 @@ TEST_F(LoginTest, OnlyTheLeftButtonStartsADragAndTheProcedureIsRestoredAtUnload)
 
   // While hooked the window runs startup::FollowMoveProc; by WM_DESTROY its own procedure is back.
   const LONG_PTR classProc = ::GetClassLongPtrW(Bg(), GCLP_WNDPROC);
-  EXPECT_EQ(::GetWindowLongPtrW(Bg(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&startup::FollowMoveProc));
+  EXPECT_EQ(::GetWindowLongPtrW(Bg(), GWLP_WNDPROC),
+            reinterpret_cast<LONG_PTR>(&startup::FollowMoveProc));
   g_procAtDestroy = 0;
   LoginBgForm().Unload();
   ::UnhookWindowsHookEx(hook);
@@ -437,7 +438,8 @@ TEST(ImageButtons, PicturesAreTheGifFramesOnTheKeyColour) {
       BITMAPINFO bmi{};
       bmi.bmiHeader = {sizeof(bmi.bmiHeader), size.cx, -size.cy, 1, 32, BI_RGB};
       HDC screen = ::GetDC(nullptr);
-      ASSERT_EQ(::GetDIBits(screen, picture, 0, size.cy, got.data(), &bmi, DIB_RGB_COLORS), size.cy);
+      ASSERT_EQ(::GetDIBits(screen, picture, 0, size.cy, got.data(), &bmi, DIB_RGB_COLORS),
+                size.cy);
       ::ReleaseDC(nullptr, screen);
       ::DeleteObject(picture);
 

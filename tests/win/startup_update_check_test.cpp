@@ -62,8 +62,10 @@ void Publish(std::string_view manifest, Signing signing = Signing::BuildKey) {
   if (text.find("EXPIRES=") == std::string::npos) text = test::WithExpiry(text);
   WriteWholeFile(Published(), text);
   ::DeleteFileW((Published() + L".sig").c_str());
-  if (signing == Signing::BuildKey) WriteWholeFile(Published() + L".sig", test::SignWithBuildKey(text));
-  if (signing == Signing::OtherKey) WriteWholeFile(Published() + L".sig", test::SignWithOtherKey(text));
+  if (signing == Signing::BuildKey)
+    WriteWholeFile(Published() + L".sig", test::SignWithBuildKey(text));
+  if (signing == Signing::OtherKey)
+    WriteWholeFile(Published() + L".sig", test::SignWithOtherKey(text));
 }
 void Unpublish() {
   ::DeleteFileW(Published().c_str());
@@ -93,7 +95,9 @@ struct FakeMainWindow : IUpdateHost {
   ~FakeMainWindow() override { ::DestroyWindow(window); }
   HWND UpdateMessageOwner() const override { return window; }
   bool UpdateHostLoaded() const override { return loaded; }
-  void SetExitFlag(bool bExit) override { calls->push_back(bExit ? "m_bExit=true" : "m_bExit=false"); }
+  void SetExitFlag(bool bExit) override {
+    calls->push_back(bExit ? "m_bExit=true" : "m_bExit=false");
+  }
   void UnloadForUpdate() override {
     calls->push_back("unload");
     loaded = false;
