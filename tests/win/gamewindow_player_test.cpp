@@ -383,7 +383,9 @@ TEST_F(PlayerCommandsTest, MuteRoundTripsOnTheProcessSessionOrIsGreyedWithoutADe
   ASSERT_NE(audio, nullptr);
   HMENU menu = ::GetSubMenu(main.AppMenu(), 0);
   // Run once as the machine is and once with a null sound card (tests/win/with_null_audio.sh).
-  if (std::getenv("QORV_EXPECT_AUDIO_DEVICE")) EXPECT_TRUE(audio->Available());
+  if (std::getenv("QORV_EXPECT_AUDIO_DEVICE")) {
+    EXPECT_TRUE(audio->Available());
+  }
   if (!audio->Available()) {
     // The clean path without an output device: greyed, and the command changes nothing.
     std::printf("no audio output device here: the no-device path was tested\n");
