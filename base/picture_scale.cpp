@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "base/units.h"
 
@@ -83,7 +84,14 @@ void ResampleBlock(const PixelImage& source, Span1D sx, Span1D sy, PixelImage& t
   }
 }
 
-// The cells along one axis: design edges 0 < e < designLength, as source and target spans.
+// A design length at the picture's scale, if it is a whole number of the picture's pixels.
+std::optional<int> AtScale(int designLength, int pictureScale) {
+  if (designLength * pictureScale % 100 != 0) return std::nullopt;
+  return designLength * pictureScale / 100;
+}
+
+// The cells along one axis: design edges 0 < e < designLength, as source and target spans; none
+// when an edge falls inside a source pixel.
 std::vector<std::pair<Span1D, Span1D>> Cells(std::span<const int> edges, int designLength,
                                              int pictureScale, int dpi) {
   std::vector<int> at{0};
@@ -97,8 +105,10 @@ std::vector<std::pair<Span1D, Span1D>> Cells(std::span<const int> edges, int des
   for (size_t i = 0; i + 1 < at.size(); ++i) {
     const int t0 = ScaleForDpi(at[i], dpi);
     const int t1 = ScaleForDpi(at[i + 1], dpi);
-    cells.push_back({Span1D{at[i] * pictureScale, (at[i + 1] - at[i]) * pictureScale},
-                     Span1D{t0, t1 - t0}});
+    const std::optional<int> s0 = AtScale(at[i], pictureScale);
+    const std::optional<int> s1 = AtScale(at[i + 1], pictureScale);
+    if (!s0 || !s1) return {};
+    cells.push_back({Span1D{*s0, *s1 - *s0}, Span1D{t0, t1 - t0}});
   }
   return cells;
 }
@@ -111,9 +121,9 @@ bool WellFormed(const PixelImage& image) {
 }  // namespace
 
 int PictureScaleFor(int dpi, std::span<const int> scales) {
-  if (scales.empty()) return 1;
+  if (scales.empty()) return 100;
   for (int scale : scales) {
-    if (scale * kDesignDpi >= dpi) return scale;
+    if (scale * kDesignDpi >= dpi * 100) return scale;
   }
   return scales.back();
 }
@@ -135,12 +145,12 @@ PixelImage Resample(const PixelImage& source, int width, int height) {
 PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
                         std::span<const int> xEdges, std::span<const int> yEdges) {
   PixelImage target;
-  if (!WellFormed(source) || pictureScale <= 0 || source.width % pictureScale ||
-      source.height % pictureScale) {
+  if (!WellFormed(source) || pictureScale <= 0 || source.width * 100 % pictureScale ||
+      source.height * 100 % pictureScale) {
     return target;
   }
-  const int designWidth = source.width / pictureScale;
-  const int designHeight = source.height / pictureScale;
+  const int designWidth = source.width * 100 / pictureScale;
+  const int designHeight = source.height * 100 / pictureScale;
   target.width = ScaleForDpi(designWidth, dpi);
   target.height = ScaleForDpi(designHeight, dpi);
   if (target.width <= 0 || target.height <= 0) return PixelImage{};
@@ -151,6 +161,7 @@ PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
   target.pixels.assign(static_cast<size_t>(target.width) * target.height, 0);
   const auto columns = Cells(xEdges, designWidth, pictureScale, dpi);
   const auto rows = Cells(yEdges, designHeight, pictureScale, dpi);
+  if (columns.empty() || rows.empty()) return PixelImage{};
   for (const auto& [sy, ty] : rows) {
     for (const auto& [sx, tx] : columns) ResampleBlock(source, sx, sy, target, tx, ty);
   }
@@ -201,10 +212,9 @@ PixelImage ResizeKeyedPicture(const PixelImage& source, uint32_t keyColour, int 
 
 PixelImage ScaleFrameStrip(const PixelImage& source, int pictureScale, int dpi, int frames,
                            const uint32_t* keyColour) {
-  if (!WellFormed(source) || pictureScale <= 0 || frames <= 0 ||
-      source.width % (pictureScale * frames) || source.height % pictureScale) {
+  if (!WellFormed(source) || pictureScale <= 0 || frames <= 0 || source.width % frames) {
     return {};
-  }
+  }  // a frame that is not a whole design size fails in ScalePicture
   const int frameWidth = source.width / frames;
   PixelImage frame;
   frame.width = frameWidth;

@@ -1,6 +1,7 @@
-// Pictures at the display's scale. The artwork is generated at whole scales (1x, 2x); a window
-// draws from the nearest one at least as fine as its DPI asks and scales it down to the DPI's
-// exact size, once, so every paint afterwards is a plain copy.
+// Pictures at the display's scale. The artwork is generated at a few scales (1x, 1.5x, 2x; not
+// every picture at every one); a window draws from the nearest one at least as fine as its DPI
+// asks and scales it down to the DPI's exact size, once, so every paint afterwards is a plain copy.
+// A scale is given in percent of the design's pixels: 150 is 1.5x.
 //
 // Pixels are 32-bit premultiplied BGRA (the form UpdateLayeredWindow and AlphaBlend take);
 // averaging premultiplied values keeps a transparent pixel's colour out of its opaque neighbours.
@@ -12,11 +13,12 @@
 
 namespace qorv {
 
-// The scales resources/generate draws every picture at.
-inline constexpr int kPictureScales[] = {1, 2};
+// The scales resources/generate draws pictures at, in percent. Every picture has 100 and 200;
+// those that are costly to decode at start-up have 150 too, the most common laptop setting.
+inline constexpr int kPictureScales[] = {100, 150, 200};
 
-// The smallest scale whose pixels are at least as many as the DPI's, else the largest one
-// (scaling up from the finest art beats scaling up from the coarsest). scales ascend.
+// The smallest scale (percent) whose pixels are at least as many as the DPI's, else the largest
+// one (scaling up from the finest art beats scaling up from the coarsest). scales ascend.
 int PictureScaleFor(int dpi, std::span<const int> scales = kPictureScales);
 
 struct PixelImage {
@@ -26,11 +28,12 @@ struct PixelImage {
 };
 
 // Each cell of a picture sliced at the given edges (design pixels, in any order; the picture's own
-// edges need not be named) scaled on its own from a `pictureScale` picture to dpi: an edge e of
-// the design lands on ScaleForDpi(e, dpi), so the pieces a layout cuts out at scaled edges are
-// whole frames of a strip, with nothing of the neighbouring frame blended in, and a skin's border
-// keeps its width in scaled pixels. Edges outside the picture are ignored. Empty for an empty
-// source or a source that is not pictureScale times some design size.
+// edges need not be named) scaled on its own from a picture at `pictureScale` percent to dpi: an
+// edge e of the design lands on ScaleForDpi(e, dpi), so the pieces a layout cuts out at scaled
+// edges are whole frames of a strip, with nothing of the neighbouring frame blended in, and a
+// skin's border keeps its width in scaled pixels. Edges outside the picture are ignored. Empty
+// for an empty source, a source that is not pictureScale percent of a whole design size, or an
+// edge that does not fall on a whole pixel of the source.
 PixelImage ScalePicture(const PixelImage& source, int pictureScale, int dpi,
                         std::span<const int> xEdges = {}, std::span<const int> yEdges = {});
 

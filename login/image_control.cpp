@@ -21,7 +21,7 @@ HBITMAP DecodeGifResource(int id, COLORREF matte, SIZE* size, int dpi) {
   const uint32_t key = (GetRValue(matte) << 16) | (GetGValue(matte) << 8) | GetBValue(matte);
   win::PictureCuts cuts;
   cuts.key = key;
-  // A GIF's alpha is all or nothing; the scaled 2x art is made so again around the key.
+  // A GIF's alpha is all or nothing; scaled art is made so again around the key.
   PixelImage picture = win::PictureAtDpi(L"GIF", id, dpi, cuts);
   if (picture.width > kLargestSide || picture.height > kLargestSide) return nullptr;
   if (size && size->cx > 0 && size->cy > 0 &&

@@ -1,8 +1,8 @@
 // A window that is nothing but a PNG with per-pixel alpha (the splash, the login background).
-// The picture is taken at the window's DPI (the 2x art scaled down, see base/win/picture.h) and
-// no larger than the work area of the window's monitor, composed once off screen and handed to
-// the window manager with UpdateLayeredWindow; the window is never repainted afterwards, so the
-// off-screen copy goes as soon as the window has it.
+// The picture is taken at the window's DPI (a finer copy of the art scaled down, see
+// base/win/picture.h) and no larger than the work area of the window's monitor, composed once off
+// screen and handed to the window manager with UpdateLayeredWindow; the window is never repainted
+// afterwards, so the off-screen copy goes as soon as the window has it.
 #pragma once
 
 #include <windows.h>

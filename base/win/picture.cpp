@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "base/units.h"
@@ -73,15 +74,34 @@ std::map<CacheKey, PixelImage>& Cache() {
   return *cache;
 }
 
-PixelImage ScaleFromTwice(const wchar_t* type, int id, int dpi, const PictureCuts& cuts) {
-  const std::wstring twiceType = std::wstring(type) + L"2X";
-  PixelImage twice = DecodePicture(LoadCustomResource(id, twiceType.c_str()));
-  if (twice.pixels.empty()) return {};
+// The resource type of a picture's copy at a scale: "PNG" at 100, "PNG1.5X" at 150, "PNG2X" at 200.
+std::wstring TypeAtScale(const wchar_t* type, int scale) {
+  if (scale == 100) return type;
+  std::wstring suffix = std::to_wstring(scale / 100);
+  if (scale % 100) suffix += L"." + std::to_wstring(scale % 100 / 10);
+  return std::wstring(type) + suffix + L"X";
+}
+
+// The finest copy the DPI needs, or the next finer one the program carries (not every picture
+// is drawn at every scale), decoded; its scale, or 0 when there is none.
+std::pair<PixelImage, int> DecodeCopyFor(const wchar_t* type, int id, int dpi) {
+  const int wanted = PictureScaleFor(dpi);
+  for (int scale : kPictureScales) {
+    if (scale < wanted) continue;
+    std::span<const std::byte> bytes = LoadCustomResource(id, TypeAtScale(type, scale).c_str());
+    if (!bytes.empty()) return {DecodePicture(bytes), scale};
+  }
+  return {PixelImage{}, 0};
+}
+
+PixelImage ScaleFromCopy(const wchar_t* type, int id, int dpi, const PictureCuts& cuts) {
+  auto [copy, scale] = DecodeCopyFor(type, id, dpi);
+  if (copy.pixels.empty()) return {};
   if (cuts.key) {
-    return ScaleKeyedPicture(WithKey(std::move(twice), *cuts.key), *cuts.key, 2, dpi, cuts.x,
+    return ScaleKeyedPicture(WithKey(std::move(copy), *cuts.key), *cuts.key, scale, dpi, cuts.x,
                              cuts.y);
   }
-  return ScalePicture(twice, 2, dpi, cuts.x, cuts.y);
+  return ScalePicture(copy, scale, dpi, cuts.x, cuts.y);
 }
 
 }  // namespace
@@ -138,11 +158,11 @@ PixelImage PictureAtDpi(const wchar_t* type, int id, int dpi, const PictureCuts&
 }
 
 PixelImage LoadPictureAtDpi(const wchar_t* type, int id, int dpi, const PictureCuts& cuts) {
-  if (PictureScaleFor(ClampDpi(dpi)) == 1) {
+  if (PictureScaleFor(ClampDpi(dpi)) == 100) {
     PixelImage image = DecodePicture(LoadCustomResource(id, type));
     return cuts.key ? WithKey(std::move(image), *cuts.key) : image;
   }
-  return ScaleFromTwice(type, id, ClampDpi(dpi), cuts);
+  return ScaleFromCopy(type, id, ClampDpi(dpi), cuts);
 }
 
 UniqueBitmap BitmapFromPixels(const PixelImage& image) {
@@ -165,7 +185,7 @@ UniqueBitmap BitmapFromPixels(const PixelImage& image) {
 }
 
 UniqueBitmap PictureForDpi(int bitmapId, int dpi, const PictureCuts& cuts) {
-  if (PictureScaleFor(ClampDpi(dpi)) == 1) {
+  if (PictureScaleFor(ClampDpi(dpi)) == 100) {
     return UniqueBitmap(static_cast<HBITMAP>(::LoadImageW(
         ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0,
         LR_DEFAULTCOLOR)));
@@ -174,15 +194,16 @@ UniqueBitmap PictureForDpi(int bitmapId, int dpi, const PictureCuts& cuts) {
 }
 
 UniqueBitmap StripForDpi(int bitmapId, int dpi, int frames, std::optional<COLORREF> keyColour) {
-  if (PictureScaleFor(ClampDpi(dpi)) == 1) return PictureForDpi(bitmapId, dpi);
-  PixelImage twice = DecodePicture(LoadCustomResource(bitmapId, L"BITMAP2X"));
-  if (twice.pixels.empty()) return {};
-  if (!keyColour) return BitmapFromPixels(ScaleFrameStrip(twice, 2, ClampDpi(dpi), frames));
+  dpi = ClampDpi(dpi);
+  if (PictureScaleFor(dpi) == 100) return PictureForDpi(bitmapId, dpi);
+  auto [copy, scale] = DecodeCopyFor(L"BITMAP", bitmapId, dpi);
+  if (copy.pixels.empty()) return {};
+  if (!keyColour) return BitmapFromPixels(ScaleFrameStrip(copy, scale, dpi, frames));
   // The strip's pixels are 0x00RRGGBB; a COLORREF has red in its low byte.
   const uint32_t key = (GetRValue(*keyColour) << 16) | (GetGValue(*keyColour) << 8) |
                        GetBValue(*keyColour);
   return BitmapFromPixels(
-      ScaleFrameStrip(WithKey(std::move(twice), key), 2, ClampDpi(dpi), frames, &key));
+      ScaleFrameStrip(WithKey(std::move(copy), key), scale, dpi, frames, &key));
 }
 
 }  // namespace qorv::win

@@ -1,9 +1,10 @@
 // Pictures from the program's resources at a window's DPI. The 1x picture is the resource
-// itself; its 2x copy has the same id under the type name with "2X" appended ("PNG2X", "GIF2X",
-// "BITMAP2X", each holding a PNG or GIF). At 96 DPI the 1x picture is used as it stands; at any
-// other DPI the 2x copy is decoded and scaled to the DPI's size, once per picture and DPI for the
-// life of the process (a window moved between monitors meets two or three DPIs, not more), so a
-// paint never scales.
+// itself; its copies at other scales have the same id under the type name with the scale
+// appended ("PNG2X", "GIF1.5X", "BITMAP2X", each holding a PNG or GIF; see kPictureScales). At 96
+// DPI the 1x picture is used as it stands; at any other DPI the finest copy the DPI needs (or the
+// next finer one the program carries) is decoded and scaled to the DPI's size, once per picture
+// and DPI for the life of the process (a window moved between monitors meets two or three DPIs,
+// not more), so a paint never scales.
 #pragma once
 
 #include <windows.h>
@@ -39,7 +40,7 @@ PixelImage PictureAtDpi(const wchar_t* type, int id, int dpi, const PictureCuts&
 PixelImage LoadPictureAtDpi(const wchar_t* type, int id, int dpi, const PictureCuts& cuts = {});
 
 // A BITMAP resource at dpi, for GDI drawing: at 96 DPI exactly what LoadBitmap gives, elsewhere a
-// 32-bit DIB section of the 2x copy scaled. The caller owns it. Null when missing.
+// 32-bit DIB section of a finer copy scaled. The caller owns it. Null when missing.
 UniqueBitmap PictureForDpi(int bitmapId, int dpi, const PictureCuts& cuts = {});
 
 // A skin button's state strip of `frames` looks at dpi, each look scaled on its own so that all

@@ -35,7 +35,10 @@ TWICE = {
     "2x/" + (f.replace("bmp/", "png/")[:-4] + ".png" if f.endswith(".bmp") else f): f
     for f in EXPECTED if not f.startswith("icon/")
 }
-EXPECTED = EXPECTED + sorted(TWICE)
+# The 1.5x set: the pictures decoded before the splash shows.
+THREE_HALVES = {"1.5x/" + f: f for f in ("gif/login_close.gif", "gif/login_min.gif",
+                                         "png/splash.png")}
+EXPECTED = EXPECTED + sorted(TWICE) + sorted(THREE_HALVES)
 MAGENTA = (255, 0, 255)
 
 failures = []
@@ -460,14 +463,14 @@ def check_reproducible():
               f"{f}: resources/ copy is not what the generator makes now")
 
 
-def check_twice():
-    """Each 2x picture is its 1x picture's design at twice the pixels: exactly twice the size,
-    the same kind of transparency, and boxed down by two it is close to the 1x one."""
-    for big_name, small_name in sorted(TWICE.items()):
+def check_scaled(copies, factor):
+    """Each copy is its 1x picture's design at `factor` times the pixels: exactly that size, the
+    same kind of transparency, and boxed down to 1x it is close to the 1x one."""
+    for big_name, small_name in sorted(copies.items()):
         big = Image.open(RESOURCES / big_name)
         small = Image.open(RESOURCES / small_name)
-        if not check(big.size == (small.size[0] * 2, small.size[1] * 2),
-                     f"{big_name}: {big.size}, want twice {small.size}"):
+        want = (round(small.size[0] * factor), round(small.size[1] * factor))
+        if not check(big.size == want, f"{big_name}: {big.size}, want {want}"):
             continue
         check(("A" in big.getbands() or "transparency" in big.info) ==
               ("A" in small.getbands() or "transparency" in small.info),
@@ -506,7 +509,8 @@ def main():
     guarded(check_splash)
     guarded(check_gif, "login_min.gif", 32)
     guarded(check_gif, "login_close.gif", 40)
-    guarded(check_twice)
+    guarded(check_scaled, TWICE, 2)
+    guarded(check_scaled, THREE_HALVES, 1.5)
     guarded(check_reproducible)
     for f in failures:
         print("FAIL:", f)

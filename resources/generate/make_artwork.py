@@ -1280,6 +1280,19 @@ def pictures(k):
 SCALES = (1, 2)
 
 
+def three_halves():
+    """The pictures decoded before the splash shows, at 1.5x as well, the most common laptop
+    setting: there the programs take them as they stand instead of decoding the larger 2x copy
+    and scaling it (the login background, at 1237 design pixels, has no whole 1.5x size)."""
+    splash = make_splash(2)
+    return {
+        "png/splash.png": png_bytes(splash.resize((SPLASH_W * 3 // 2, SPLASH_H * 3 // 2),
+                                                  Image.BOX)),
+        "gif/login_min.gif": gif_bytes(login_button(48, "min"), LOGIN_BUTTON_MATTE),
+        "gif/login_close.gif": gif_bytes(login_button(60, "close"), LOGIN_BUTTON_MATTE),
+    }
+
+
 def build():
     """All artwork as {relative path: bytes}: 1x at the top, other scales under "<k>x/"."""
     files = dict(pictures(1))
@@ -1291,6 +1304,8 @@ def build():
                 rel = "png/" + rel[len("bmp/"):-len(".bmp")] + ".png"
                 data = png_bytes(Image.open(io.BytesIO(data)))
             files["%dx/%s" % (k, rel)] = data
+    for rel, data in three_halves().items():
+        files["1.5x/" + rel] = data
 
     ico = [(16, 16, 8, 0, ico_entry_8(emblem16()))]
     for size in (128, 64, 48, 32):
@@ -1303,7 +1318,8 @@ def build():
 def main(argv):
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--out", type=Path, default=RESOURCES,
-                    help="root to write png/, icon/, bmp/, gif/ and 2x/ under (default: resources/)")
+                    help="root to write png/, icon/, bmp/, gif/, 1.5x/ and 2x/ under "
+                         "(default: resources/)")
     args = ap.parse_args(argv)
     for rel, data in sorted(build().items()):
         path = args.out / rel

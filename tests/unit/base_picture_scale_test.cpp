@@ -31,17 +31,19 @@ uint32_t At(const PixelImage& image, int x, int y) {
 }
 
 TEST(PictureScale, TheFinestPictureNeededIsChosen) {
-  const int oneTwoThree[] = {1, 2, 3};
+  const int wholeOnly[] = {100, 200};
+  const int upToThree[] = {100, 200, 300};
   struct Case {
     int dpi;
     std::span<const int> scales;
     int scale;
   } cases[] = {
-      {96, kPictureScales, 1},   {97, kPictureScales, 2},  {120, kPictureScales, 2},
-      {144, kPictureScales, 2},  {168, kPictureScales, 2}, {192, kPictureScales, 2},
-      {240, kPictureScales, 2},  {480, kPictureScales, 2}, {72, kPictureScales, 1},
-      {240, oneTwoThree, 3},     {288, oneTwoThree, 3},    {193, oneTwoThree, 3},
-      {144, {}, 1},
+      {96, kPictureScales, 100}, {97, kPictureScales, 150}, {120, kPictureScales, 150},
+      {144, kPictureScales, 150}, {145, kPictureScales, 200}, {168, kPictureScales, 200},
+      {192, kPictureScales, 200}, {240, kPictureScales, 200}, {480, kPictureScales, 200},
+      {72, kPictureScales, 100}, {144, wholeOnly, 200},       {97, wholeOnly, 200},
+      {240, upToThree, 300},     {288, upToThree, 300},       {193, upToThree, 300},
+      {144, {}, 100},
   };
   for (const Case& c : cases) EXPECT_EQ(PictureScaleFor(c.dpi, c.scales), c.scale) << c.dpi;
 }
@@ -52,7 +54,7 @@ TEST(PictureScale, FramesOfAStripStayWholeAtEveryDpi) {
   const PixelImage strip = Stripes({0, 25, 50, 75}, {kRed, kGreen, kBlue}, 18, 2);
   const int edges[] = {25, 50};
   for (int dpi : {96, 120, 144, 168, 192, 240}) {
-    const PixelImage scaled = ScalePicture(strip, 2, dpi, edges);
+    const PixelImage scaled = ScalePicture(strip, 200, dpi, edges);
     ASSERT_EQ(scaled.width, ScaleForDpi(75, dpi)) << dpi;
     ASSERT_EQ(scaled.height, ScaleForDpi(18, dpi)) << dpi;
     const int cut[] = {0, ScaleForDpi(25, dpi), ScaleForDpi(50, dpi), scaled.width};
@@ -72,7 +74,7 @@ TEST(PictureScale, FramesOfAStripStayWholeAtEveryDpi) {
 TEST(PictureScale, EveryLookOfAButtonStripIsOneWidthAtEveryDpi) {
   const PixelImage strip = Stripes({0, 25, 50, 75}, {kRed, kGreen, kBlue}, 18, 2);
   for (int dpi : {96, 120, 144, 168, 192, 240}) {
-    const PixelImage scaled = ScaleFrameStrip(strip, 2, dpi, 3);
+    const PixelImage scaled = ScaleFrameStrip(strip, 200, dpi, 3);
     const int look = ScaleForDpi(25, dpi);
     ASSERT_EQ(scaled.width, 3 * look) << dpi;
     ASSERT_EQ(scaled.height, ScaleForDpi(18, dpi)) << dpi;
@@ -84,12 +86,12 @@ TEST(PictureScale, EveryLookOfAButtonStripIsOneWidthAtEveryDpi) {
   // Keyed art stays key or art along each look's edge.
   const uint32_t key = 0xFF00FF;
   const PixelImage keyed = Stripes({0, 3, 25, 28, 50}, {key, 0xFF0000, key, 0x00FF00}, 4, 2);
-  const PixelImage scaled = ScaleFrameStrip(keyed, 2, 144, 2, &key);
+  const PixelImage scaled = ScaleFrameStrip(keyed, 200, 144, 2, &key);
   ASSERT_EQ(scaled.width, 2 * 38);
   for (uint32_t p : scaled.pixels)
     ASSERT_TRUE(p == key || p == 0xFF0000 || p == 0x00FF00) << std::hex << p;
   // A strip that is not whole looks gives nothing rather than looks cut in the wrong places.
-  EXPECT_TRUE(ScaleFrameStrip(strip, 2, 144, 4).pixels.empty());
+  EXPECT_TRUE(ScaleFrameStrip(strip, 200, 144, 4).pixels.empty());
 }
 
 // A skin's 4-pixel border around its middle keeps its width in scaled pixels on every side, with
@@ -107,7 +109,7 @@ TEST(PictureScale, BordersKeepTheirScaledWidth) {
   }
   const int edges[] = {kBorder, kSize - kBorder};
   for (int dpi : {120, 144, 168}) {
-    const PixelImage scaled = ScalePicture(skin, 2, dpi, edges, edges);
+    const PixelImage scaled = ScalePicture(skin, 200, dpi, edges, edges);
     const int border = ScaleForDpi(kBorder, dpi);
     const int inner = ScaleForDpi(kSize - kBorder, dpi);
     ASSERT_EQ(scaled.width, ScaleForDpi(kSize, dpi));
@@ -145,7 +147,7 @@ TEST(PictureScale, KeyedArtGetsNoFringeOfTheKey) {
     EXPECT_NEAR(white, area, area * 0.2);
   };
   for (int dpi : {96, 120, 144, 168}) {
-    expectBlob(ScaleKeyedPicture(art, kKey, 2, dpi), ScaleForDpi(12, dpi));
+    expectBlob(ScaleKeyedPicture(art, kKey, 200, dpi), ScaleForDpi(12, dpi));
   }
   // Shrunk to sizes no DPI gives (a picture shrunk with the window it sits on).
   for (int side : {17, 9}) expectBlob(ResizeKeyedPicture(art, kKey, side, side), side);
@@ -160,7 +162,7 @@ TEST(PictureScale, ArtThatAveragesToTheKeyStaysOpaque) {
     for (int x = 0; x < 8; ++x) art.pixels.push_back(x % 2 ? 0xFFFFFF : 0xFDFDFD);
   }
   for (int dpi : {96, 120, 144}) {
-    const PixelImage scaled = ScaleKeyedPicture(art, kKey, 2, dpi);
+    const PixelImage scaled = ScaleKeyedPicture(art, kKey, 200, dpi);
     ASSERT_EQ(scaled.width, ScaleForDpi(4, dpi));
     for (uint32_t p : scaled.pixels) {
       EXPECT_NE(p, kKey) << dpi;
@@ -209,18 +211,44 @@ TEST(PictureScale, APictureTooLargeForTheWorkAreaShrinksToFitInProportion) {
   EXPECT_EQ(FitWithin(0, 10, 100, 100), PixelSize{});
 }
 
+// Art at 1.5x: taken as it stands at 144 DPI, scaled down below it, and cut only where a design
+// edge falls on a whole pixel of it (an odd design edge is half a pixel in).
+TEST(PictureScale, ThreeHalvesArtIsCutOnlyOnWholePixels) {
+  PixelImage threeHalves;  // a design of 50 x 18: red up to 24, green after
+  threeHalves.width = 75;
+  threeHalves.height = 27;
+  for (int y = 0; y < 27; ++y) {
+    for (int x = 0; x < 75; ++x) threeHalves.pixels.push_back(x < 36 ? kRed : kGreen);
+  }
+  const int even[] = {24};
+  const PixelImage same = ScalePicture(threeHalves, 150, 144, even);
+  EXPECT_EQ(same.pixels, threeHalves.pixels);
+  for (int dpi : {97, 120, 132}) {
+    const PixelImage scaled = ScalePicture(threeHalves, 150, dpi, even);
+    ASSERT_EQ(scaled.width, ScaleForDpi(50, dpi)) << dpi;
+    ASSERT_EQ(scaled.height, ScaleForDpi(18, dpi)) << dpi;
+    const int cut = ScaleForDpi(24, dpi);
+    for (int x = 0; x < scaled.width; ++x)
+      ASSERT_EQ(At(scaled, x, 5), x < cut ? kRed : kGreen) << "dpi " << dpi << " x " << x;
+  }
+  const int odd[] = {25};
+  EXPECT_TRUE(ScalePicture(threeHalves, 150, 120, odd).pixels.empty());
+}
+
 TEST(PictureScale, PicturesThatAreNotWhatTheyClaimGiveNothing) {
   PixelImage odd{5, 4, std::vector<uint32_t>(20, kRed)};  // not twice any design size
-  EXPECT_TRUE(ScalePicture(odd, 2, 144).pixels.empty());
+  EXPECT_TRUE(ScalePicture(odd, 200, 144).pixels.empty());
   PixelImage shortPixels{4, 4, std::vector<uint32_t>(15, kRed)};
-  EXPECT_TRUE(ScalePicture(shortPixels, 2, 144).pixels.empty());
+  EXPECT_TRUE(ScalePicture(shortPixels, 200, 144).pixels.empty());
   EXPECT_TRUE(Resample(shortPixels, 2, 2).pixels.empty());
   PixelImage fine{4, 4, std::vector<uint32_t>(16, kRed)};
   EXPECT_TRUE(ScalePicture(fine, 0, 144).pixels.empty());
   EXPECT_TRUE(Resample(fine, 0, 3).pixels.empty());
+  PixelImage notThreeHalves{5, 6, std::vector<uint32_t>(30, kRed)};  // 5 is 1.5 x 3.33
+  EXPECT_TRUE(ScalePicture(notThreeHalves, 150, 144).pixels.empty());
   // Edges outside the picture, repeated or unordered, change nothing.
   const int wild[] = {-3, 9, 2, 2, 0};
-  EXPECT_EQ(ScalePicture(fine, 2, 144, wild).pixels, ScalePicture(fine, 2, 144).pixels);
+  EXPECT_EQ(ScalePicture(fine, 200, 144, wild).pixels, ScalePicture(fine, 200, 144).pixels);
 }
 
 }  // namespace
