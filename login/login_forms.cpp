@@ -14,6 +14,7 @@ namespace {
 
 constexpr UINT kRunPendingCommand = WM_APP + 1;
 constexpr UINT kOpenNewWindows = WM_APP + 2;
+constexpr UINT kFinishHiddenParts = WM_APP + 3;
 
 win::FormHolder<LoginBgFrm> g_loginBg;
 win::FormHolder<LoginFrm> g_login;
@@ -126,7 +127,8 @@ LoginFrm::~LoginFrm() = default;
 
 void LoginFrm::CreateFormWindow() {
   RegisterClassOnce(kLoginFrmClass, 0, nullptr, ::LoadCursorW(nullptr, IDC_ARROW), KeyBrush());
-  const LoginPlaces p = LoginScreenPlaces();
+  m_places = LoginScreenPlaces();
+  const LoginPlaces& p = m_places;
   Create(kLoginFrmClass, 0, kProductCaption, WS_POPUP | WS_CLIPCHILDREN, p.screen.left,
          p.screen.top, p.screen.Width(), p.screen.Height(), nullptr);
   m_picture1.Create(Hwnd(), p.picture);
@@ -150,25 +152,14 @@ void LoginFrm::CreateFormWindow() {
       OnNavigateError(url, status, topLevel);
     };
   }
-  if (m_miniBtn.Create(Hwnd(), p.miniButton.left, p.miniButton.top, kMiniGif, kKeyColour,
-                       SIZE{p.miniButton.Width(), p.miniButton.Height()})) {
-    m_miniBtn.Click = [] { MinimizeLoginScreen(); };
-  }
-  if (m_closeBtn.Create(Hwnd(), p.closeButton.left, p.closeButton.top, kCloseGif, kKeyColour,
-                        SIZE{p.closeButton.Width(), p.closeButton.Height()})) {
-    m_closeBtn.Click = [] { CloseLoginScreen(); };
-  }
 }
 
 void LoginFrm::OnLoad() {
-  const std::wstring iconFile = startup::IconFilePath();
-  startup::SaveResFile(101, L"ICON", iconFile);
-  // Reading the background's handle is what loads it.
-  HWND background = LoginBgForm().Hwnd();
-  const win::IconSizes sizes = win::IconSizesForDpi(win::DpiOf(background));
-  m_icons = win::LoadFormIcons(iconFile, sizes.big, sizes.small);
-  win::SetFormIcons(background, m_icons);
-
+  LoginBgForm();  // referring to it loads it, before the page starts navigating
+  // Both windows stay hidden until the page has loaded, so their icons and image buttons need not
+  // hold up the splash: they are made once the message loop runs, after the splash is up, or just
+  // before the windows show, whichever comes first.
+  ::PostMessageW(Hwnd(), kFinishHiddenParts, 0, 0);
   if (m_browser) {
     m_browser->Navigate(win::CurrentEndpoints().LoginPageUrl());
   } else {
@@ -183,7 +174,29 @@ void LoginFrm::OnLoad() {
   LoginBgForm();
 }
 
+void LoginFrm::FinishHiddenParts() {
+  if (m_hiddenPartsDone || !Hwnd()) return;
+  m_hiddenPartsDone = true;
+  const std::wstring iconFile = startup::IconFilePath();
+  startup::SaveResFile(101, L"ICON", iconFile);
+  HWND background = LoginBgForm().Hwnd();
+  const win::IconSizes sizes = win::IconSizesForDpi(win::DpiOf(background));
+  m_icons = win::LoadFormIcons(iconFile, sizes.big, sizes.small);
+  win::SetFormIcons(background, m_icons);
+
+  const LoginPlaces& p = m_places;  // where the window was laid out, whatever changed since
+  if (m_miniBtn.Create(Hwnd(), p.miniButton.left, p.miniButton.top, kMiniGif, kKeyColour,
+                       SIZE{p.miniButton.Width(), p.miniButton.Height()})) {
+    m_miniBtn.Click = [] { MinimizeLoginScreen(); };
+  }
+  if (m_closeBtn.Create(Hwnd(), p.closeButton.left, p.closeButton.top, kCloseGif, kKeyColour,
+                        SIZE{p.closeButton.Width(), p.closeButton.Height()})) {
+    m_closeBtn.Click = [] { CloseLoginScreen(); };
+  }
+}
+
 void LoginFrm::Show() {
+  FinishHiddenParts();
   if (Hwnd()) ::ShowWindow(Hwnd(), SW_SHOW);
 }
 
@@ -207,6 +220,9 @@ LRESULT LoginFrm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kOpenNewWindows:
       m_newWindows.OpenPending();
+      return 0;
+    case kFinishHiddenParts:
+      FinishHiddenParts();
       return 0;
     case WM_LBUTTONDOWN:
       win::DragByCaption(Hwnd());
@@ -300,6 +316,7 @@ void LoginFrm::OnDocumentComplete(const std::wstring& url, bool) {
   }
   const std::wstring documentUrl = m_browser->DocumentURL().value_or(L"");
   if (documentUrl.find(url) == std::wstring::npos) return;  // a frame or another document
+  FinishHiddenParts();
   ::ShowWindow(LoginBgForm().Hwnd(), SW_SHOW);
   ::ShowWindow(Hwnd(), SW_SHOW);
   m_pageShown = true;

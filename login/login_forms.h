@@ -63,6 +63,8 @@ class LoginFrm : public win::Form, public win::ILoginForm {
   void OnDocumentComplete(const std::wstring& url, bool topLevel);
   void OnNavigateError(const std::wstring& url, int32_t status, bool topLevel);
   void RunPendingCommand();
+  // The login screen's icons and the page window's image buttons (see OnLoad). Once.
+  void FinishHiddenParts();
   // The login page cannot be had: the warning, then the end of the program, or of the login
   // screen alone when the game window is running.
   void NoConnection();
@@ -73,6 +75,7 @@ class LoginFrm : public win::Form, public win::ILoginForm {
     bool Create(HWND parent, const PixelRect& at);
   };
 
+  LoginPlaces m_places;
   Picture m_picture1;
   std::unique_ptr<browser::IBrowser> m_browser;  // WebBrowser1
   ImageControl m_miniBtn;
@@ -82,6 +85,7 @@ class LoginFrm : public win::Form, public win::ILoginForm {
   std::optional<RoutedAddress> m_pending;  // a command that closes us, run after its event
   browser::NewWindowRequests m_newWindows;
   bool m_pageShown = false;
+  bool m_hiddenPartsDone = false;
 };
 
 // The single instances; referring to one loads it.

@@ -167,7 +167,10 @@ void PrefetchLayeredPictures(std::initializer_list<int> resourceIds,
           std::unique_lock<std::mutex> guard(state->lock);
           state->released.wait(guard, [&] { return state->afterSplashReleased; });
         }
-        promise.set_value(win::LoadPictureAtDpi(L"PNG", id, state->dpi));
+        // Fitted to the primary monitor's work area here as well, where the windows are made:
+        // at 150 % on a 1080-line screen the login background is too tall, and shrinking it on
+        // the interface thread would hold up the login screen.
+        promise.set_value(FitToWorkArea(nullptr, win::LoadPictureAtDpi(L"PNG", id, state->dpi)));
         std::lock_guard<std::mutex> guard(state->lock);
         auto waiting = state->waiting.find(id);
         if (waiting != state->waiting.end()) {

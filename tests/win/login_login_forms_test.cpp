@@ -84,6 +84,7 @@ class LoginTest : public ::testing::Test {
 };
 
 TEST_F(LoginTest, LoadLeavesIconsOwnerColourKeyAndTheLoginPageNavigation) {
+  Settle();  // the icons are made once the message loop runs
   std::ifstream in((startup::GetTempDir() + L"qorv.ico").c_str(), std::ios::binary);
   std::vector<char> written{std::istreambuf_iterator<char>(in), {}};
   auto resource = win::LoadCustomResource(101, L"ICON");
@@ -296,6 +297,39 @@ HWND ClickAt(POINT p) {
 }
 
 // One press per test: a press activates and raises what it reaches.
+int ImageButtonsOf(HWND page) {
+  int count = 0;
+  for (HWND child = ::FindWindowExW(page, nullptr, L"Qorv.ImageControl", nullptr); child;
+       child = ::FindWindowExW(page, child, L"Qorv.ImageControl", nullptr)) {
+    ++count;
+  }
+  return count;
+}
+
+// The hidden windows' icons and image buttons do not hold up the splash: they are made when the
+// message loop first runs, or at once should the page complete before that, and only once.
+TEST_F(LoginTest, IconsAndButtonsAreMadeWhenTheLoopRunsOrAtTheLatestWhenThePageShows) {
+  EXPECT_EQ(::SendMessageW(Bg(), WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_EQ(ImageButtonsOf(Page()), 0);
+  m_browser->document = ScriptedBrowser::Document{L"http://h/", L"x", L""};
+  m_browser->FireDocumentComplete(L"http://h/");
+  ASSERT_TRUE(::IsWindowVisible(Page()));
+  EXPECT_NE(::SendMessageW(Bg(), WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_EQ(ImageButtonsOf(Page()), 2);
+  Settle();
+  EXPECT_EQ(ImageButtonsOf(Page()), 2);
+
+  CloseLoginScreen();
+  Settle();
+  win::Application::Instance().CollectReleased();
+  LoginForm();
+  m_browser = ScriptedBrowsers::Last();
+  Settle();
+  EXPECT_FALSE(::IsWindowVisible(Page()));
+  EXPECT_NE(::SendMessageW(Bg(), WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_EQ(ImageButtonsOf(Page()), 2);
+}
+
 TEST_F(LoginTest, APressOnThePagesKeyColourReachesTheBackground) {
   RECT bg{};
   ::GetWindowRect(Bg(), &bg);
