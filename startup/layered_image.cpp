@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -64,6 +65,7 @@ struct Prefetched {
   bool afterSplashReleased = false;
   int dpi = 0;
   std::map<int, std::shared_future<PixelImage>> pictures;
+  std::set<int> heldBack;  // the after-splash pictures
   std::map<int, HWND> waiting;  // told when their picture is ready
 };
 
@@ -106,15 +108,19 @@ PixelImage TakePrefetched(int resourceId, int dpi) {
   std::shared_ptr<Prefetched> state = PrefetchState();
   if (!state) return {};
   std::shared_future<PixelImage> picture;
+  bool held = false;
   {
     std::lock_guard<std::mutex> guard(state->lock);
     auto found = state->pictures.find(resourceId);
     if (found == state->pictures.end() || state->dpi != dpi) return {};
     picture = found->second;
     state->pictures.erase(found);
+    held = state->heldBack.count(resourceId) > 0;
   }
-  // Whoever waits for a picture must not wait for a release that may never come.
-  ReleaseAfterSplash(*state);
+  // Whoever waits for a held-back picture must not wait for a release that may never come. Taking
+  // the splash's own picture releases nothing: the rest would then be decoded while the login
+  // windows are made, competing with them for the processor.
+  if (held) ReleaseAfterSplash(*state);
   return picture.get();
 }
 
@@ -156,6 +162,7 @@ void PrefetchLayeredPictures(std::initializer_list<int> resourceIds,
       state->pictures[id] = work.back().second.get_future().share();
     }
   }
+  state->heldBack.insert(afterSplash.begin(), afterSplash.end());
   state->afterSplashReleased = afterSplash.size() == 0;
   PrefetchState() = state;
   try {

@@ -225,15 +225,21 @@ TEST_F(SplashOnScreen, APrefetchedPictureIsOnTheHiddenWindowByItsShow) {
   EXPECT_EQ(test::ScreenPixel(200, 150), RGB(0, 200, 0));
 }
 
-// A picture decoded only once the splash is up: nothing of it before the release, all of it after,
-// and a window shown before any release takes it without waiting for ever.
+// A picture decoded only once the splash is up: nothing of it before the release (taking the
+// splash's own picture is none), all of it after, and a window shown before any release takes it
+// without waiting for ever.
 TEST_F(SplashOnScreen, AnAfterSplashPictureWaitsForTheReleaseOrForItsWindowsShow) {
   for (bool releaseFirst : {true, false}) {
     SCOPED_TRACE(releaseFirst ? "released" : "shown first");
-    PrefetchLayeredPictures({}, {kSplashPicture});
+    PrefetchLayeredPictures({kLoginBackgroundPicture}, {kSplashPicture});
+    HWND first = test::CreateHostWindow(0, 0, 10, 10, L"first", WS_POPUP);
+    LayeredImage firstImage;
+    ASSERT_TRUE(firstImage.SetUp(first, kLoginBackgroundPicture, false));
     ASSERT_TRUE(image.SetUpBeforeShow(splash, kSplashPicture, false));
     test::PumpFor(300);
     EXPECT_EQ(image.ImageSize().cx, 0);  // held back, although decoding it takes far less
+    firstImage.Release();
+    ::DestroyWindow(first);
     if (releaseFirst) {
       DecodeAfterSplashPictures();
       EXPECT_TRUE(test::PumpUntil([&] { return image.ImageSize().cx == 356; }, 3000));
